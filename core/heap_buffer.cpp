@@ -111,7 +111,8 @@ uint8_t* HeapBuffer::Resize(int32_t newSize, bool allowShrink) {
       Release();
       return nullptr;
     }
-    if (!Reallocate(newCapacity, newSize)) return Data();
+    // A shrink that cannot get a smaller block keeps the one it has.
+    if (!Reallocate(newCapacity, newSize) && newSize > capacity_) return Data();
   }
   size_ = newSize;
   return Data();

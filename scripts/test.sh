@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the portable code natively under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the Windows build under Wine (in a
-# virtual X display, for OpenGL). Ends with one line "N passed, N failed".
+# and UndefinedBehaviorSanitizer (its threaded tests also under ThreadSanitizer),
+# then the Windows build under Wine (in a virtual X display, for OpenGL). Ends with one line "N passed, N failed".
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -12,8 +12,8 @@ jobs="$(nproc)"
 status=0
 junits=()
 
-run_preset() {  # preset, then an optional wrapper command for ctest
-  local preset="$1"; shift
+run_preset() {  # preset, ctest's extra arguments, then an optional wrapper command for ctest
+  local preset="$1" filter="$2"; shift 2
   local dir="build/$preset"
   echo "== $preset: configure and build"
   if ! cmake --preset "$preset" >"build/$preset.configure.log" 2>&1; then
@@ -25,13 +25,16 @@ run_preset() {  # preset, then an optional wrapper command for ctest
   fi
   echo "== $preset: tests"
   rm -rf "$dir/test-reports"
-  "$@" ctest --preset "$preset" -j "$jobs" --output-junit "$root/$dir/ctest-junit.xml" || status=1
+  # shellcheck disable=SC2086 # the filter is a list of ctest arguments
+  "$@" ctest --preset "$preset" -j "$jobs" $filter --output-junit "$root/$dir/ctest-junit.xml" || status=1
   junits+=("$dir/ctest-junit.xml")
 }
 
 mkdir -p build
-run_preset native
-run_preset win64 xvfb-run -a -s "-screen 0 1600x1200x24"
+run_preset native ""
+# Code shared between threads, again under ThreadSanitizer.
+run_preset native-tsan "-L threads"
+run_preset win64 "" xvfb-run -a -s "-screen 0 1600x1200x24"
 
 python3 scripts/summarize_tests.py "${junits[@]}" || status=1
 exit "$status"

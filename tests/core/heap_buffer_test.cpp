@@ -100,6 +100,17 @@ TEST(HeapBuffer, FailedGrowthKeepsEverything) {
   EXPECT_EQ(empty.Size(), 0);
 }
 
+TEST(HeapBuffer, ShrinkWithoutASmallerBlockKeepsTheOldOne) {
+  HeapBuffer buffer(HeapBuffer::kTextGranularity);
+  buffer.Resize(10000);
+  buffer.Data()[50] = 42;
+  test::FailingAllocatorScope refuse;
+  ASSERT_NE(buffer.Resize(100, true), nullptr);
+  EXPECT_EQ(buffer.Size(), 100);
+  EXPECT_EQ(buffer.Capacity(), 15000);
+  EXPECT_EQ(buffer.Data()[50], 42);
+}
+
 TEST(HeapBuffer, AppendCopiesBytesAndMayAppendItself) {
   HeapBuffer buffer(HeapBuffer::kTextGranularity);
   EXPECT_EQ(buffer.Append("abcd", 4), 4);
