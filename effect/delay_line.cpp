@@ -12,7 +12,7 @@ std::size_t DelayLine::SizeForSampleRate(double sampleRate) {
   constexpr double kLineSeconds = 0.24;
   constexpr std::size_t kHeadroomSamples = 8;
   // The engine never runs above this; the cap keeps the conversion defined for any input.
-  constexpr double kMaxSampleRate = 192000.0;
+  constexpr double kMaxSampleRate = 384000.0;
   const double rate = sampleRate > 0.0 ? std::min(sampleRate, kMaxSampleRate) : 0.0;
   return static_cast<std::size_t>(std::ceil(rate * kLineSeconds)) + kHeadroomSamples;
 }
@@ -100,6 +100,9 @@ double DelayLine::ReadBlended(double delaySamples, double cubicWeight) const {
   const std::size_t whole = static_cast<std::size_t>(delay);
   const double t = delay - static_cast<double>(whole);
   const Neighbours n = FetchNeighbours(whole);
+  // The settled weights give the same sum with one interpolation skipped.
+  if (cubicWeight == 1.0) return Cubic(n, t);
+  if (cubicWeight == 0.0) return Linear(n, t);
   return (1.0 - cubicWeight) * Linear(n, t) + cubicWeight * Cubic(n, t);
 }
 

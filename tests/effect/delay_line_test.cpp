@@ -30,12 +30,13 @@ TEST(DelayLineSize, FollowsTheSampleRate) {
   EXPECT_EQ(DelayLine::SizeForSampleRate(44100.0), 10592u);
   EXPECT_EQ(DelayLine::SizeForSampleRate(48000.0), 11528u);
   EXPECT_EQ(DelayLine::SizeForSampleRate(192000.0), 46088u);
+  EXPECT_EQ(DelayLine::SizeForSampleRate(384000.0), 92168u);
 }
 
 TEST(DelayLineSize, NonsenseRatesStayBounded) {
   EXPECT_EQ(DelayLine::SizeForSampleRate(kNaN), 8u);
   EXPECT_EQ(DelayLine::SizeForSampleRate(-48000.0), 8u);
-  EXPECT_EQ(DelayLine::SizeForSampleRate(kInf), DelayLine::SizeForSampleRate(192000.0));
+  EXPECT_EQ(DelayLine::SizeForSampleRate(kInf), DelayLine::SizeForSampleRate(384000.0));
 }
 
 class DelayLineImpulse : public ::testing::TestWithParam<std::size_t> {};

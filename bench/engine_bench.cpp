@@ -1,0 +1,138 @@
+// Times ChorusEngine::Process at 48 kHz and prints one line per case:
+//   case=<name> ns_per_frame=<x> realtime=<y>
+// realtime is how many times faster than real time one core renders the stereo stream.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "effect/chorus_engine.h"
+
+namespace halcyra {
+namespace {
+
+constexpr double kSampleRate = 48000.0;
+constexpr int kFramesPerCase = 48000 * 20;
+constexpr int kDefaultBlock = 512;
+
+using ParamEdit = std::function<void(float* params)>;
+// Called before every block with the block's first frame; may change parameters.
+using Automation = std::function<void(ChorusEngine& engine, float* params, long frame)>;
+
+struct Case {
+  std::string name;
+  ParamEdit edit;
+  int blockFrames = kDefaultBlock;
+  Automation automate;
+  long signalFrames = -1;  // frames of signal before silence; -1: signal throughout
+};
+
+// A chord of three sines with a little noise, like program material.
+float SourceSample(long n, int channel) {
+  const double t = static_cast<double>(n) / kSampleRate;
+  const double s = 0.3 * std::sin(2.0 * 3.14159265358979 * 220.0 * t) +
+                   0.2 * std::sin(2.0 * 3.14159265358979 * (330.0 + channel) * t) +
+                   0.1 * std::sin(2.0 * 3.14159265358979 * 1760.0 * t);
+  return static_cast<float>(s);
+}
+
+void Plain(float* p) {
+  p[kParamModel] = static_cast<float>(Structure::kDigitalClassic);
+  p[kParamVoices] = 4;
+  p[kParamDetune] = 0;
+  p[kParamDrift] = 0;
+  p[kParamHumanize] = 0;
+  p[kParamFeedback] = 0;
+  p[kParamStages] = 0;
+  p[kParamAnalogDrive] = 0;
+  p[kParamAnalogNoise] = 0;
+  p[kParamAnalyzer] = 0;
+  for (int v = 0; v < kVoiceCount; ++v) p[VoiceParamIndex(v, kVoiceDetuneOffset)] = 0;
+}
+
+ParamEdit Heavy(Structure structure) {
+  return [structure](float* p) {
+    p[kParamModel] = static_cast<float>(structure);
+    p[kParamVoices] = 8;
+    p[kParamDetune] = 12;
+    p[kParamDrift] = 50;
+    p[kParamHumanize] = 50;
+  };
+}
+
+Case MakeCase(std::string name, ParamEdit edit, int blockFrames = kDefaultBlock,
+              Automation automate = nullptr, long signalFrames = -1) {
+  return Case{std::move(name), std::move(edit), blockFrames, std::move(automate), signalFrames};
+}
+
+double RunCase(const Case& c) {
+  auto engine = std::make_unique<ChorusEngine>();
+  float params[kParamCount];
+  FillParamDefaults(params);
+  if (c.edit) c.edit(params);
+  engine->SetParameters(params);
+  engine->Reset(kSampleRate);
+
+  const int block = c.blockFrames;
+  std::vector<float> inL(block), inR(block), outL(block), outR(block);
+  const float* in[2] = {inL.data(), inR.data()};
+  float* out[2] = {outL.data(), outR.data()};
+  std::chrono::nanoseconds spent{0};
+  for (long frame = 0; frame < kFramesPerCase; frame += block) {
+    for (int n = 0; n < block; ++n) {
+      const long at = frame + n;
+      const bool signal = c.signalFrames < 0 || at < c.signalFrames;
+      inL[n] = signal ? SourceSample(at, 0) : 0.0f;
+      inR[n] = signal ? SourceSample(at, 1) : 0.0f;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    if (c.automate) c.automate(*engine, params, frame);
+    engine->SetTransport(120.0, frame / kSampleRate * 2.0, true, true, true);
+    engine->Process(in, out, block, false, nullptr, false);
+    spent += std::chrono::steady_clock::now() - start;
+  }
+  return static_cast<double>(spent.count()) / kFramesPerCase;
+}
+
+std::vector<Case> Cases() {
+  std::vector<Case> cases;
+  cases.push_back(MakeCase("defaults", nullptr));
+  cases.push_back(MakeCase("plain", Plain));
+  constexpr const char* kStructureNames[kStructureCount] = {
+      "digital_classic",  "dual_stereo", "dimension", "ensemble",      "tri_chorus", "analog_bbd",
+      "vintage_ensemble", "micro_pitch", "vibrato",   "random_chorus", "multi_band", "diffused_chorus"};
+  for (int s = 0; s < kStructureCount; ++s) {
+    cases.push_back(MakeCase(std::string("heavy8_") + kStructureNames[s], Heavy(static_cast<Structure>(s))));
+  }
+  // All twelve structures within 100 ms, over and over: the crossfades run nearly all the time.
+  const long framesPerModel = static_cast<long>(0.1 * kSampleRate / kStructureCount);
+  cases.push_back(MakeCase("model_automation", Heavy(Structure::kDigitalClassic), kDefaultBlock,
+                           [framesPerModel](ChorusEngine& engine, float* p, long frame) {
+                             p[kParamModel] = static_cast<float>((frame / framesPerModel) % kStructureCount);
+                             engine.SetParameters(p);
+                           }));
+  cases.push_back(MakeCase("defaults_block32", nullptr, 32));
+  cases.push_back(MakeCase("defaults_block512", nullptr, 512));
+  cases.push_back(MakeCase("signal_then_silence", nullptr, kDefaultBlock, nullptr, 48000));
+  return cases;
+}
+
+}  // namespace
+}  // namespace halcyra
+
+// An optional argument runs only the cases whose names contain it.
+int main(int argc, char** argv) {
+  const std::string only = argc > 1 ? argv[1] : "";
+  for (const halcyra::Case& c : halcyra::Cases()) {
+    if (c.name.find(only) == std::string::npos) continue;
+    const double nsPerFrame = halcyra::RunCase(c);
+    const double realtime = 1e9 / (nsPerFrame * halcyra::kSampleRate);
+    std::printf("case=%s ns_per_frame=%.1f realtime=%.1f\n", c.name.c_str(), nsPerFrame, realtime);
+    std::fflush(stdout);
+  }
+  return 0;
+}
