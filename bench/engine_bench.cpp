@@ -102,6 +102,9 @@ std::vector<Case> Cases() {
   std::vector<Case> cases;
   cases.push_back(MakeCase("defaults", nullptr));
   cases.push_back(MakeCase("plain", Plain));
+  cases.push_back(MakeCase("no_voices", [](float* p) {
+    for (int v = 0; v < kVoiceCount; ++v) p[VoiceParamIndex(v, kVoiceEnabled)] = 0;
+  }));
   constexpr const char* kStructureNames[kStructureCount] = {
       "digital_classic",  "dual_stereo", "dimension", "ensemble",      "tri_chorus", "analog_bbd",
       "vintage_ensemble", "micro_pitch", "vibrato",   "random_chorus", "multi_band", "diffused_chorus"};
