@@ -27,6 +27,25 @@ constexpr int kTriChorusVoiceCap = 3;
 constexpr double kDimensionBlend = 0.15;
 constexpr double kDetuneWindowSeconds = 0.08;
 constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
+constexpr uint32_t kNoiseSeed = 0x1234567u;
+constexpr int kDetectorPeak = 0;
+constexpr int kDetectorExternal = 2;
+constexpr double kLevelFloor = 1e-6;
+constexpr double kEnvelopeRangeDb = 24.0;  // from the threshold to the full envelope amount
+constexpr double kMaxDepthMs = 40.0;
+constexpr double kMaxDuckDb = 60.0;
+enum ProcessBand : int { kBandFull = 0, kBandLow, kBandMid, kBandHigh, kBandSideOnly, kBandMidOnly };
+constexpr double kBbdSaturation = 1.6;
+constexpr double kEnsembleSaturation = 1.25;
+constexpr double kDriveThreshold = 1.000001;  // below this the drive is the identity
+constexpr double kDiffusedChorusAmount = 0.45;
+constexpr double kAllpassGain = 0.55;
+constexpr double kCorrelationSeconds = 0.1;
+constexpr double kCorrelationEnergyFloor = 1e-24;
+constexpr double kSignalPresentLevel = 1e-12;
+constexpr uint64_t kScopeDecimation = 8;
+constexpr uint64_t kAnalysisInterval = 512;
+constexpr float kSpectrumFloorDb = -120.0f;
 
 // Moves w toward goal by coef and lands on it once within reach.
 inline void StepToward(double& w, double goal, double coef) {
@@ -82,6 +101,12 @@ void FlushTiny(double& state) {
   if (std::fabs(state) < kTinyState) state = 0.0;
 }
 
+double Correlation(double xx, double yy, double xy) {
+  const double energy = xx * yy;
+  if (!(energy > kCorrelationEnergyFloor)) return 0.0;
+  return std::clamp(xy / std::sqrt(energy), -1.0, 1.0);
+}
+
 }  // namespace
 
 ChorusEngine::ChorusEngine() {
@@ -118,16 +143,25 @@ void ChorusEngine::Reset(double sampleRate) {
   coef20ms_ = 1.0 - std::exp(-1.0 / (sampleRate_ * 0.020));
   coef5ms_ = 1.0 - std::exp(-1.0 / (sampleRate_ * 0.005));
   coef3ms_ = 1.0 - std::exp(-1.0 / (sampleRate_ * 0.003));
+  correlationCoef_ = 1.0 - std::exp(-1.0 / (kCorrelationSeconds * sampleRate_));
   const std::size_t lineSize = DelayLine::SizeForSampleRate(sampleRate_);
   bool allocated = true;
   for (DelayLine& line : lines_) allocated = line.Resize(lineSize) && allocated;
-  // Stand-in until the wet path lands: the diffusion stages and the analyser's tables are sized here.
+  for (int ch = 0; ch < 2; ++ch) {
+    for (int j = 0; j < kDiffusionStageCount; ++j) {
+      allocated = stages_[ch][j].Resize(DiffusionStage::DelayFor(j, ch == 1, sampleRate_)) && allocated;
+    }
+  }
+  allocated = analyser_.Prepare() && allocated;
   prepared_ = allocated;
   Clear();
 }
 
 void ChorusEngine::Clear() {
   for (DelayLine& line : lines_) line.Clear();
+  for (auto& channel : stages_) {
+    for (DiffusionStage& stage : channel) stage.Clear();
+  }
   for (auto& pair : filters_) {
     pair[0].state = 0.0;
     pair[1].state = 0.0;
@@ -139,15 +173,28 @@ void ChorusEngine::Clear() {
   }
   envelopeLevel_ = rmsState_ = peakState_ = duckDb_ = 0.0;
   duckGain_ = 0.0;
+  cachedDuckDb_ = std::numeric_limits<double>::quiet_NaN();  // the first sample computes the gain
+  cachedEnvelopeLevel_ = -1.0;
   sampleCounter_ = 0;
   driftPhase_ = 0.0;
-  noiseState_ = 0x1234567u;
+  noiseState_ = kNoiseSeed;
+  ClearMeasurement();
   primed_ = false;
   Prime(false);
   display_ = DisplaySnapshot();
   meters_ = MeterSnapshot();
   display_.sampleRate = sampleRate_;
   Publish();
+}
+
+void ChorusEngine::ClearMeasurement() {
+  for (auto& ring : rings_) std::fill(std::begin(ring), std::end(ring), 0.0f);
+  std::fill(std::begin(scopeMid_), std::end(scopeMid_), 0.0f);
+  std::fill(std::begin(scopeSide_), std::end(scopeSide_), 0.0f);
+  std::fill(std::begin(correlationSums_), std::end(correlationSums_), 0.0);
+  ringIndex_ = 0;
+  scopeIndex_ = 0;
+  for (HeldPeak& held : heldPeaks_) held = HeldPeak();
 }
 
 void ChorusEngine::Prime(bool bypassRequest) {
@@ -243,6 +290,9 @@ void ChorusEngine::UpdateCoefficients() {
   inputGain_ = std::pow(10.0, Param(kParamInput) / 20.0);
   outputGain_ = std::pow(10.0, Param(kParamOutput) / 20.0);
   driveGain_ = std::pow(10.0, Param(kParamAnalogDrive) / 20.0);
+  driveNorm_ = 1.0 / std::tanh(driveGain_);
+  scTrim_ = std::pow(10.0, Param(kParamScTrim) / 20.0);
+  noiseGain_ = std::pow(10.0, Param(kParamNoiseLevel) / 20.0);
   envelopeAttackCoef_ = TimeCoefficient(Param(kParamEnvelopeAttack), fs);
   envelopeReleaseCoef_ = TimeCoefficient(Param(kParamEnvelopeRelease), fs);
   duckAttackCoef_ = TimeCoefficient(Param(kParamDuckAttack), fs);
@@ -358,29 +408,116 @@ bool ChorusEngine::VoiceGoalActive(int voice, int activeCount) const {
   return voice < activeCount && VoiceParam(voice, kVoiceEnabled) != 0.0f;
 }
 
-void ChorusEngine::WriteDelayLines(double xL, double xR) {
-  const double x[2] = {xL, xR};
+ChorusEngine::Stereo ChorusEngine::ReadSidechain(const float* const* sidechain, bool sidechainPresent,
+                                                 int n) const {
+  if (!sidechainPresent || sidechain == nullptr) return {0.0, 0.0};
+  const float* left = sidechain[0];
+  const float* right = sidechain[1] != nullptr ? sidechain[1] : sidechain[0];
+  return {SanitizeSample(ReadInput(left, n)), SanitizeSample(ReadInput(right, n))};
+}
+
+ChorusEngine::Stereo ChorusEngine::RouteInput(double rawL, double rawR) const {
+  // Stereo, Mono Sum, Left, Right, Decode MS.
+  const double routes[5][2] = {{rawL, rawR},
+                               {(rawL + rawR) / 2.0, (rawL + rawR) / 2.0},
+                               {rawL, rawL},
+                               {rawR, rawR},
+                               {rawL + rawR, rawL - rawR}};
+  Stereo x{0.0, 0.0};
+  for (int k = 0; k < 5; ++k) {
+    const double w = inputRouteWeight_[k];
+    if (w == 0.0) continue;
+    x.l += w * SanitizeSample(routes[k][0]);
+    x.r += w * SanitizeSample(routes[k][1]);
+  }
+  return {inputGain_ * x.l, inputGain_ * x.r};
+}
+
+namespace {
+// A follower that rises with one coefficient and falls with the other, landing on its input.
+void Follow(double& state, double input, double attack, double release) {
+  state += (input - state) * (input > state ? attack : release);
+  if (std::fabs(input - state) < kSnapEpsilon) state = input;
+}
+}  // namespace
+
+void ChorusEngine::RunDetector(const Stereo& x, const Stereo& sc, bool sidechainPresent) {
+  const int detector = SteppedParam(kParamEnvelopeDetector);
+  const bool external = sidechainPresent && detector == kDetectorExternal;
+  const double a = external ? sc.l : x.l;
+  const double b = external ? sc.r : x.r;
+  const double trim = scTrim_;
+  Follow(peakState_, trim * std::max(std::fabs(a), std::fabs(b)), envelopeAttackCoef_, envelopeReleaseCoef_);
+  Follow(rmsState_, trim * trim * (a * a + b * b) / 2.0, envelopeAttackCoef_, envelopeReleaseCoef_);
+  envelopeLevel_ = detector == kDetectorPeak ? peakState_ : std::sqrt(std::max(rmsState_, 0.0));
+  if (envelopeLevel_ != cachedEnvelopeLevel_) {
+    cachedEnvelopeLevel_ = envelopeLevel_;
+    cachedEnvelopeDb_ = 20.0 * std::log10(std::max(envelopeLevel_, kLevelFloor));
+  }
+  const double envDb = cachedEnvelopeDb_;
+
+  const double e = std::clamp((envDb - Param(kParamEnvelopeThreshold)) / kEnvelopeRangeDb, 0.0, 1.0);
+  effectiveDepthMs_ =
+      std::clamp((1.0 + Param(kParamEnvelopeDepth) * 0.01 * e) * Param(kParamDepth), 0.0, kMaxDepthMs);
+  const double tempo = TempoInUse(transport_, Param(kParamTempoFallback));
+  effectiveRateHz_ = EffectiveRateHz(SteppedParam(kParamSync) != 0, tempo, SteppedParam(kParamDivision),
+                                     Param(kParamRate), e, Param(kParamEnvelopeRate));
+
+  const double goal =
+      -0.01 * std::clamp(envDb - Param(kParamDuckThreshold), 0.0, kMaxDuckDb) * Param(kParamDuck);
+  duckDb_ += (goal - duckDb_) * (goal < duckDb_ ? duckAttackCoef_ : duckReleaseCoef_);
+  if (std::fabs(goal - duckDb_) < kSnapEpsilon) duckDb_ = goal;
+  UpdateDuckGain();
+}
+
+void ChorusEngine::UpdateDuckGain() {
+  if (duckDb_ == cachedDuckDb_) return;
+  cachedDuckDb_ = duckDb_;
+  duckGain_ = std::pow(10.0, duckDb_ / 20.0);
+}
+
+// Splits the routed input into the part that is chorused (written to the lines with the feedback)
+// and the remainder, returned, that joins the wet path again unchanged after it.
+ChorusEngine::Stereo ChorusEngine::WriteDelayLines(const Stereo& in) {
+  const double wFull = bandWeight_[kBandFull];
+  const double wLow = bandWeight_[kBandLow];
+  const double wMid = bandWeight_[kBandMid];
+  const double wHigh = bandWeight_[kBandHigh];
+  const double wSide = bandWeight_[kBandSideOnly];
+  const double wMidOnly = bandWeight_[kBandMidOnly];
+  const double x[2] = {in.l, in.r};
+  double low[2], mid[2], high[2];
   for (int ch = 0; ch < 2; ++ch) {
-    // Stand-in until the wet path lands: the whole routed input is processed (no process-band
-    // selection) and the feedback state stays 0.
-    const double proc = x[ch];
-    const double main = proc + feedbackState_[ch];
     OnePole& lowSplit = filters_[kLowSplitFilter][ch];
     OnePole& highSplit = filters_[kHighSplitFilter][ch];
     lowSplit.state += (x[ch] - lowSplit.state) * lowSplit.coefficient;
     highSplit.state += (x[ch] - highSplit.state) * highSplit.coefficient;
     FlushTiny(lowSplit.state);
     FlushTiny(highSplit.state);
-    const double low = lowSplit.state;
-    const double mid = highSplit.state - lowSplit.state;
-    const double high = x[ch] - highSplit.state;
-    const double bandFeedback = feedbackState_[ch] / 3.0;
+    low[ch] = lowSplit.state;
+    mid[ch] = highSplit.state - lowSplit.state;
+    high[ch] = x[ch] - highSplit.state;
+  }
+  const double m = (x[0] + x[1]) / 2.0, s = (x[0] - x[1]) / 2.0;
+  const double lowM = (low[0] + low[1]) / 2.0, lowS = (low[0] - low[1]) / 2.0;
+  const double midM = (mid[0] + mid[1]) / 2.0, midS = (mid[0] - mid[1]) / 2.0;
+  const double highM = (high[0] + high[1]) / 2.0, highS = (high[0] - high[1]) / 2.0;
+
+  double rem[2];
+  for (int ch = 0; ch < 2; ++ch) {
+    const double sign = ch == 0 ? 1.0 : -1.0;
+    const double proc =
+        wFull * x[ch] + wLow * low[ch] + wMid * mid[ch] + wHigh * high[ch] + wSide * sign * s + wMidOnly * m;
+    rem[ch] = x[ch] - proc;
+    const double f = feedbackState_[ch];
+    const double main = proc + f;
     lines_[ch].Write(main);
-    lines_[2 + ch].Write(bandFeedback + low);
-    lines_[4 + ch].Write(bandFeedback + mid);
-    lines_[6 + ch].Write(bandFeedback + high);
+    lines_[2 + ch].Write(f / 3.0 + wSide * sign * lowS + (wFull + wLow) * low[ch] + wMidOnly * lowM);
+    lines_[4 + ch].Write(f / 3.0 + wSide * sign * midS + (wFull + wMid) * mid[ch] + wMidOnly * midM);
+    lines_[6 + ch].Write(f / 3.0 + wSide * sign * highS + (wFull + wHigh) * high[ch] + wMidOnly * highM);
     lines_[8 + ch].Write(SignedSqrt(SanitizeSample(main)));
   }
+  return {rem[0], rem[1]};
 }
 
 double ChorusEngine::VoiceGainFor(int voice, double levelDb, double normalisation) {
@@ -541,7 +678,7 @@ ChorusEngine::VoiceRead ChorusEngine::RenderMicroPitch(int ch, const VoiceFrame&
   return read;
 }
 
-void ChorusEngine::RunVoiceLoop(double& wetL, double& wetR) {
+void ChorusEngine::RunVoiceLoop(Stereo& wet, Stereo& taps) {
   const int activeCount = ActiveVoiceCount();
   double activeSum = 0.0;
   for (int v = 0; v < kVoiceCount; ++v) {
@@ -559,6 +696,7 @@ void ChorusEngine::RunVoiceLoop(double& wetL, double& wetR) {
   const double spread = Param(kParamSpread);
   const double drift = Param(kParamDrift);
   const double detune = Param(kParamDetune);
+  double gainSum = 0.0;
   for (int v = 0; v < kVoiceCount; ++v) {
     const double pan = spread * VoiceParam(v, kVoicePan) * 0.0001;
     voicePan_[v] = pan;
@@ -601,9 +739,175 @@ void ChorusEngine::RunVoiceLoop(double& wetL, double& wetR) {
     const double gainRight = 1.0 + std::min(pan, 0.0);
     voiceDelayMs_[v] = (delayRight * gainRight + delayLeft * gainLeft) / (gainRight + gainLeft);
     voicePosition_[v] = sounding && depthMs > kSilentWeight ? (voiceDelayMs_[v] - centerMs) / depthMs : 0.0;
-    wetL += left * voiceGain_[v] * gainLeft;
-    wetR += right * voiceGain_[v] * gainRight;
-    // Stand-in until the wet path lands: no feedback taps.
+    wet.l += left * voiceGain_[v] * gainLeft;
+    wet.r += right * voiceGain_[v] * gainRight;
+    gainSum += std::fabs(voiceGain_[v]);
+    // The feedback reads the plain main lines at the voice's mean delay, whatever the structure.
+    if (voiceGain_[v] != 0.0) {
+      const double d = ClampedDelaySamples(voiceDelayMs_[v], sampleRate_);
+      taps.l += gainLeft * voiceGain_[v] * lines_[0].ReadBlended(d, interpolationWeight_);
+      taps.r += gainRight * voiceGain_[v] * lines_[1].ReadBlended(d, interpolationWeight_);
+    }
+  }
+  voiceGainSum_ = gainSum;
+}
+
+void ChorusEngine::FilterFeedback(const Stereo& taps) {
+  feedbackNorm_ = (1.0 + 0.25 * interpolationWeight_) * 2.0 * std::max(voiceGainSum_, 1.0);
+  const double polarity = SteppedParam(kParamFeedbackPolarity) != 0 ? -1.0 : 1.0;
+  const double gain = polarity * Param(kParamFeedback) * 0.01 / feedbackNorm_;
+  const double xf = Param(kParamCrossFeed) * 0.01;
+  const double source[2] = {taps.r * xf + taps.l * (1.0 - xf), taps.l * xf + taps.r * (1.0 - xf)};
+  for (int ch = 0; ch < 2; ++ch) {
+    OnePole& highPass = filters_[kFeedbackHighPassFilter][ch];
+    OnePole& lowPass = filters_[kFeedbackLowPassFilter][ch];
+    highPass.state += (source[ch] - highPass.state) * highPass.coefficient;
+    FlushTiny(highPass.state);
+    const double hp = source[ch] - highPass.state;
+    lowPass.state += (hp - lowPass.state) * lowPass.coefficient;
+    FlushTiny(lowPass.state);
+    // A bad product must not latch the loop.
+    const double fed = lowPass.state * gain;
+    feedbackState_[ch] = std::isfinite(fed) ? SanitizeSample(fed) : 0.0;
+  }
+}
+
+void ChorusEngine::StepStageWeights() {
+  const int stages = SteppedParam(kParamStages);
+  for (int j = 0; j < kDiffusionStageCount; ++j)
+    StepToward(stageActive_[j], stages > j ? 1.0 : 0.0, coef5ms_);
+}
+
+namespace {
+double RunOnePole(OnePole& filter, double x) {
+  filter.state += (x - filter.state) * filter.coefficient;
+  FlushTiny(filter.state);
+  return filter.state;
+}
+
+double RunBiquad(Biquad& b, double x) {
+  const double y = b.b0 * x + b.z1;
+  b.z1 = b.b1 * x - b.a1 * y + b.z2;
+  b.z2 = b.b2 * x - b.a2 * y;
+  FlushTiny(b.z1);
+  FlushTiny(b.z2);
+  return SanitizeSample(y);
+}
+}  // namespace
+
+// Saturation of the analog structures, drive, wet filters, tone, diffusion, ducking and polarity.
+double ChorusEngine::RunWetChain(int ch, double w) {
+  double x = w;
+  const double bbd = structureWeight_[static_cast<int>(Structure::kAnalogBbd)];
+  if (bbd > 0.0) {
+    const double saturated = std::tanh(kBbdSaturation * x) / kBbdSaturation;
+    x = bbd * RunOnePole(filters_[kBbdLowPassFilter][ch], saturated) + (1.0 - bbd) * x;
+  }
+  const double ensemble = structureWeight_[static_cast<int>(Structure::kVintageEnsemble)];
+  if (ensemble > 0.0) {
+    const double saturated = std::tanh(kEnsembleSaturation * w) / kEnsembleSaturation;
+    x = ensemble * RunOnePole(filters_[kEnsembleLowPassFilter][ch], saturated) + (1.0 - ensemble) * x;
+  }
+  if (driveGain_ > kDriveThreshold) x = std::tanh(x * driveGain_) * driveNorm_;
+  x -= RunOnePole(filters_[kWetHighPassFilter][ch], x);
+  x = RunBiquad(wetLowPass_[ch], x);
+  x = RunBiquad(toneShelf_[ch], x);
+
+  const double amount =
+      std::max(Param(kParamDiffusion) * 0.01,
+               kDiffusedChorusAmount * structureWeight_[static_cast<int>(Structure::kDiffusedChorus)]);
+  for (int j = 0; j < kDiffusionStageCount; ++j) {
+    DiffusionStage& stage = stages_[ch][j];
+    const double y = stage.Delayed() - kAllpassGain * x;
+    double stored = x + kAllpassGain * y;
+    FlushTiny(stored);
+    stage.Write(stored);
+    x += amount * (y - x) * stageActive_[j];
+  }
+  return x * duckGain_ * wetPolarity_;
+}
+
+uint32_t ChorusEngine::NextNoise() {
+  uint32_t s = noiseState_;
+  s ^= s << 13;
+  s ^= s >> 17;
+  s ^= s << 5;
+  noiseState_ = s;
+  return s;
+}
+
+void ChorusEngine::AddNoise(Stereo& wet) {
+  if (!(noiseWeight_ > 0.0)) return;
+  const double scale = noiseWeight_ * noiseGain_;
+  wet.l += scale * (2.0 * NextNoise() / 4294967296.0 - 1.0);
+  wet.r += scale * (2.0 * NextNoise() / 4294967296.0 - 1.0);
+}
+
+ChorusEngine::Stereo ChorusEngine::ApplyWidthAndMonoBass(const Stereo& wet) {
+  const double m = (wet.l + wet.r) / 2.0;
+  double s = (wet.l - wet.r) / 2.0;
+  const double sideBass = RunOnePole(filters_[kMonoBassFilter][0], s);
+  s = (s - Param(kParamMonoBass) * 0.01 * sideBass) * Param(kParamWidth) * 0.01;
+  return {m + s, m - s};
+}
+
+ChorusEngine::Stereo ChorusEngine::Monitor(const Stereo& out, const Stereo& raw, const Stereo& wetOut,
+                                           const Stereo& sc) const {
+  const double mono = (out.l + out.r) / 2.0;
+  const double side = (out.l - out.r) / 2.0;
+  // Output, Raw Dry, Wet, Delta, Mono, Mid, Side, External.
+  const double sources[8][2] = {
+      {out.l, out.r}, {raw.l, raw.r}, {wetOut.l, wetOut.r}, {wetOut.l - raw.l, wetOut.r - raw.r},
+      {mono, mono},   {mono, mono},   {side, side},         {sc.l * scTrim_, sc.r * scTrim_}};
+  Stereo m{0.0, 0.0};
+  for (int k = 0; k < 8; ++k) {
+    const double w = monitorWeight_[k];
+    if (w == 0.0) continue;
+    m.l += w * sources[k][0];
+    m.r += w * sources[k][1];
+  }
+  return m;
+}
+
+void ChorusEngine::Measure(const Stereo& raw, const Stereo& out) {
+  const double a = correlationCoef_;
+  const double rl = SanitizeSample(raw.l), rr = SanitizeSample(raw.r);
+  const double ol = SanitizeSample(out.l), orr = SanitizeSample(out.r);
+  const double targets[6] = {rl * rl, rr * rr, rl * rr, ol * ol, orr * orr, ol * orr};
+  for (int k = 0; k < 6; ++k) {
+    correlationSums_[k] += (targets[k] - correlationSums_[k]) * a;
+    FlushTiny(correlationSums_[k]);
+  }
+  rings_[0][ringIndex_] = ToOutputSample(raw.l);
+  rings_[1][ringIndex_] = ToOutputSample(raw.r);
+  rings_[2][ringIndex_] = ToOutputSample(out.l);
+  rings_[3][ringIndex_] = ToOutputSample(out.r);
+  ringIndex_ = (ringIndex_ + 1) % kFftSize;
+  if (sampleCounter_ % kScopeDecimation == 0) {
+    scopeMid_[scopeIndex_] = ToOutputSample((out.l + out.r) / 2.0);
+    scopeSide_[scopeIndex_] = ToOutputSample((out.l - out.r) / 2.0);
+    scopeIndex_ = (scopeIndex_ + 1) % kScopeLength;
+  }
+  if (sampleCounter_ % kAnalysisInterval == 0) {
+    if (SteppedParam(kParamAnalyzer) != 0) {
+      const int speed = SteppedParam(kParamAnalyzerSpeed);
+      analyser_.Analyse(rings_[0], rings_[1], ringIndex_, sampleRate_, speed, display_.inputSpectrumDb);
+      analyser_.Analyse(rings_[2], rings_[3], ringIndex_, sampleRate_, speed, display_.outputSpectrumDb);
+    } else {
+      std::fill(std::begin(display_.inputSpectrumDb), std::end(display_.inputSpectrumDb), kSpectrumFloorDb);
+      std::fill(std::begin(display_.outputSpectrumDb), std::end(display_.outputSpectrumDb), kSpectrumFloorDb);
+    }
+  }
+}
+
+// Holds a block peak for the hold time unless a larger one comes; after it the meter follows the
+// blocks again, so every peak is on show for at least the hold time or hidden behind a larger one.
+void ChorusEngine::HoldPeak(HeldPeak& held, double blockPeak, int frames) const {
+  if (blockPeak >= held.value || held.samplesLeft <= 0) {
+    held.value = blockPeak;
+    held.samplesLeft = static_cast<long>(std::ceil(kPeakHoldSeconds * sampleRate_));
+  } else {
+    held.samplesLeft -= frames;
   }
 }
 
@@ -620,10 +924,11 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
   }
   if (transport_.resyncPending) ResyncVoicesToTransport();
 
+  const bool hasSidechain = sidechainPresent && sidechain != nullptr;
   meters_ = MeterSnapshot();
   meters_.sidechainPresent = sidechainPresent ? 1 : 0;
-  meters_.externalDetector = sidechainPresent && SteppedParam(kParamEnvelopeDetector) == 2 ? 1 : 0;
-  (void)sidechain;  // Stand-in until the detector lands: the sidechain feeds nothing yet.
+  meters_.externalDetector =
+      sidechainPresent && SteppedParam(kParamEnvelopeDetector) == kDetectorExternal ? 1 : 0;
 
   const float* inL = inputs != nullptr ? inputs[0] : nullptr;
   const float* inR = inputs != nullptr ? (inputs[1] != nullptr ? inputs[1] : inputs[0]) : nullptr;
@@ -638,50 +943,84 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
     ++sampleCounter_;
     StepModeWeights(bypassRequest);
 
-    const double rawL = ReadInput(inL, n);
-    const double rawR = ReadInput(inR, n);
-    // Stand-in until the routing lands: plain stereo with the input gain.
-    const double xL = inputGain_ * SanitizeSample(rawL);
-    const double xR = inputGain_ * SanitizeSample(rawR);
+    const Stereo raw{ReadInput(inL, n), ReadInput(inR, n)};
+    const Stereo sc = ReadSidechain(sidechain, hasSidechain, n);
+    const Stereo x = RouteInput(raw.l, raw.r);
+    RunDetector(x, sc, hasSidechain);
+    const Stereo rem = WriteDelayLines(x);
 
-    // Stand-in until the detector lands: no envelope (amount 0), no ducking.
-    const double tempo = TempoInUse(transport_, Param(kParamTempoFallback));
-    effectiveDepthMs_ = Param(kParamDepth);
-    effectiveRateHz_ = EffectiveRateHz(SteppedParam(kParamSync) != 0, tempo, SteppedParam(kParamDivision),
-                                       Param(kParamRate), 0.0, Param(kParamEnvelopeRate));
-
-    WriteDelayLines(xL, xR);
-    double wetL = 0.0, wetR = 0.0;
-    RunVoiceLoop(wetL, wetR);
+    Stereo wet{0.0, 0.0}, taps{0.0, 0.0};
+    RunVoiceLoop(wet, taps);
     const double blend = kDimensionBlend * structureWeight_[static_cast<int>(Structure::kDimension)];
-    const double wetBlendL = (1.0 - blend) * wetL + blend * wetR;
-    const double wetBlendR = (1.0 - blend) * wetR + blend * wetL;
+    const Stereo blended{(1.0 - blend) * wet.l + blend * wet.r, (1.0 - blend) * wet.r + blend * wet.l};
+    FilterFeedback(taps);
 
-    // Stand-in until the wet path and the output stage land: plain mix, output gain and bypass.
+    StepStageWeights();
+    Stereo chain{RunWetChain(0, blended.l), RunWetChain(1, blended.r)};
+    AddNoise(chain);
+
+    const Stereo widened = ApplyWidthAndMonoBass(chain);
+    const double wSide = bandWeight_[kBandSideOnly];
+    const double wMidOnly = bandWeight_[kBandMidOnly];
+    const double rest = 1.0 - wSide - wMidOnly;
+    const double sum = (widened.l + widened.r) / 2.0, difference = (widened.l - widened.r) / 2.0;
+    const Stereo wetOut{wMidOnly * sum + wSide * difference + rest * widened.l + rem.l,
+                        wMidOnly * sum - wSide * difference + rest * widened.r + rem.r};
+
     const double mix = Param(kParamMix) / 100.0;
-    const double mixedL = ((1.0 - mix) * rawL + mix * wetBlendL) * outputGain_;
-    const double mixedR = ((1.0 - mix) * rawR + mix * wetBlendR) * outputGain_;
-    const double oL = bypassWeight_ * rawL + (1.0 - bypassWeight_) * mixedL;
-    const double oR = bypassWeight_ * rawR + (1.0 - bypassWeight_) * mixedR;
-    const float sampleL = ToOutputSample(oL);
-    const float sampleR = ToOutputSample(oR);
+    const double y[2] = {(1.0 - mix) * dryPolarity_ * raw.l + mix * wetOut.l,
+                         (1.0 - mix) * dryPolarity_ * raw.r + mix * wetOut.r};
+    // Stereo, Mono Sum, Mid, Side, Encode MS.
+    const double routes[5][2] = {{y[0], y[1]},
+                                 {(y[0] + y[1]) / 2.0, (y[0] + y[1]) / 2.0},
+                                 {(y[0] + y[1]) / 2.0, (y[0] + y[1]) / 2.0},
+                                 {(y[0] - y[1]) / 2.0, (y[0] - y[1]) / 2.0},
+                                 {(y[0] + y[1]) / 2.0, (y[0] - y[1]) / 2.0}};
+    Stereo routed{0.0, 0.0};
+    for (int k = 0; k < 5; ++k) {
+      const double w = outputRouteWeight_[k];
+      if (w == 0.0) continue;
+      routed.l += w * routes[k][0];
+      routed.r += w * routes[k][1];
+    }
+    const double balance = Param(kParamBalance);
+    const Stereo out{routed.l * (1.0 - std::max(balance, 0.0) / 100.0),
+                     routed.r * (1.0 + std::min(balance, 0.0) / 100.0)};
+
+    Stereo m = Monitor(out, raw, wetOut, sc);
+    if (dcWeight_ != 0.0) {
+      m.l -= dcWeight_ * RunOnePole(filters_[kDcFilter][0], m.l);
+      m.r -= dcWeight_ * RunOnePole(filters_[kDcFilter][1], m.r);
+    }
+    m.l *= outputGain_;
+    m.r *= outputGain_;
+    const Stereo o{bypassWeight_ * raw.l + (1.0 - bypassWeight_) * m.l,
+                   bypassWeight_ * raw.r + (1.0 - bypassWeight_) * m.r};
+    const float sampleL = ToOutputSample(o.l);
+    const float sampleR = ToOutputSample(o.r);
     if (outL != nullptr) outL[n] = sampleL;
     if (outR != nullptr) outR[n] = sampleR;
 
-    inPeak = std::max(inPeak, std::max(std::fabs(rawL), std::fabs(rawR)));
-    wetPeak = std::max(wetPeak, std::max(std::fabs(wetBlendL), std::fabs(wetBlendR)));
+    inPeak = std::max(inPeak, std::max(std::fabs(raw.l), std::fabs(raw.r)));
+    wetPeak = std::max(wetPeak, std::max(std::fabs(wetOut.l), std::fabs(wetOut.r)));
     outLeftPeak = std::max(outLeftPeak, static_cast<double>(std::fabs(sampleL)));
     outRightPeak = std::max(outRightPeak, static_cast<double>(std::fabs(sampleR)));
+    Measure(raw, {std::isfinite(o.l) ? o.l : 0.0, std::isfinite(o.r) ? o.r : 0.0});
 
     driftPhase_ += Param(kParamDriftRate) / fs;
-    if (transport_.playing && transport_.positionValid) transport_.expectedPosition += tempo / (fs * 60.0);
+    if (transport_.playing && transport_.positionValid) {
+      transport_.expectedPosition += TempoInUse(transport_, Param(kParamTempoFallback)) / (fs * 60.0);
+    }
   }
 
-  meters_.inPeak = static_cast<float>(std::min(inPeak, kOutputLimit));
-  meters_.wetPeak = static_cast<float>(std::min(wetPeak, kOutputLimit));
-  meters_.outLeftPeak = static_cast<float>(outLeftPeak);
-  meters_.outRightPeak = static_cast<float>(outRightPeak);
-  meters_.outPeak = std::max(meters_.outLeftPeak, meters_.outRightPeak);
+  const double blockPeaks[5] = {inPeak, std::min(wetPeak, kOutputLimit), std::max(outLeftPeak, outRightPeak),
+                                outLeftPeak, outRightPeak};
+  for (int k = 0; k < 5; ++k) HoldPeak(heldPeaks_[k], blockPeaks[k], frames);
+  meters_.inPeak = static_cast<float>(std::min(heldPeaks_[0].value, kOutputLimit));
+  meters_.wetPeak = static_cast<float>(heldPeaks_[1].value);
+  meters_.outPeak = static_cast<float>(heldPeaks_[2].value);
+  meters_.outLeftPeak = static_cast<float>(heldPeaks_[3].value);
+  meters_.outRightPeak = static_cast<float>(heldPeaks_[4].value);
   FillBlockDisplay();
   Publish();
 }
@@ -707,10 +1046,15 @@ void ChorusEngine::FillBlockDisplay() {
     display_.voiceLevelDb[v] =
         active ? static_cast<float>(20.0 * std::log10(std::max(std::fabs(voiceGain_[v]), 1e-6))) : -120.0f;
   }
-  // Stand-in until the measurement lands: correlations 0, signal presence from the block peaks.
-  display_.inputCorrelation = 0.0f;
-  display_.outputCorrelation = 0.0f;
-  display_.signalPresent = meters_.inPeak > 0.0f || meters_.outPeak > 0.0f ? 1 : 0;
+  const double* sums = correlationSums_;
+  display_.inputCorrelation = static_cast<float>(Correlation(sums[0], sums[1], sums[2]));
+  display_.outputCorrelation = static_cast<float>(Correlation(sums[3], sums[4], sums[5]));
+  display_.signalPresent = sums[0] + sums[1] + sums[3] + sums[4] > kSignalPresentLevel ? 1 : 0;
+  for (int i = 0; i < kScopeLength; ++i) {
+    const int from = (scopeIndex_ + i) % kScopeLength;
+    display_.scopeMid[i] = scopeMid_[from];
+    display_.scopeSide[i] = scopeSide_[from];
+  }
   display_.duckDb = static_cast<float>(duckDb_);
   display_.envelopeDb = static_cast<float>(20.0 * std::log10(std::max(envelopeLevel_, 1e-6)));
   if (microPitch) {

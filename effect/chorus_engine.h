@@ -8,9 +8,11 @@
 #include <cstdint>
 
 #include "effect/delay_line.h"
+#include "effect/diffusion_stage.h"
 #include "effect/modulation.h"
 #include "effect/param_table.h"
 #include "effect/snapshots.h"
+#include "effect/spectrum_analyser.h"
 
 namespace halcyra {
 
@@ -55,6 +57,9 @@ class ChorusEngine {
   static constexpr double kMaxSampleRate = 384000.0;
   static constexpr int kDelayLineCount = 10;
   static constexpr int kDiffusionStageCount = 6;
+  static constexpr int kScopeLength = 256;
+  // A published peak stands at least this long so the editor, reading ~30 times a second, sees it.
+  static constexpr double kPeakHoldSeconds = 0.05;
 
   // The one-pole pairs, in the engine's fixed order.
   enum FilterPair : int {
@@ -142,8 +147,32 @@ class ChorusEngine {
   void ResyncVoicesToTransport();
   int ActiveVoiceCount() const;
   bool VoiceGoalActive(int voice, int activeCount) const;
-  void WriteDelayLines(double xL, double xR);
-  void RunVoiceLoop(double& wetL, double& wetR);
+  struct Stereo {
+    double l;
+    double r;
+  };
+  // One meter's published value: the largest block peak of the last hold time, then the signal's.
+  struct HeldPeak {
+    double value = 0.0;
+    long samplesLeft = 0;
+  };
+
+  Stereo ReadSidechain(const float* const* sidechain, bool sidechainPresent, int n) const;
+  Stereo RouteInput(double rawL, double rawR) const;
+  void RunDetector(const Stereo& x, const Stereo& sc, bool sidechainPresent);
+  void UpdateDuckGain();
+  Stereo WriteDelayLines(const Stereo& x);
+  void RunVoiceLoop(Stereo& wet, Stereo& taps);
+  void FilterFeedback(const Stereo& taps);
+  double RunWetChain(int ch, double w);
+  void StepStageWeights();
+  void AddNoise(Stereo& wet);
+  uint32_t NextNoise();
+  Stereo ApplyWidthAndMonoBass(const Stereo& wet);
+  Stereo Monitor(const Stereo& out, const Stereo& raw, const Stereo& wetOut, const Stereo& sc) const;
+  void Measure(const Stereo& raw, const Stereo& out);
+  void ClearMeasurement();
+  void HoldPeak(HeldPeak& held, double blockPeak, int frames) const;
   double AdvanceVoiceModulation(int voice);
   double VoiceGainFor(int voice, double levelDb, double normalisation);
   double EvaluateWaveMix(double phase, int seed) const;
@@ -174,6 +203,7 @@ class ChorusEngine {
   bool primed_ = false;
 
   DelayLine lines_[kDelayLineCount];
+  DiffusionStage stages_[2][kDiffusionStageCount];
   OnePole filters_[kFilterPairCount][2];
   Biquad wetLowPass_[2];
   Biquad toneShelf_[2];
@@ -239,6 +269,8 @@ class ChorusEngine {
   double inputGain_ = 1.0;
   double outputGain_ = 1.0;
   double driveGain_ = 1.0;
+  double driveNorm_ = 1.0;     // 1 / tanh(driveGain)
+  double voiceGainSum_ = 0.0;  // Σ |voiceGain| of the current sample
   double envelopeAttackCoef_ = 0.001;
   double envelopeReleaseCoef_ = 0.001;
   double duckAttackCoef_ = 0.001;
@@ -247,6 +279,22 @@ class ChorusEngine {
   double feedbackState_[2] = {};
   uint32_t noiseState_ = 0x1234567u;
   double driftPhase_ = 0.0;
+
+  // Measurement: audio rings for the analyser, the scope, correlation sums, held meter peaks.
+  float rings_[4][kFftSize] = {};  // raw left, raw right, output left, output right
+  int ringIndex_ = 0;
+  float scopeMid_[kScopeLength] = {};
+  float scopeSide_[kScopeLength] = {};
+  int scopeIndex_ = 0;
+  double correlationSums_[6] = {};  // raw LL, RR, LR; output LL, RR, LR
+  double correlationCoef_ = 0.0;
+  SpectrumAnalyser analyser_;
+  HeldPeak heldPeaks_[5];
+  double cachedEnvelopeLevel_ = -1.0;
+  double cachedEnvelopeDb_ = -120.0;
+  double cachedDuckDb_ = 0.0;
+  double scTrim_ = 1.0;
+  double noiseGain_ = 0.0;
 
   // Publication.
   DisplaySnapshot display_;

@@ -7,64 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "tests/effect/engine_rig.h"
+
 namespace halcyra {
 namespace {
-
-constexpr double kFs = 48000.0;
-constexpr double kPi = 3.14159265358979323846;
-
-// Drives one engine with a parameter set; outputs are kept per call.
-struct Rig {
-  explicit Rig(double fs = kFs) : engine(std::make_unique<ChorusEngine>()) {
-    FillParamDefaults(params);
-    rate = fs;
-  }
-  void Set(int index, float value) { params[index] = value; }
-  void Start() {
-    engine->SetParameters(params);
-    engine->Reset(rate);
-  }
-  void Apply() { engine->SetParameters(params); }
-  // Runs the given stereo input, returns left and right.
-  void Run(const std::vector<float>& inL, const std::vector<float>& inR, bool bypass = false) {
-    outL.assign(inL.size(), 0.0f);
-    outR.assign(inL.size(), 0.0f);
-    const float* in[2] = {inL.data(), inR.data()};
-    float* out[2] = {outL.data(), outR.data()};
-    engine->Process(in, out, static_cast<int>(inL.size()), bypass, nullptr, false);
-  }
-  void RunDc(int frames, float left, float right) {
-    Run(std::vector<float>(frames, left), std::vector<float>(frames, right));
-  }
-  // The wet sum is then 0 and the output shows the dry path alone.
-  void AllVoicesOff() {
-    for (int v = 0; v < kVoiceCount; ++v) Set(VoiceParamIndex(v, kVoiceEnabled), 0);
-  }
-  void OneVoiceStill(float baseMs) {
-    Set(kParamVoices, 1);
-    Set(kParamDepth, 0);
-    Set(kParamBaseDelay, baseMs);
-    Set(kParamMix, 100);
-    Set(kParamSpread, 0);
-  }
-  std::unique_ptr<ChorusEngine> engine;
-  float params[kParamCount];
-  double rate;
-  std::vector<float> outL, outR;
-};
-
-int PeakIndex(const std::vector<float>& x) {
-  int best = 0;
-  for (int i = 1; i < static_cast<int>(x.size()); ++i)
-    if (std::fabs(x[i]) > std::fabs(x[best])) best = i;
-  return best;
-}
-
-std::vector<float> Impulse(int frames, int at) {
-  std::vector<float> x(frames, 0.0f);
-  x[at] = 1.0f;
-  return x;
-}
 
 TEST(ChorusEngineTest, MixZeroIsExactDryWithZeroLatencyForEveryStructure) {
   for (int model = 0; model < kStructureCount; ++model) {
@@ -123,6 +69,8 @@ TEST(ChorusEngineTest, SampleRateHandling) {
   }
 }
 
+// The wet path filters every impulse alike, so a delayed voice's output is the output at the
+// 2-sample minimum, shifted.
 TEST(ChorusEngineTest, BaseDelayPlacesTheWetImpulseAtEveryRate) {
   struct Case {
     double fs;
@@ -135,16 +83,25 @@ TEST(ChorusEngineTest, BaseDelayPlacesTheWetImpulseAtEveryRate) {
       {8000.0, 10.0f, 0.0f, 80},     {44100.0, 10.0f, 0.0f, 441}, {96000.0, 10.0f, 0.0f, 960},
       {384000.0, 10.0f, 0.0f, 3840},
   };
-  for (const Case& c : cases) {
-    Rig rig(c.fs);
-    rig.OneVoiceStill(c.baseMs);
-    rig.Set(VoiceParamIndex(0, kVoiceDelayOffset), c.offsetMs);
+  const int frames = 8192;
+  auto render = [frames](double fs, float baseMs, float offsetMs) {
+    Rig rig(fs);
+    rig.OneVoiceStill(baseMs);
+    rig.Set(VoiceParamIndex(0, kVoiceDelayOffset), offsetMs);
     rig.Start();
-    const int frames = 8192;
     rig.Run(Impulse(frames, 100), Impulse(frames, 100));
-    EXPECT_EQ(PeakIndex(rig.outL), 100 + c.expected) << c.fs << " " << c.baseMs;
-    EXPECT_NEAR(rig.outL[100 + c.expected], 1.0f, 1e-6);
-    for (float x : rig.outL) ASSERT_TRUE(std::isfinite(x));
+    return rig.outL;
+  };
+  for (const Case& c : cases) {
+    const std::vector<float> out = render(c.fs, c.baseMs, c.offsetMs);
+    const std::vector<float> shortest = render(c.fs, 0.0f, -20.0f);
+    const int shift = c.expected - 2;
+    EXPECT_EQ(PeakIndex(out), PeakIndex(shortest) + shift) << c.fs << " " << c.baseMs;
+    EXPECT_GT(std::fabs(out[PeakIndex(out)]), 0.1f);
+    for (int n = 0; n < 100 + shift; ++n) ASSERT_EQ(out[n], 0.0f) << n;
+    for (int n = 100 + shift; n + shift < frames && n < 100 + shift + 400; ++n) {
+      ASSERT_NEAR(out[n], shortest[n - shift], 1e-6) << c.fs << " " << n;
+    }
   }
 }
 
@@ -199,19 +156,28 @@ TEST(ChorusEngineTest, BypassCrossfadesInThreeMilliseconds) {
   }
 }
 
-// Depth 0 makes Dimension read like Digital Classic, so only its cross-blend differs.
+// Depth 0 makes Dimension read like Digital Classic, so only its cross-blend differs: with a signal
+// on the left alone, the right carries the blend share b and the left 1 - b.
 TEST(ChorusEngineTest, ModelChangeCrossfadesInFiveMillisecondsAndDimensionBlendsFifteenPercent) {
   Rig rig;
   rig.OneVoiceStill(2.0f);
   rig.Start();
-  rig.RunDc(1000, 1.0f, 0.0f);
-  EXPECT_NEAR(rig.outR.back(), 0.0f, 1e-7);
+  rig.RunSine(1000, 1.0f, 0.0f);
+  for (float x : rig.outR) ASSERT_NEAR(x, 0.0f, 1e-12);  // only the width stage's rounding
   rig.Set(kParamModel, static_cast<float>(Structure::kDimension));
   rig.Apply();
-  rig.RunDc(4000, 1.0f, 0.0f);
-  EXPECT_NEAR(rig.outR[239], 0.15 * (1.0 - std::exp(-1.0)), 1e-5);
-  EXPECT_NEAR(rig.outR.back(), 0.15, 1e-6);
-  EXPECT_NEAR(rig.outL.back(), 0.85, 1e-6);
+  rig.RunSine(4000, 1.0f, 0.0f);
+  auto share = [&rig](int from, int to) {  // right / left over a stretch of whole periods
+    double left = 0.0, right = 0.0;
+    for (int n = from; n < to; ++n) {
+      left += std::fabs(rig.outL[n]);
+      right += std::fabs(rig.outR[n]);
+    }
+    return right / left;
+  };
+  const double b240 = 0.15 * (1.0 - std::exp(-240.0 / 240.0));
+  EXPECT_NEAR(share(216, 264), b240 / (1.0 - b240), 0.01);
+  EXPECT_NEAR(share(3808, 4000), 0.15 / 0.85, 1e-4);
 }
 
 // Ramp Up makes the delay linear in the phase, so the wet impulse position reads the phase.
@@ -315,9 +281,15 @@ TEST(ChorusEngineTest, PanLawAndSpread) {
     rig.Set(kParamSpread, c.spread);
     rig.Set(VoiceParamIndex(0, kVoicePan), c.pan);
     rig.Start();
-    rig.RunDc(500, 1.0f, 1.0f);
-    EXPECT_NEAR(rig.outL.back(), c.left, 1e-6) << c.spread << " " << c.pan;
-    EXPECT_NEAR(rig.outR.back(), c.right, 1e-6) << c.spread << " " << c.pan;
+    rig.RunSine(2000, 1.0f, 1.0f);
+    double loudest = 0.0;
+    for (int n = 0; n < 2000; ++n) {
+      // Both channels pass the same filters, so the pan gains stand in a fixed ratio.
+      ASSERT_NEAR(c.right * rig.outL[n], c.left * rig.outR[n], 1e-6) << c.spread << " " << c.pan << " " << n;
+      loudest =
+          std::max(loudest, static_cast<double>(std::max(std::fabs(rig.outL[n]), std::fabs(rig.outR[n]))));
+    }
+    EXPECT_GT(loudest, 0.9) << c.spread << " " << c.pan;
   }
 }
 
@@ -340,30 +312,31 @@ TEST(ChorusEngineTest, FourIdenticalVoicesSoundLikeOne) {
   for (int n = 0; n < 4000; ++n) ASSERT_NEAR(four[n], one[n], 1e-6) << n;
 }
 
-// A disabled voice fades out over 5 ms while the normalisation follows its weight.
+// A disabled voice fades out over 5 ms while the normalisation follows its weight; the display
+// shows each voice's gain at the end of a block.
 TEST(ChorusEngineTest, DisabledVoiceFadesOutInFiveMilliseconds) {
   Rig rig;
   rig.OneVoiceStill(1.0f);
   rig.Set(kParamVoices, 2);
-  rig.Set(kParamSpread, 100);
-  rig.Set(VoiceParamIndex(0, kVoicePan), -100);
-  rig.Set(VoiceParamIndex(1, kVoicePan), 100);
   rig.Start();
-  rig.RunDc(500, 1.0f, 1.0f);
-  EXPECT_NEAR(rig.outL.back(), 0.5, 1e-6);
-  EXPECT_NEAR(rig.outR.back(), 0.5, 1e-6);
+  rig.RunSine(500, 1.0f, 1.0f);
+  EXPECT_NEAR(rig.engine->ReadDisplay().voiceLevelDb[1], 20.0 * std::log10(0.5), 1e-4);
 
   rig.Set(VoiceParamIndex(1, kVoiceEnabled), 0);
   rig.Apply();
-  rig.RunDc(8000, 1.0f, 1.0f);
-  const double decay = 1.0 - (1.0 - std::exp(-1.0 / (kFs * 0.005)));
-  for (int n : {0, 239, 1000}) {
-    const double weight = std::pow(decay, n + 1);
-    EXPECT_NEAR(rig.outR[n], weight / (1.0 + weight), 1e-5) << n;
-    EXPECT_NEAR(rig.outL[n], 1.0 / (1.0 + weight), 1e-5) << n;
+  const double decay = std::exp(-1.0 / (kFs * 0.005));
+  int elapsed = 0;
+  for (int frames : {1, 239, 760}) {
+    rig.RunSine(frames, 1.0f, 1.0f);
+    elapsed += frames;
+    const double weight = std::pow(decay, elapsed);
+    const DisplaySnapshot d = rig.engine->ReadDisplay();
+    EXPECT_NEAR(d.voiceLevelDb[1], 20.0 * std::log10(weight / (1.0 + weight)), 1e-3) << elapsed;
+    EXPECT_NEAR(d.voiceLevelDb[0], 20.0 * std::log10(1.0 / (1.0 + weight)), 1e-3) << elapsed;
   }
-  EXPECT_EQ(rig.outR.back(), 0.0f);
+  rig.RunSine(8000, 1.0f, 1.0f);
   EXPECT_FALSE(rig.engine->ReadDisplay().voiceActive[1]);
+  EXPECT_EQ(rig.engine->ReadDisplay().voiceLevelDb[1], -120.0f);
 }
 
 TEST(ChorusEngineTest, VoiceTiltSpreadsAcrossActiveVoices) {

@@ -1,12 +1,18 @@
 // Replaces the global allocator in this binary so that any allocation inside Process fails the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "effect/chorus_engine.h"
+#include "effect/factory_recipes.h"
 
 namespace {
 std::atomic<bool> g_counting{false};
@@ -66,7 +72,7 @@ TEST(EngineAllocationTest, ProcessNeverAllocates) {
     engine->Reset(rate);
     g_allocations = 0;
     g_counting = true;
-    for (int call = 0; call < 1200; ++call) {
+    for (int call = 0; call < 700; ++call) {
       params[kParamModel] = static_cast<float>((call / 10) % kStructureCount);
       params[kParamVoices] = static_cast<float>(1 + (call / 120) % 8);
       params[kParamSync] = static_cast<float>((call / 7) % 2);
@@ -82,6 +88,112 @@ TEST(EngineAllocationTest, ProcessNeverAllocates) {
     }
     g_counting = false;
     EXPECT_EQ(g_allocations.load(), 0) << rate;
+  }
+}
+
+// Deterministic program material with the faults a host can hand over: NaN and infinities.
+void FillHostileInput(std::vector<float>& left, std::vector<float>& right, int block) {
+  uint32_t state = 0x9E3779B9u + static_cast<uint32_t>(block);
+  for (size_t n = 0; n < left.size(); ++n) {
+    state = state * 1664525u + 1013904223u;
+    const float x = static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
+    left[n] = x;
+    right[n] = 0.5f * x + 0.3f * static_cast<float>(std::sin(0.01 * static_cast<double>(n)));
+  }
+  const float faults[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity()};
+  left[(block * 37) % left.size()] = faults[block % 3];
+  right[(block * 91) % right.size()] = faults[(block + 1) % 3];
+}
+
+// Runs blocks of hostile input with a sidechain, counting the allocations inside the engine's calls;
+// false at the first output sample that is not finite or not within `bound`.
+bool RunHostileBlocks(ChorusEngine& engine, int blocks, double bound, std::string& failure) {
+  constexpr int kFrames = 512;
+  std::vector<float> inL(kFrames), inR(kFrames), outL(kFrames), outR(kFrames);
+  const float* in[2] = {inL.data(), inR.data()};
+  float* out[2] = {outL.data(), outR.data()};
+  for (int block = 0; block < blocks; ++block) {
+    FillHostileInput(inL, inR, block);
+    g_counting = true;
+    engine.SetTransport(120.0, block * 0.5, true, true, true);
+    engine.Process(in, out, kFrames, false, in, true);
+    g_counting = false;
+    for (int n = 0; n < kFrames; ++n) {
+      for (float x : {outL[n], outR[n]}) {
+        if (!std::isfinite(x) || std::fabs(x) > bound) {
+          failure =
+              "block " + std::to_string(block) + " frame " + std::to_string(n) + ": " + std::to_string(x);
+          return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+TEST(EngineSoakTest, EveryRecipeAtEveryRateStaysFiniteBoundedAndAllocationFree) {
+  const FactoryRecipe* recipes = FactoryRecipes();  // built before counting: first use allocates
+  const double rates[] = {8000.0, 22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 384000.0};
+  auto engine = std::make_unique<ChorusEngine>();
+  for (double rate : rates) {
+    for (int r = 0; r < kFactoryRecipeCount; ++r) {
+      engine->SetParameters(recipes[r].values);
+      engine->Reset(rate);
+      g_allocations = 0;
+      std::string failure;
+      const bool bounded = RunHostileBlocks(*engine, 3, 64.0, failure);
+      EXPECT_TRUE(bounded) << recipes[r].name << " at " << rate << " Hz, " << failure;
+      EXPECT_EQ(g_allocations.load(), 0) << recipes[r].name << " at " << rate;
+    }
+  }
+}
+
+// Every parameter at its minimum, then at its maximum, then NaN: extreme but never unbounded.
+TEST(EngineSoakTest, ExtremeAndNonFiniteParametersStayFinite) {
+  float lowest[kParamCount], highest[kParamCount], nan[kParamCount];
+  for (int p = 0; p < kParamCount; ++p) {
+    lowest[p] = GetParamSpec(p)->minValue;
+    highest[p] = GetParamSpec(p)->maxValue;
+    nan[p] = std::numeric_limits<float>::quiet_NaN();
+  }
+  highest[kParamBypass] = 0;
+  highest[kParamMonitor] = 0;
+  const float* sets[] = {lowest, highest, nan};
+  for (double rate : {8000.0, 48000.0, 384000.0}) {
+    for (const float* set : sets) {
+      auto engine = std::make_unique<ChorusEngine>();
+      engine->SetParameters(set);
+      engine->Reset(rate);
+      g_allocations = 0;
+      std::string failure;
+      const bool bounded = RunHostileBlocks(*engine, 8, 1e7, failure);
+      EXPECT_TRUE(bounded) << rate << " set " << (set - sets[0]) << " " << failure;
+      EXPECT_EQ(g_allocations.load(), 0);
+    }
+  }
+}
+
+// With the noise off, zero in gives exactly zero out for every recipe, from the first sample on.
+TEST(EngineSoakTest, EveryRecipeIsExactlySilentOnSilence) {
+  const FactoryRecipe* recipes = FactoryRecipes();
+  std::vector<float> zeros(512, 0.0f), outL(512), outR(512);
+  const float* in[2] = {zeros.data(), zeros.data()};
+  float* out[2] = {outL.data(), outR.data()};
+  for (int r = 0; r < kFactoryRecipeCount; ++r) {
+    float values[kParamCount];
+    std::copy(recipes[r].values, recipes[r].values + kParamCount, values);
+    values[kParamAnalogNoise] = 0;
+    auto engine = std::make_unique<ChorusEngine>();
+    engine->SetParameters(values);
+    engine->Reset(48000.0);
+    for (int block = 0; block < 20; ++block) {
+      engine->Process(in, out, 512, false, nullptr, false);
+      for (int n = 0; n < 512; ++n) {
+        ASSERT_EQ(outL[n], 0.0f) << recipes[r].name << " block " << block << " frame " << n;
+        ASSERT_EQ(outR[n], 0.0f) << recipes[r].name << " block " << block << " frame " << n;
+      }
+    }
   }
 }
 

@@ -22,12 +22,11 @@ TEST_P(HashUnitValues, MatchesTheReferenceMix) {
   EXPECT_DOUBLE_EQ(HashUnit(c.n, c.seed), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reference, HashUnitValues,
-                         ::testing::Values(HashCase{0, 0, 0.7666216164272852}, HashCase{1, 0, 0.1331231503445618},
-                                           HashCase{-1, 81, 0.029943842676497967},
-                                           HashCase{7, 81, -0.37112401297526687},
-                                           HashCase{123456789, 3, 0.039978752885230895},
-                                           HashCase{-5, -2, 0.39636792511636587}));
+INSTANTIATE_TEST_SUITE_P(
+    Reference, HashUnitValues,
+    ::testing::Values(HashCase{0, 0, 0.7666216164272852}, HashCase{1, 0, 0.1331231503445618},
+                      HashCase{-1, 81, 0.029943842676497967}, HashCase{7, 81, -0.37112401297526687},
+                      HashCase{123456789, 3, 0.039978752885230895}, HashCase{-5, -2, 0.39636792511636587}));
 
 TEST(HashUnit, StaysInHalfOpenUnitRange) {
   for (int64_t n = -2000; n < 2000; ++n) {
@@ -59,26 +58,25 @@ TEST_P(WaveValues, AtFixedPhases) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, WaveValues,
-    ::testing::Values(WaveCase{WaveShape::kSine, 0.25, 0, 1.0}, WaveCase{WaveShape::kSine, 0.75, 0, -1.0},
-                      WaveCase{WaveShape::kSine, 3.25, 0, 1.0},  // whole cycles drop out
-                      WaveCase{WaveShape::kSine, -0.75, 0, 1.0},
-                      WaveCase{WaveShape::kTriangle, 0.0, 0, -1.0}, WaveCase{WaveShape::kTriangle, 0.5, 0, 1.0},
-                      WaveCase{WaveShape::kTriangle, 0.25, 0, 0.0},
-                      WaveCase{WaveShape::kSoftSquare, 0.25, 0, 1.0},
-                      WaveCase{WaveShape::kSoftSquare, 0.75, 0, -1.0},
-                      WaveCase{WaveShape::kRampUp, 0.0, 0, -1.0}, WaveCase{WaveShape::kRampUp, 0.75, 0, 0.5},
-                      WaveCase{WaveShape::kRampDown, 0.75, 0, -0.5},
-                      // skew +90: the midpoint (g = 0.5) sits at 0.905 of the cycle
-                      WaveCase{WaveShape::kTriangle, 0.905, 90, 1.0},
-                      WaveCase{WaveShape::kRampUp, 0.905, 90, 0.0},
-                      WaveCase{WaveShape::kRampUp, 0.095, -90, 0.0}));
+    ::testing::Values(
+        WaveCase{WaveShape::kSine, 0.25, 0, 1.0}, WaveCase{WaveShape::kSine, 0.75, 0, -1.0},
+        WaveCase{WaveShape::kSine, 3.25, 0, 1.0},  // whole cycles drop out
+        WaveCase{WaveShape::kSine, -0.75, 0, 1.0}, WaveCase{WaveShape::kTriangle, 0.0, 0, -1.0},
+        WaveCase{WaveShape::kTriangle, 0.5, 0, 1.0}, WaveCase{WaveShape::kTriangle, 0.25, 0, 0.0},
+        WaveCase{WaveShape::kSoftSquare, 0.25, 0, 1.0}, WaveCase{WaveShape::kSoftSquare, 0.75, 0, -1.0},
+        WaveCase{WaveShape::kRampUp, 0.0, 0, -1.0}, WaveCase{WaveShape::kRampUp, 0.75, 0, 0.5},
+        WaveCase{WaveShape::kRampDown, 0.75, 0, -0.5},
+        // skew +90: the midpoint (g = 0.5) sits at 0.905 of the cycle
+        WaveCase{WaveShape::kTriangle, 0.905, 90, 1.0}, WaveCase{WaveShape::kRampUp, 0.905, 90, 0.0},
+        WaveCase{WaveShape::kRampUp, 0.095, -90, 0.0}));
 
 TEST(Wave, RandomShapesFollowTheHashAndIgnoreSkew) {
   const int seed = 81;
   EXPECT_DOUBLE_EQ(Wave(WaveShape::kSampleHold, 7.9, 50, seed), HashUnit(7, seed));
   EXPECT_DOUBLE_EQ(Wave(WaveShape::kSampleHold, 7.9, -50, seed), HashUnit(7, seed));
   EXPECT_DOUBLE_EQ(Wave(WaveShape::kSmoothRandom, 7.0, 0, seed), HashUnit(7, seed));
-  EXPECT_NEAR(Wave(WaveShape::kSmoothRandom, 7.5, 0, seed), 0.5 * (HashUnit(7, seed) + HashUnit(8, seed)), 1e-15);
+  EXPECT_NEAR(Wave(WaveShape::kSmoothRandom, 7.5, 0, seed), 0.5 * (HashUnit(7, seed) + HashUnit(8, seed)),
+              1e-15);
   EXPECT_NEAR(Wave(WaveShape::kSmoothRandom, 7.999999999, 0, seed), HashUnit(8, seed), 1e-9);
   EXPECT_DOUBLE_EQ(Wave(WaveShape::kSampleHold, -0.5, 0, seed), HashUnit(-1, seed));
 }

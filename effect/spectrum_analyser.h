@@ -1,0 +1,56 @@
+#pragma once
+// SpectrumAnalyser: turns the last 4096 samples of a stereo pair of rings into 256 log-spaced, smoothed dB
+// bins for the editor's signal display. Prepare allocates and runs on reset while the host does not
+// process; Analyse runs on the audio thread every 512 samples and neither allocates nor locks. One
+// thread at a time; nothing here is shared with the UI thread.
+
+#include <complex>
+#include <memory>
+
+namespace halcyra {
+
+constexpr int kFftSize = 4096;
+constexpr int kSpectrumBins = 256;
+
+// In-place forward, unscaled radix-2 decimation-in-time transform of 4096 points;
+// twiddles[k] = exp(-2πik/4096), k = 0..2047 (SpectrumAnalyser::Twiddles). Null pointers do nothing.
+void Fft4096(std::complex<double>* data, const std::complex<double>* twiddles);
+
+// Centre frequency in Hz of display bin `bin` (clamped to 0..255): 20 Hz at bin 0 rising
+// logarithmically to min(0.49 fs, 20 kHz) at bin 255. A non-finite or non-positive rate counts as 48 kHz.
+double SpectrumBinFrequency(int bin, double sampleRate);
+
+class SpectrumAnalyser {
+ public:
+  SpectrumAnalyser() = default;
+  SpectrumAnalyser(const SpectrumAnalyser&) = delete;
+  SpectrumAnalyser& operator=(const SpectrumAnalyser&) = delete;
+
+  // Allocates the window, twiddles, work and power buffers the first time and (re)fills window and
+  // twiddles. Not real-time safe. Returns false when memory could not be had: everything is then
+  // released, IsPrepared() is false and Analyse does nothing.
+  bool Prepare();
+  bool IsPrepared() const { return prepared_; }
+
+  // One update of one spectrum. The two rings share `writeIndex`, so ring[(writeIndex + n) % 4096] is
+  // the n-th oldest sample; the index is wrapped, non-finite samples read as 0, and a non-finite or
+  // non-positive rate counts as 48 kHz. speed: 0 Fast, 1 Medium, anything else Slow. `bins` holds the
+  // 256 dB values (-120..120), smoothed in place; a bin that arrives non-finite restarts from -120.
+  void Analyse(const float* ringLeft, const float* ringRight, int writeIndex, double sampleRate, int speed,
+               float* bins);
+
+  // The table Fft4096 takes; null until prepared.
+  const std::complex<double>* Twiddles() const { return twiddles_.get(); }
+
+ private:
+  void LoadWindowedPair(const float* ringLeft, const float* ringRight, int oldest);
+  void StoreChannelRmsMagnitudes();
+
+  std::unique_ptr<float[]> window_;
+  std::unique_ptr<std::complex<double>[]> twiddles_;
+  std::unique_ptr<std::complex<double>[]> work_;
+  std::unique_ptr<double[]> power_;
+  bool prepared_ = false;
+};
+
+}  // namespace halcyra

@@ -1,0 +1,446 @@
+// Replaces the global allocator in this binary so that one nothrow array allocation can be made to fail.
+#include "effect/spectrum_analyser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <random>
+#include <vector>
+
+namespace {
+// -1: no failure planned; n >= 0: the n-th nothrow array allocation from now on returns null.
+std::atomic<int> g_nothrowArraysBeforeFailure{-1};
+std::atomic<int> g_nothrowArrayCount{0};
+
+void* Allocate(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+
+// Out of line so that the compiler cannot pair an inlined free with operator new.
+__attribute__((noinline)) void Release(void* block) noexcept { std::free(block); }
+}  // namespace
+
+void* operator new(std::size_t size) {
+  void* block = Allocate(size);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  g_nothrowArrayCount.fetch_add(1);
+  if (g_nothrowArraysBeforeFailure.load() >= 0 && g_nothrowArraysBeforeFailure.fetch_sub(1) == 0)
+    return nullptr;
+  return Allocate(size);
+}
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete[](void* block) noexcept { Release(block); }
+void operator delete(void* block, std::size_t) noexcept { Release(block); }
+void operator delete[](void* block, std::size_t) noexcept { Release(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }
+
+namespace halcyra {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFs = 48000.0;
+constexpr float kFloorDb = -120.0f;
+constexpr int kFast = 0;
+constexpr int kMedium = 1;
+constexpr int kSlow = 2;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// At 48 kHz display bin 151 lands 0.0045 FFT bins above FFT bin 102, so a sine centred there reads
+// practically its full level in that display bin.
+constexpr int kCentredFftBin = 102;
+constexpr int kCentredDisplayBin = 151;
+
+using Ring = std::vector<float>;
+using Bins = std::array<float, kSpectrumBins>;
+
+Ring Silence() { return Ring(kFftSize, 0.0f); }
+
+// Whole cycles over the ring, so the read position does not matter.
+Ring Sine(int fftBin, double amplitude) {
+  Ring ring(kFftSize);
+  for (int n = 0; n < kFftSize; ++n) {
+    ring[n] = static_cast<float>(amplitude * std::sin(2.0 * kPi * fftBin * n / kFftSize + 0.3));
+  }
+  return ring;
+}
+
+Ring Impulse(int position) {
+  Ring ring = Silence();
+  ring[position] = 1.0f;
+  return ring;
+}
+
+Bins Filled(float db) {
+  Bins bins;
+  bins.fill(db);
+  return bins;
+}
+
+class SpectrumAnalyserTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(analyser_.Prepare()); }
+
+  void Run(const Ring& left, const Ring& right, int writeIndex, double rate, int speed, Bins& bins,
+           int analyses = 1) {
+    for (int i = 0; i < analyses; ++i) {
+      analyser_.Analyse(left.data(), right.data(), writeIndex, rate, speed, bins.data());
+    }
+  }
+
+  // Fast smoothing leaves 0.3^40 of the starting distance: the steady reading, to float precision.
+  Bins Settled(const Ring& left, const Ring& right, int writeIndex = 0, double rate = kFs) {
+    Bins bins = Filled(kFloorDb);
+    Run(left, right, writeIndex, rate, kFast, bins, 40);
+    return bins;
+  }
+
+  SpectrumAnalyser analyser_;
+};
+
+TEST(Fft4096Test, AgreesWithNaiveDft) {
+  SpectrumAnalyser analyser;
+  ASSERT_TRUE(analyser.Prepare());
+  std::mt19937 random(12345);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  std::vector<std::complex<double>> data(kFftSize);
+  for (auto& x : data) x = {uniform(random), uniform(random)};
+
+  std::vector<std::complex<double>> roots(kFftSize);
+  for (int m = 0; m < kFftSize; ++m) roots[m] = std::polar(1.0, -2.0 * kPi * m / kFftSize);
+  std::vector<std::complex<double>> expected(kFftSize);
+  double largest = 0.0;
+  for (int k = 0; k < kFftSize; ++k) {
+    std::complex<double> sum = 0.0;
+    for (int n = 0; n < kFftSize; ++n) sum += data[n] * roots[(k * n) % kFftSize];
+    expected[k] = sum;
+    largest = std::max(largest, std::abs(sum));
+  }
+
+  Fft4096(data.data(), analyser.Twiddles());
+  double worst = 0.0;
+  for (int k = 0; k < kFftSize; ++k) worst = std::max(worst, std::abs(data[k] - expected[k]));
+  EXPECT_LT(worst, 1e-9 * largest);
+}
+
+TEST_F(SpectrumAnalyserTest, SilenceReadsTheFloorEverywhere) {
+  Bins fromFloor = Filled(kFloorDb);
+  Run(Silence(), Silence(), 0, kFs, kSlow, fromFloor);
+  for (float db : fromFloor) EXPECT_EQ(db, kFloorDb);
+
+  Bins fromLoud = Filled(0.0f);
+  Run(Silence(), Silence(), 0, kFs, kFast, fromLoud, 40);
+  for (float db : fromLoud) EXPECT_NEAR(db, kFloorDb, 1e-3);
+}
+
+// A bin-centred sine under the Hann window touches only its own FFT bin and the two beside it.
+TEST_F(SpectrumAnalyserTest, FullScaleSineReadsZeroDbAtItsFrequencyOnly) {
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  const Bins bins = Settled(sine, sine);
+  EXPECT_NEAR(bins[kCentredDisplayBin], 0.0, 0.05);
+  EXPECT_EQ(std::max_element(bins.begin(), bins.end()) - bins.begin(), kCentredDisplayBin);
+  for (int i = 0; i < kSpectrumBins; ++i) {
+    const double fftBin = SpectrumBinFrequency(i, kFs) * kFftSize / kFs;
+    if (std::abs(fftBin - kCentredFftBin) > 2.0) {
+      EXPECT_LT(bins[i], -100.0f) << "bin " << i;
+    }
+  }
+}
+
+struct ChannelCase {
+  double left;
+  double right;
+  double expectedDb;  // RMS of the two channels' magnitudes
+};
+
+class SpectrumChannels : public SpectrumAnalyserTest, public ::testing::WithParamInterface<ChannelCase> {};
+
+TEST_P(SpectrumChannels, ReadsTheRmsOfBothChannels) {
+  const ChannelCase& c = GetParam();
+  const Bins bins = Settled(Sine(kCentredFftBin, c.left), Sine(kCentredFftBin, c.right));
+  EXPECT_NEAR(bins[kCentredDisplayBin], c.expectedDb, 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, SpectrumChannels,
+                         ::testing::Values(ChannelCase{1.0, 1.0, 0.0}, ChannelCase{1.0, 0.0, -3.01},
+                                           ChannelCase{0.0, 1.0, -3.01}, ChannelCase{0.5, 0.5, -6.02},
+                                           ChannelCase{1.0, 0.5, -2.04}));
+
+struct FrequencyCase {
+  int bin;
+  double rate;
+  double hz;
+};
+
+class SpectrumBinFrequencies : public ::testing::TestWithParam<FrequencyCase> {};
+
+TEST_P(SpectrumBinFrequencies, SpanTwentyHertzToTheTop) {
+  const FrequencyCase& c = GetParam();
+  EXPECT_NEAR(SpectrumBinFrequency(c.bin, c.rate), c.hz, 1e-9 * c.hz);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bins, SpectrumBinFrequencies,
+    ::testing::Values(FrequencyCase{0, 48000.0, 20.0}, FrequencyCase{85, 48000.0, 200.0},
+                      FrequencyCase{170, 48000.0, 2000.0}, FrequencyCase{255, 48000.0, 20000.0},
+                      FrequencyCase{255, 44100.0, 20000.0}, FrequencyCase{255, 22050.0, 0.49 * 22050.0},
+                      FrequencyCase{0, 22050.0, 20.0}, FrequencyCase{-5, 48000.0, 20.0},  // clamped
+                      FrequencyCase{300, 48000.0, 20000.0},                               // clamped
+                      FrequencyCase{255, kNaN, 20000.0},                                  // 48 kHz stands in
+                      FrequencyCase{255, -1.0, 20000.0}));
+
+// The top display bin sits 0.04 FFT bins above FFT bin 2007 at 22.05 kHz (0.49 fs), and at 44.1 kHz a
+// 20 kHz sine lies between FFT bins: either way the top bin is the one that sees it.
+TEST_F(SpectrumAnalyserTest, TopBinFollowsTheRate) {
+  const Ring nearNyquist = Sine(2007, 1.0);
+  const Bins at22k = Settled(nearNyquist, nearNyquist, 0, 22050.0);
+  EXPECT_NEAR(at22k[kSpectrumBins - 1], 20.0 * std::log10(0.96 + 0.04 * 0.5), 0.05);
+
+  Ring twentyKilohertz(kFftSize);
+  for (int n = 0; n < kFftSize; ++n) {
+    twentyKilohertz[n] = static_cast<float>(std::sin(2.0 * kPi * 20000.0 * n / 44100.0));
+  }
+  const Bins at44k = Settled(twentyKilohertz, twentyKilohertz, 0, 44100.0);
+  EXPECT_EQ(std::max_element(at44k.begin(), at44k.end()) - at44k.begin(), kSpectrumBins - 1);
+  EXPECT_GT(at44k[kSpectrumBins - 1], -3.0f);
+  EXPECT_LT(at44k[kSpectrumBins - 1], 0.0f);
+}
+
+// The whole road spelled out plainly — each channel through its own transform, the bin frequency
+// between two FFT bins read by linear interpolation — against the analyser on different channels.
+TEST_F(SpectrumAnalyserTest, MatchesTheSeparateChannelComputation) {
+  constexpr double kRate = 44100.0;
+  constexpr int kWriteIndex = 1234;
+  constexpr double kMediumCoefficient = 0.35;
+  std::mt19937 random(777);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  Ring left(kFftSize), right(kFftSize);
+  for (int n = 0; n < kFftSize; ++n) {
+    // Different content per channel, with a tone that leaks between FFT bins.
+    left[n] = static_cast<float>(0.3 * uniform(random) + 0.5 * std::sin(2.0 * kPi * 0.0371 * n));
+    right[n] = static_cast<float>(0.05 * uniform(random));
+  }
+  Bins start;
+  for (float& db : start) db = static_cast<float>(-120.0 + 120.0 * (uniform(random) + 1.0) / 2.0);
+
+  std::vector<double> power(kFftSize / 2, 0.0);
+  for (const Ring* ring : {&left, &right}) {
+    std::vector<std::complex<double>> work(kFftSize);
+    for (int n = 0; n < kFftSize; ++n) {
+      const double window = 0.5 - 0.5 * std::cos(2.0 * kPi * n / kFftSize);
+      work[n] = (*ring)[(kWriteIndex + n) % kFftSize] * window;
+    }
+    Fft4096(work.data(), analyser_.Twiddles());
+    for (int k = 0; k < kFftSize / 2; ++k) power[k] += std::norm(work[k]);
+  }
+  for (double& p : power) p = std::sqrt(p / 2.0);
+
+  Bins bins = start;
+  Run(left, right, kWriteIndex, kRate, kMedium, bins);
+  for (int i = 0; i < kSpectrumBins; ++i) {
+    const double f = 20.0 * std::pow(20000.0 / 20.0, i / 255.0);
+    const double g = f * kFftSize / kRate;
+    const int h = static_cast<int>(g);
+    const double t = g - h;
+    const double magnitude = ((1.0 - t) * power[h] + t * power[h + 1]) / 1024.0;
+    const double db = std::clamp(20.0 * std::log10(std::max(magnitude, 1e-12)), -120.0, 120.0);
+    EXPECT_NEAR(bins[i], start[i] + (db - start[i]) * kMediumCoefficient, 1e-3) << "bin " << i;
+  }
+}
+
+struct SmoothingCase {
+  int speed;
+  int analyses;
+  double fractionOfStep;
+};
+
+class SpectrumSmoothing : public SpectrumAnalyserTest, public ::testing::WithParamInterface<SmoothingCase> {};
+
+// A step from silence to a full-scale sine, measured in dB at the sine's display bin.
+TEST_P(SpectrumSmoothing, StepResponseFollowsTheSpeed) {
+  const SmoothingCase& c = GetParam();
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  const double target = Settled(sine, sine)[kCentredDisplayBin];
+  Bins bins = Filled(kFloorDb);
+  Run(sine, sine, 0, kFs, c.speed, bins, c.analyses);
+  const double fraction = (bins[kCentredDisplayBin] - kFloorDb) / (target - kFloorDb);
+  EXPECT_NEAR(fraction, c.fractionOfStep, 1e-4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, SpectrumSmoothing,
+                         ::testing::Values(SmoothingCase{kFast, 1, 0.7}, SmoothingCase{kFast, 2, 0.91},
+                                           SmoothingCase{kMedium, 1, 0.35},
+                                           SmoothingCase{kMedium, 3, 0.725375}, SmoothingCase{kSlow, 1, 0.12},
+                                           SmoothingCase{kSlow, 9, 0.683522},  // not yet 70 %
+                                           SmoothingCase{kSlow, 10, 0.721499},
+                                           SmoothingCase{7, 1, 0.12},  // unknown speeds are Slow
+                                           SmoothingCase{-1, 1, 0.12}));
+
+struct RingOrderCase {
+  int impulseAt;   // ring position of a unit impulse on both channels
+  int writeIndex;  // the ring position of the oldest sample
+  double windowAtImpulse;
+};
+
+class SpectrumRingOrder : public SpectrumAnalyserTest, public ::testing::WithParamInterface<RingOrderCase> {};
+
+// An impulse has a flat spectrum scaled by the window value at its age, so the level shows which
+// sample the analyser took as the oldest.
+TEST_P(SpectrumRingOrder, WriteIndexIsTheOldestSample) {
+  const RingOrderCase& c = GetParam();
+  const Ring impulse = Impulse(c.impulseAt);
+  const Bins bins = Settled(impulse, impulse, c.writeIndex);
+  const double expected = c.windowAtImpulse == 0.0 ? -120.0 : 20.0 * std::log10(c.windowAtImpulse / 1024.0);
+  for (int i = 0; i < kSpectrumBins; ++i) EXPECT_NEAR(bins[i], expected, 1e-3) << "bin " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ages, SpectrumRingOrder,
+                         ::testing::Values(RingOrderCase{1000, 1000, 0.0},  // oldest: the window's zero
+                                           RingOrderCase{1000, 3048, 1.0},  // age 2048: the window's peak
+                                           RingOrderCase{1000, 4072, 0.5},  // age 1024
+                                           RingOrderCase{1000, 2024, 0.5},  // age 3072
+                                           RingOrderCase{3000, 952, 1.0},   // wraps past the ring's end
+                                           RingOrderCase{2048, 0, 1.0}));
+
+TEST_F(SpectrumAnalyserTest, OutOfRangeWriteIndexIsWrapped) {
+  const Ring impulse = Impulse(1000);
+  const struct {
+    int given;
+    int wrapped;
+  } cases[] = {{-1048, 3048}, {4096, 0}, {4096 + 3048, 3048}, {-1, 4095}, {INT_MIN, 0}, {INT_MAX, 4095}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given);
+    const Bins expected = Settled(impulse, impulse, c.wrapped);
+    const Bins bins = Settled(impulse, impulse, c.given);
+    for (int i = 0; i < kSpectrumBins; ++i) EXPECT_FLOAT_EQ(bins[i], expected[i]) << "bin " << i;
+  }
+}
+
+TEST_F(SpectrumAnalyserTest, NonFiniteSamplesReadAsSilence) {
+  const Ring impulse = Impulse(1000);
+  const Bins clean = Settled(impulse, impulse, 3048);
+  Ring left = impulse, right = impulse;
+  left[10] = std::numeric_limits<float>::quiet_NaN();
+  left[3047] = std::numeric_limits<float>::infinity();
+  right[2000] = -std::numeric_limits<float>::infinity();
+  right[3048] = std::numeric_limits<float>::quiet_NaN();
+  const Bins bins = Settled(left, right, 3048);
+  for (int i = 0; i < kSpectrumBins; ++i) EXPECT_FLOAT_EQ(bins[i], clean[i]) << "bin " << i;
+}
+
+TEST_F(SpectrumAnalyserTest, UnusableRatesCountAsFortyEightKilohertz) {
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  const Bins at48k = Settled(sine, sine, 0, kFs);
+  for (double rate : {kNaN, kInf, -kInf, 0.0, -44100.0}) {
+    SCOPED_TRACE(rate);
+    const Bins bins = Settled(sine, sine, 0, rate);
+    for (int i = 0; i < kSpectrumBins; ++i) EXPECT_FLOAT_EQ(bins[i], at48k[i]) << "bin " << i;
+  }
+}
+
+// Rates far outside audio put display bins beyond either end of the FFT; they must stay in range.
+TEST_F(SpectrumAnalyserTest, ExtremeRatesGiveBoundedBins) {
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  for (double rate : {5e-324, 1e-300, 1.0, 30.0, 1e7, 1e300, std::numeric_limits<double>::max()}) {
+    SCOPED_TRACE(rate);
+    const Bins bins = Settled(sine, sine, 0, rate);
+    for (int i = 0; i < kSpectrumBins; ++i) {
+      EXPECT_GE(bins[i], -120.0f) << "bin " << i;
+      EXPECT_LE(bins[i], 120.0f) << "bin " << i;
+    }
+  }
+}
+
+// Below about 41 Hz most display bins lie above the FFT's last bin; they read that bin, not a value
+// extrapolated from the last two.
+TEST_F(SpectrumAnalyserTest, BinsBeyondTheTransformReadItsLastBin) {
+  constexpr double kRate = 30.0;
+  const Ring belowLastBin = Sine(kFftSize / 2 - 2, 1.0);
+  const Bins bins = Settled(belowLastBin, belowLastBin, 0, kRate);
+  int beyond = 0;
+  for (int i = 0; i < kSpectrumBins; ++i) {
+    if (SpectrumBinFrequency(i, kRate) * kFftSize / kRate < kFftSize / 2 - 1) continue;
+    ++beyond;
+    EXPECT_NEAR(bins[i], 20.0 * std::log10(0.5), 0.05) << "bin " << i;
+  }
+  EXPECT_GT(beyond, 100);
+}
+
+// A bin that arrives NaN or infinite (a torn or uninitialised display) restarts from the floor.
+TEST_F(SpectrumAnalyserTest, NonFiniteBinsRestartFromTheFloor) {
+  const Ring impulse = Impulse(2048);
+  const double level = 20.0 * std::log10(1.0 / 1024.0);
+  Bins bins = Filled(std::numeric_limits<float>::quiet_NaN());
+  bins[1] = std::numeric_limits<float>::infinity();
+  bins[2] = -std::numeric_limits<float>::infinity();
+  Run(impulse, impulse, 0, kFs, kFast, bins);
+  for (int i = 0; i < kSpectrumBins; ++i)
+    EXPECT_NEAR(bins[i], -120.0 + (level + 120.0) * 0.7, 1e-3) << "bin " << i;
+}
+
+TEST(SpectrumAnalyserPrepare, UnpreparedAnalyserLeavesBinsAlone) {
+  SpectrumAnalyser analyser;
+  EXPECT_FALSE(analyser.IsPrepared());
+  EXPECT_EQ(analyser.Twiddles(), nullptr);
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  Bins bins = Filled(-42.0f);
+  analyser.Analyse(sine.data(), sine.data(), 0, kFs, kFast, bins.data());
+  for (float db : bins) EXPECT_EQ(db, -42.0f);
+}
+
+// Every allocation that Prepare makes is allowed to fail in turn; a later Prepare with memory recovers.
+TEST(SpectrumAnalyserPrepare, FailedAllocationLeavesItUnpreparedUntilMemoryReturns) {
+  g_nothrowArrayCount = 0;
+  {
+    SpectrumAnalyser probe;
+    ASSERT_TRUE(probe.Prepare());
+  }
+  const int allocations = g_nothrowArrayCount.load();
+  ASSERT_GT(allocations, 0);
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  for (int failing = 0; failing < allocations; ++failing) {
+    SCOPED_TRACE(failing);
+    SpectrumAnalyser analyser;
+    g_nothrowArraysBeforeFailure = failing;
+    const bool prepared = analyser.Prepare();
+    g_nothrowArraysBeforeFailure = -1;
+    EXPECT_FALSE(prepared);
+    EXPECT_FALSE(analyser.IsPrepared());
+    EXPECT_EQ(analyser.Twiddles(), nullptr);
+    Bins bins = Filled(-42.0f);
+    analyser.Analyse(sine.data(), sine.data(), 0, kFs, kFast, bins.data());
+    for (float db : bins) EXPECT_EQ(db, -42.0f);
+
+    ASSERT_TRUE(analyser.Prepare());
+    analyser.Analyse(sine.data(), sine.data(), 0, kFs, kFast, bins.data());
+    EXPECT_NE(bins[kCentredDisplayBin], -42.0f);
+  }
+}
+
+// Reset runs Prepare again: it keeps its buffers and the transform still works.
+TEST(SpectrumAnalyserPrepare, RepeatedPrepareKeepsItsBuffers) {
+  SpectrumAnalyser analyser;
+  ASSERT_TRUE(analyser.Prepare());
+  const std::complex<double>* twiddles = analyser.Twiddles();
+  g_nothrowArrayCount = 0;
+  ASSERT_TRUE(analyser.Prepare());
+  EXPECT_EQ(g_nothrowArrayCount.load(), 0);
+  EXPECT_EQ(analyser.Twiddles(), twiddles);
+  EXPECT_EQ(twiddles[0], std::complex<double>(1.0, 0.0));
+  EXPECT_NEAR(twiddles[kFftSize / 4].imag(), -1.0, 1e-15);
+}
+
+}  // namespace
+}  // namespace halcyra
