@@ -450,7 +450,11 @@ void ChorusEngine::RunDetector(const Stereo& x, const Stereo& sc, bool sidechain
   Follow(peakState_, trim * std::max(std::fabs(a), std::fabs(b)), envelopeAttackCoef_, envelopeReleaseCoef_);
   Follow(rmsState_, trim * trim * (a * a + b * b) / 2.0, envelopeAttackCoef_, envelopeReleaseCoef_);
   envelopeLevel_ = detector == kDetectorPeak ? peakState_ : std::sqrt(std::max(rmsState_, 0.0));
-  if (envelopeLevel_ != cachedEnvelopeLevel_) {
+  // With envelope depth, envelope rate and duck all at 0 the level cannot reach any result (the
+  // products below are then exactly 1, the base rate and -0), so its logarithm is not needed.
+  const bool levelUsed =
+      Param(kParamEnvelopeDepth) != 0.0f || Param(kParamEnvelopeRate) != 0.0f || Param(kParamDuck) != 0.0f;
+  if (levelUsed && envelopeLevel_ != cachedEnvelopeLevel_) {
     cachedEnvelopeLevel_ = envelopeLevel_;
     cachedEnvelopeDb_ = 20.0 * std::log10(std::max(envelopeLevel_, kLevelFloor));
   }
@@ -534,14 +538,14 @@ double ChorusEngine::PitchRampWindowSeconds() const {
 }
 
 // Rate, cycles, pitch ramp and decaying offsets of one voice; returns its phase in cycles.
-double ChorusEngine::AdvanceVoiceModulation(int v) {
+// `window` is PitchRampWindowSeconds() and `phaseTurn` the global phase in cycles, both per sample.
+double ChorusEngine::AdvanceVoiceModulation(int v, double window, double phaseTurn) {
   const double fs = sampleRate_;
   voiceRate_[v] = (1.0 + voiceHumanize_[v] * 0.0005 * Param(kParamHumanize)) * effectiveRateHz_ *
                   VoiceParam(v, kVoiceRateRatio);
   voiceCycles_[v] += voiceRate_[v] / fs;
 
   const double cents = static_cast<double>(Param(kParamDetune)) + VoiceParam(v, kVoiceDetuneOffset);
-  const double window = PitchRampWindowSeconds();
   if (cents != cachedRampCents_[v] || window != cachedRampWindow_[v]) {
     cachedRampCents_[v] = cents;
     cachedRampWindow_[v] = window;
@@ -551,8 +555,7 @@ double ChorusEngine::AdvanceVoiceModulation(int v) {
 
   StepToward(voiceCycleOffset_[v], 0.0, coef5ms_);
   StepToward(voiceRampOffset_[v], 0.0, coef5ms_);
-  return voiceCycleOffset_[v] + voiceCycles_[v] + Param(kParamPhase) / 360.0 +
-         VoiceParam(v, kVoicePhaseOffset) / 360.0;
+  return voiceCycleOffset_[v] + voiceCycles_[v] + phaseTurn + VoiceParam(v, kVoicePhaseOffset) / 360.0;
 }
 
 double ChorusEngine::EvaluateWaveMix(double phase, int seed) const {
@@ -566,7 +569,7 @@ double ChorusEngine::EvaluateWaveMix(double phase, int seed) const {
 
 double ChorusEngine::WaveMix(VoiceFrame& frame, int channel) const {
   if (!frame.waveMixReady[channel]) {
-    const double sp = Param(kParamStereoPhase) / 360.0;
+    const double sp = frame.shared->stereoPhase;
     frame.waveMix[channel] = EvaluateWaveMix(frame.phase + sp * channel, channel + 3 * frame.voice + 1);
     frame.waveMixReady[channel] = true;
   }
@@ -577,7 +580,7 @@ ChorusEngine::VoiceRead ChorusEngine::RenderVoice(Structure structure, int ch, V
   if (structure == Structure::kMicroPitch) return RenderMicroPitch(ch, frame);
   const int v = frame.voice;
   const double phase = frame.phase;
-  const double sp = Param(kParamStereoPhase) / 360.0;
+  const double sp = frame.shared->stereoPhase;
   double m = 0.0;
   switch (structure) {
     case Structure::kDualStereo: {
@@ -586,7 +589,11 @@ ChorusEngine::VoiceRead ChorusEngine::RenderVoice(Structure structure, int ch, V
       break;
     }
     case Structure::kDimension:
-      m = (ch == 0 ? 0.35 : -0.35) * std::sin(kTwoPi * phase);
+      if (!frame.phaseSineReady) {
+        frame.phaseSine = std::sin(kTwoPi * phase);
+        frame.phaseSineReady = true;
+      }
+      m = (ch == 0 ? 0.35 : -0.35) * frame.phaseSine;
       break;
     case Structure::kEnsemble:
       m = 0.7 * WaveMix(frame, ch) + 0.3 * std::sin(kTwoPi * (0.13 * v + 5.137 * phase + 0.19 * ch));
@@ -597,11 +604,14 @@ ChorusEngine::VoiceRead ChorusEngine::RenderVoice(Structure structure, int ch, V
       break;
     }
     case Structure::kVintageEnsemble:
-      m = 0.65 * WaveMix(frame, ch) + 0.25 * std::sin(kTwoPi * 4.73 * phase) +
-          0.1 * std::sin(kTwoPi * driftPhase_);
+      if (!frame.vintageSineReady) {
+        frame.vintageSine = std::sin(kTwoPi * 4.73 * phase);
+        frame.vintageSineReady = true;
+      }
+      m = 0.65 * WaveMix(frame, ch) + 0.25 * frame.vintageSine + 0.1 * frame.shared->driftSine;
       break;
     case Structure::kRandomChorus: {
-      const double cycle = std::floor(phase);
+      const double cycle = Floor(phase);
       const double f = phase - cycle;
       const double s = (3.0 - 2.0 * f) * f * f;
       const int64_t n = std::fabs(cycle) < 9.0e18 ? static_cast<int64_t>(cycle) : 0;
@@ -641,17 +651,22 @@ ChorusEngine::VoiceRead ChorusEngine::RenderVoice(Structure structure, int ch, V
 
 // Two heads sweeping an 80 ms window in opposite halves of the ramp, crossfaded by sin²: a pitch
 // shift by the detune ratio, blended in proportionally below 10 cents.
-double ChorusEngine::ApplyDetuneHeads(double sample, double delaySamples, int ch,
-                                      const VoiceFrame& frame) const {
+double ChorusEngine::ApplyDetuneHeads(double sample, double delaySamples, int ch, VoiceFrame& frame) const {
   const double cents = frame.detuneCents;
   if (!(std::fabs(cents) > 1e-6)) return sample;
   const double fs = sampleRate_;
-  const double window = kDetuneWindowSeconds * fs;
   const double maxDelay = kMaxReadFraction * fs;
-  const double r = voiceRamp_[frame.voice];
-  const double x = SinSquaredHalfTurn(r);
-  const double d1 = std::clamp(window * r + delaySamples, DelayLine::kMinDelaySamples, maxDelay);
-  const double d2 = std::clamp(window * Frac(r + 0.5) + delaySamples, DelayLine::kMinDelaySamples, maxDelay);
+  if (!frame.rampReady) {
+    const double window = kDetuneWindowSeconds * fs;
+    const double r = voiceRamp_[frame.voice];
+    frame.rampCrossfade = SinSquaredHalfTurn(r);
+    frame.rampHead1 = window * r;
+    frame.rampHead2 = window * Frac(r + 0.5);
+    frame.rampReady = true;
+  }
+  const double x = frame.rampCrossfade;
+  const double d1 = std::clamp(frame.rampHead1 + delaySamples, DelayLine::kMinDelaySamples, maxDelay);
+  const double d2 = std::clamp(frame.rampHead2 + delaySamples, DelayLine::kMinDelaySamples, maxDelay);
   const double w = interpolationWeight_;
   const double shifted = (1.0 - x) * lines_[ch].ReadBlended(d2, w) + x * lines_[ch].ReadBlended(d1, w);
   const double a = std::min(std::fabs(cents) / 10.0, 1.0);
@@ -661,8 +676,8 @@ double ChorusEngine::ApplyDetuneHeads(double sample, double delaySamples, int ch
 ChorusEngine::VoiceRead ChorusEngine::RenderMicroPitch(int ch, const VoiceFrame& frame) const {
   const int v = frame.voice;
   const double fs = sampleRate_;
-  const double sp = Param(kParamStereoPhase) / 360.0;
-  const double offset = voiceRamp_[v] + voiceRampOffset_[v] + Param(kParamPhase) / 360.0 +
+  const double sp = frame.shared->stereoPhase;
+  const double offset = voiceRamp_[v] + voiceRampOffset_[v] + frame.shared->phaseTurn +
                         VoiceParam(v, kVoicePhaseOffset) / 360.0 + sp * ch;
   const double b = Frac(offset);
   const double window = (0.06 + 0.0005 * Param(kParamBaseDelay)) * fs;
@@ -696,6 +711,11 @@ void ChorusEngine::RunVoiceLoop(Stereo& wet, Stereo& taps) {
   const double spread = Param(kParamSpread);
   const double drift = Param(kParamDrift);
   const double detune = Param(kParamDetune);
+  const double rampWindow = PitchRampWindowSeconds();
+  SampleFrame shared{Param(kParamStereoPhase) / 360.0, Param(kParamPhase) / 360.0, 0.0};
+  if (structureWeight_[static_cast<int>(Structure::kVintageEnsemble)] > kSilentWeight) {
+    shared.driftSine = std::sin(kTwoPi * driftPhase_);
+  }
   double gainSum = 0.0;
   for (int v = 0; v < kVoiceCount; ++v) {
     const double pan = spread * VoiceParam(v, kVoicePan) * 0.0001;
@@ -709,16 +729,14 @@ void ChorusEngine::RunVoiceLoop(Stereo& wet, Stereo& taps) {
     voiceLevelDb_[v] = tiltDb + VoiceParam(v, kVoiceLevel);
     voiceGain_[v] = VoiceGainFor(v, voiceLevelDb_[v], normalisation);
 
-    const double phase = AdvanceVoiceModulation(v);
+    const double phase = AdvanceVoiceModulation(v, rampWindow, shared.phaseTurn);
     const double depthMs = effectiveDepthMs_ * VoiceParam(v, kVoiceDepthScale) * 0.01;
     const double centerMs = static_cast<double>(Param(kParamBaseDelay)) + VoiceParam(v, kVoiceDelayOffset);
 
     double left = 0.0, right = 0.0, delayLeft = 0.0, delayRight = 0.0;
     const bool sounding = voiceActive_[v] > kSilentWeight;
     if (sounding) {
-      VoiceFrame frame{
-          v,          centerMs,   depthMs,       phase, detune + VoiceParam(v, kVoiceDetuneOffset),
-          {0.0, 0.0}, {0.0, 0.0}, {false, false}};
+      VoiceFrame frame{v, centerMs, depthMs, phase, detune + VoiceParam(v, kVoiceDetuneOffset), &shared};
       if (drift != 0.0) {
         for (int ch = 0; ch < 2; ++ch) {
           frame.driftTerm[ch] = drift * 0.002 * std::sin(kTwoPi * (0.21 * ch + 0.171 * v + driftPhase_));

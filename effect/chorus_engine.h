@@ -123,16 +123,33 @@ class ChorusEngine {
     double delayMs;
   };
 
-  // What one voice's renders share within a sample.
+  // What every voice's renders share within a sample.
+  struct SampleFrame {
+    double stereoPhase;  // cycles
+    double phaseTurn;    // the global phase, cycles
+    double driftSine;    // sin 2π·drift phase, only while Vintage Ensemble sounds
+  };
+
+  // What one voice's renders share within a sample; the terms both channels or several
+  // structures use are computed on first use.
   struct VoiceFrame {
     int voice;
     double centerMs;
     double depthMs;
     double phase;
     double detuneCents;
-    double driftTerm[2];
-    double waveMix[2];  // M0, computed on first use
-    bool waveMixReady[2];
+    const SampleFrame* shared;
+    double driftTerm[2] = {0.0, 0.0};
+    double waveMix[2] = {0.0, 0.0};  // M0
+    bool waveMixReady[2] = {false, false};
+    double phaseSine = 0.0;  // sin 2π·phase (Dimension)
+    bool phaseSineReady = false;
+    double vintageSine = 0.0;  // sin 2π·4.73·phase (Vintage Ensemble)
+    bool vintageSineReady = false;
+    double rampCrossfade = 0.0;  // sin² π·ramp and the heads' window offsets (detune)
+    double rampHead1 = 0.0;
+    double rampHead2 = 0.0;
+    bool rampReady = false;
   };
 
   float Param(int index) const { return smoothed_[index]; }
@@ -173,13 +190,13 @@ class ChorusEngine {
   void Measure(const Stereo& raw, const Stereo& out);
   void ClearMeasurement();
   void HoldPeak(HeldPeak& held, double blockPeak, int frames) const;
-  double AdvanceVoiceModulation(int voice);
+  double AdvanceVoiceModulation(int voice, double window, double phaseTurn);
   double VoiceGainFor(int voice, double levelDb, double normalisation);
   double EvaluateWaveMix(double phase, int seed) const;
   double WaveMix(VoiceFrame& frame, int channel) const;
   VoiceRead RenderVoice(Structure structure, int channel, VoiceFrame& frame) const;
   VoiceRead RenderMicroPitch(int channel, const VoiceFrame& frame) const;
-  double ApplyDetuneHeads(double sample, double delaySamples, int channel, const VoiceFrame& frame) const;
+  double ApplyDetuneHeads(double sample, double delaySamples, int channel, VoiceFrame& frame) const;
   double PitchRampWindowSeconds() const;
   void FillBlockDisplay();
   void Publish();

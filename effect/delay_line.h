@@ -4,8 +4,12 @@
 // Resize allocates (the engine's reset only); Clear, Write and the reads are
 // audio-thread operations: constant time, no allocation, no locks.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+
+#include "effect/sample_sanitize.h"
 
 namespace halcyra {
 
@@ -35,14 +39,40 @@ class DelayLine {
   void Clear();
 
   // Stores the sanitised sample as the newest one.
-  void Write(double x);
+  void Write(double x) {
+    if (size_ == 0) return;
+    samples_[writeIndex_] = SanitizeSample(x);
+    if (++writeIndex_ == size_) writeIndex_ = 0;
+    if (filled_ < size_) ++filled_;
+  }
 
   // The sample `delaySamples` writes before the newest (0 = the newest), clamped
   // to [2, size - 4]; NaN reads at 2. Unwritten samples since the last clear read as 0.
-  double Read(double delaySamples, bool cubic) const;
+  double Read(double delaySamples, bool cubic) const {
+    const double delay = ClampDelay(delaySamples);
+    // The delay is positive and far below 2^63: the signed conversions, cheaper than the unsigned
+    // ones on x86-64, give the same whole part.
+    const int64_t wholeSigned = static_cast<int64_t>(delay);
+    const std::size_t whole = static_cast<std::size_t>(wholeSigned);
+    const double t = delay - static_cast<double>(wholeSigned);
+    const Neighbours n = FetchNeighbours(whole);
+    return cubic ? Cubic(n, t) : Linear(n, t);
+  }
 
   // (1 - cubicWeight) × linear + cubicWeight × cubic, sharing one fetch of the neighbours.
-  double ReadBlended(double delaySamples, double cubicWeight) const;
+  double ReadBlended(double delaySamples, double cubicWeight) const {
+    const double delay = ClampDelay(delaySamples);
+    // The delay is positive and far below 2^63: the signed conversions, cheaper than the unsigned
+    // ones on x86-64, give the same whole part.
+    const int64_t wholeSigned = static_cast<int64_t>(delay);
+    const std::size_t whole = static_cast<std::size_t>(wholeSigned);
+    const double t = delay - static_cast<double>(wholeSigned);
+    const Neighbours n = FetchNeighbours(whole);
+    // The settled weights give the same sum with one interpolation skipped.
+    if (cubicWeight == 1.0) return Cubic(n, t);
+    if (cubicWeight == 0.0) return Linear(n, t);
+    return (1.0 - cubicWeight) * Linear(n, t) + cubicWeight * Cubic(n, t);
+  }
 
   std::size_t Size() const { return size_; }
   std::size_t WriteIndex() const { return writeIndex_; }
@@ -59,11 +89,46 @@ class DelayLine {
     double older;
   };
 
-  double ClampDelay(double delaySamples) const;
-  double Tap(std::size_t writesAgo) const;
-  Neighbours FetchNeighbours(std::size_t wholeDelay) const;
-  static double Linear(const Neighbours& n, double t);
-  static double Cubic(const Neighbours& n, double t);
+  // Inline with the reads: the engine makes dozens of them per sample.
+  double ClampDelay(double delaySamples) const {
+    if (!(delaySamples >= kMinDelaySamples)) return kMinDelaySamples;  // NaN lands here too
+    return std::min(delaySamples, maxDelaySamples_);
+  }
+
+  // Only samples written since the last clear exist; filled <= size, so a single
+  // wrap keeps every index that passes the check inside the buffer.
+  double Tap(std::size_t writesAgo) const {
+    if (writesAgo == 0 || writesAgo > filled_) return 0.0;
+    const std::size_t index =
+        writeIndex_ >= writesAgo ? writeIndex_ - writesAgo : writeIndex_ + size_ - writesAgo;
+    return samples_[index];
+  }
+
+  Neighbours FetchNeighbours(std::size_t wholeDelay) const {
+    const std::size_t oldestWritesAgo = wholeDelay + 3;
+    if (oldestWritesAgo <= filled_) {
+      const std::size_t oldest = writeIndex_ >= oldestWritesAgo ? writeIndex_ - oldestWritesAgo
+                                                                : writeIndex_ + size_ - oldestWritesAgo;
+      // Steady state: all four lie in one unbroken run of the buffer.
+      if (oldest + 3 < size_) {
+        const double* run = samples_.get() + oldest;
+        return {run[3], run[2], run[1], run[0]};
+      }
+    }
+    return {Tap(wholeDelay), Tap(wholeDelay + 1), Tap(wholeDelay + 2), Tap(wholeDelay + 3)};
+  }
+
+  static double Linear(const Neighbours& n, double t) { return n.x0 + (n.x1 - n.x0) * t; }
+
+  static double Cubic(const Neighbours& n, double t) {
+    const double xm = n.newer;
+    const double x0 = n.x0;
+    const double x1 = n.x1;
+    const double x2 = n.older;
+    return x0 + 0.5 * t *
+                    ((x1 - xm) +
+                     t * ((2.0 * xm - 5.0 * x0 + 4.0 * x1 - x2) + t * (3.0 * (x0 - x1) + x2 - xm)));
+  }
 
   std::unique_ptr<double[]> samples_;
   std::size_t size_ = 0;

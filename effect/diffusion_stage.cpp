@@ -39,18 +39,4 @@ void DiffusionStage::Clear() {
   filled_ = 0;
 }
 
-double DiffusionStage::Delayed() const {
-  const std::size_t ago = static_cast<std::size_t>(delay_);
-  if (ago == 0 || filled_ < ago) return 0.0;
-  const std::size_t index = writeIndex_ >= ago ? writeIndex_ - ago : writeIndex_ + size_ - ago;
-  return samples_[index];
-}
-
-void DiffusionStage::Write(double x) {
-  if (size_ == 0) return;
-  samples_[writeIndex_] = SanitizeSample(x);
-  if (++writeIndex_ == size_) writeIndex_ = 0;
-  if (filled_ < size_) ++filled_;
-}
-
 }  // namespace halcyra

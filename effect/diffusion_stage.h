@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "effect/sample_sanitize.h"
+
 namespace halcyra {
 
 class DiffusionStage {
@@ -19,9 +21,19 @@ class DiffusionStage {
   void Clear();
 
   // The sample written `delay` writes ago; 0 until that many samples exist.
-  double Delayed() const;
+  double Delayed() const {
+    const std::size_t ago = static_cast<std::size_t>(delay_);
+    if (ago == 0 || filled_ < ago) return 0.0;
+    const std::size_t index = writeIndex_ >= ago ? writeIndex_ - ago : writeIndex_ + size_ - ago;
+    return samples_[index];
+  }
   // Stores a sanitised sample.
-  void Write(double x);
+  void Write(double x) {
+    if (size_ == 0) return;
+    samples_[writeIndex_] = SanitizeSample(x);
+    if (++writeIndex_ == size_) writeIndex_ = 0;
+    if (filled_ < size_) ++filled_;
+  }
 
   int Delay() const { return delay_; }
 

@@ -10,11 +10,27 @@
 namespace halcyra {
 namespace {
 
+// The butterfly loops read and write disjoint rows of one array; saying so lets GCC vectorise them at
+// -O2, where it will not version a loop to check for aliasing itself.
+#if defined(__clang__)
+#define HALCYRA_INDEPENDENT_ITERATIONS _Pragma("clang loop vectorize(assume_safety)")
+#elif defined(__GNUC__)
+#define HALCYRA_INDEPENDENT_ITERATIONS _Pragma("GCC ivdep")
+#else
+#define HALCYRA_INDEPENDENT_ITERATIONS
+#endif
+
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kFftBits = 12;
 static_assert((1 << kFftBits) == kFftSize, "the ring read masks indices and the FFT is radix 2");
 constexpr int kFftMask = kFftSize - 1;
 constexpr int kHalfSize = kFftSize / 2;
+
+// The split transform does the passes of size 2 and 4 together, then the other ten as five pairs, each
+// combining four transforms of size m into one of 4m.
+constexpr int kFirstPairSize = 4;
+constexpr int kPassTwiddleCount = 4 * (4 + 16 + 64 + 256 + 1024);
+static_assert(kFirstPairSize * 4 * 4 * 4 * 4 * 4 == kFftSize, "five pairs of passes after the first two");
 
 constexpr double kFallbackSampleRate = 48000.0;
 constexpr double kLowestBinHz = 20.0;
@@ -59,6 +75,70 @@ double SmoothingCoefficient(int speed) {
 double ReadSample(const float* ring, int index) {
   const float x = ring[index & kFftMask];
   return std::isfinite(x) ? static_cast<double>(x) : 0.0;
+}
+
+// The same transform as Fft4096 on bit-reversed input held as split real and imaginary arrays: every
+// inner loop walks contiguous doubles, and doing the passes in pairs halves the sweeps over the data.
+void TransformSplitBitReversed(double* re, double* im, const double* passTwiddles) {
+  // Passes of size 2 and 4: twiddles 1 and -i need no multiplication.
+  HALCYRA_INDEPENDENT_ITERATIONS
+  for (int i = 0; i < kFftSize; i += 4) {
+    const double s0r = re[i] + re[i + 1], s0i = im[i] + im[i + 1];
+    const double d0r = re[i] - re[i + 1], d0i = im[i] - im[i + 1];
+    const double s1r = re[i + 2] + re[i + 3], s1i = im[i + 2] + im[i + 3];
+    const double d1r = re[i + 2] - re[i + 3], d1i = im[i + 2] - im[i + 3];
+    re[i] = s0r + s1r;
+    im[i] = s0i + s1i;
+    re[i + 2] = s0r - s1r;
+    im[i + 2] = s0i - s1i;
+    // d1 × (-i) = (d1i, -d1r)
+    re[i + 1] = d0r + d1i;
+    im[i + 1] = d0i - d1r;
+    re[i + 3] = d0r - d1i;
+    im[i + 3] = d0i + d1r;
+  }
+  for (int m = kFirstPairSize; m < kFftSize; m *= 4) {
+    const double* ar = passTwiddles;  // exp(-2πik / 2m)
+    const double* ai = ar + m;
+    const double* br = ai + m;  // exp(-2πik / 4m)
+    const double* bi = br + m;
+    passTwiddles += 4 * m;
+    for (int start = 0; start < kFftSize; start += 4 * m) {
+      double* r0 = re + start;
+      double* i0 = im + start;
+      double* r1 = r0 + m;
+      double* i1 = i0 + m;
+      double* r2 = r1 + m;
+      double* i2 = i1 + m;
+      double* r3 = r2 + m;
+      double* i3 = i2 + m;
+      HALCYRA_INDEPENDENT_ITERATIONS
+      for (int k = 0; k < m; ++k) {
+        // Pass of size 2m: (0, 1) and (2, 3) with the same twiddle.
+        const double t1r = r1[k] * ar[k] - i1[k] * ai[k];
+        const double t1i = r1[k] * ai[k] + i1[k] * ar[k];
+        const double t3r = r3[k] * ar[k] - i3[k] * ai[k];
+        const double t3i = r3[k] * ai[k] + i3[k] * ar[k];
+        const double y0r = r0[k] + t1r, y0i = i0[k] + t1i;
+        const double y1r = r0[k] - t1r, y1i = i0[k] - t1i;
+        const double y2r = r2[k] + t3r, y2i = i2[k] + t3i;
+        const double y3r = r2[k] - t3r, y3i = i2[k] - t3i;
+        // Pass of size 4m: (0, 2) with twiddle b, (1, 3) with b × exp(-2πim / 4m) = b × (-i).
+        const double u2r = y2r * br[k] - y2i * bi[k];
+        const double u2i = y2r * bi[k] + y2i * br[k];
+        const double u3r = y3r * bi[k] + y3i * br[k];     // real part of y3 × b × (-i)
+        const double u3i = -(y3r * br[k] - y3i * bi[k]);  // imaginary part
+        r0[k] = y0r + u2r;
+        i0[k] = y0i + u2i;
+        r2[k] = y0r - u2r;
+        i2[k] = y0i - u2i;
+        r1[k] = y1r + u3r;
+        i1[k] = y1i + u3i;
+        r3[k] = y1r - u3r;
+        i3[k] = y1i - u3i;
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -111,14 +191,16 @@ double SpectrumBinFrequency(int bin, double sampleRate) {
 bool SpectrumAnalyser::Prepare() {
   if (!window_) window_.reset(new (std::nothrow) float[kFftSize]);
   if (!twiddles_) twiddles_.reset(new (std::nothrow) std::complex<double>[kHalfSize]);
-  if (!work_) work_.reset(new (std::nothrow) std::complex<double>[kFftSize]);
-  if (!power_) power_.reset(new (std::nothrow) double[kHalfSize]());
-  prepared_ = window_ && twiddles_ && work_ && power_;
+  if (!passTwiddles_) passTwiddles_.reset(new (std::nothrow) double[kPassTwiddleCount]);
+  if (!real_) real_.reset(new (std::nothrow) double[kFftSize]);
+  if (!imaginary_) imaginary_.reset(new (std::nothrow) double[kFftSize]);
+  prepared_ = window_ && twiddles_ && passTwiddles_ && real_ && imaginary_;
   if (!prepared_) {
     window_.reset();
     twiddles_.reset();
-    work_.reset();
-    power_.reset();
+    passTwiddles_.reset();
+    real_.reset();
+    imaginary_.reset();
     return false;
   }
   for (int n = 0; n < kFftSize; ++n) {
@@ -128,49 +210,79 @@ bool SpectrumAnalyser::Prepare() {
     const double angle = -2.0 * kPi * k / kFftSize;
     twiddles_[k] = {std::cos(angle), std::sin(angle)};
   }
+  // Copied from twiddles_, so both transforms multiply by exactly the same values.
+  double* pass = passTwiddles_.get();
+  for (int m = kFirstPairSize; m < kFftSize; m *= 4) {
+    for (int k = 0; k < m; ++k) {
+      const std::complex<double> a = twiddles_[k * (kFftSize / (2 * m))];
+      const std::complex<double> b = twiddles_[k * (kFftSize / (4 * m))];
+      pass[k] = a.real();
+      pass[m + k] = a.imag();
+      pass[2 * m + k] = b.real();
+      pass[3 * m + k] = b.imag();
+    }
+    pass += 4 * m;
+  }
+  mappedRate_ = 0.0;
   return true;
 }
 
 // Both real channels go through one complex transform: left as the real part, right as the imaginary.
-void SpectrumAnalyser::LoadWindowedPair(const float* ringLeft, const float* ringRight, int oldest) {
+// Reading the ring in bit-reversed order does the transform's permutation on the way in.
+void SpectrumAnalyser::LoadWindowedPairBitReversed(const float* ringLeft, const float* ringRight,
+                                                   int oldest) {
+  double* re = real_.get();
+  double* im = imaginary_.get();
   for (int n = 0; n < kFftSize; ++n) {
-    const double w = window_[n];
-    work_[n] = {ReadSample(ringLeft, oldest + n) * w, ReadSample(ringRight, oldest + n) * w};
+    const int age = kBitReversal[n];
+    const double w = window_[age];
+    re[n] = ReadSample(ringLeft, oldest + age) * w;
+    im[n] = ReadSample(ringRight, oldest + age) * w;
   }
+}
+
+void SpectrumAnalyser::MapBinsForRate(double sampleRate) {
+  constexpr double kLastInterpolatedBin = kHalfSize - 1;
+  for (int i = 0; i < kSpectrumBins; ++i) {
+    // Clamping g itself (not only its whole part) keeps t inside [0, 1] at absurdly low rates, where a
+    // bin's frequency would otherwise lie far above the FFT's last bin and extrapolate.
+    const double g =
+        std::clamp(SpectrumBinFrequency(i, sampleRate) * kFftSize / sampleRate, 0.0, kLastInterpolatedBin);
+    binLow_[i] = std::min(static_cast<int>(g), kHalfSize - 2);
+    binFraction_[i] = g - binLow_[i];
+  }
+  mappedRate_ = sampleRate;
 }
 
 // With Z = L + iR for real L and R, |L[k]|² + |R[k]|² = (|Z[k]|² + |Z[N - k]|²) / 2, so the RMS
 // magnitude of the two channels, sqrt((|L[k]|² + |R[k]|²) / 2), needs no separation of the spectra.
-void SpectrumAnalyser::StoreChannelRmsMagnitudes() {
-  for (int k = 0; k < kHalfSize; ++k) {
-    const std::complex<double> z = work_[k];
-    const std::complex<double> mirror = work_[(kFftSize - k) & kFftMask];
-    const double sum = z.real() * z.real() + z.imag() * z.imag() + mirror.real() * mirror.real() +
-                       mirror.imag() * mirror.imag();
-    power_[k] = std::sqrt(sum / 4.0);
-  }
+// Only the FFT bins that display bins read are worked out.
+double SpectrumAnalyser::ChannelRmsMagnitude(int k) const {
+  const int mirror = (kFftSize - k) & kFftMask;
+  const double sum = real_[k] * real_[k] + imaginary_[k] * imaginary_[k] + real_[mirror] * real_[mirror] +
+                     imaginary_[mirror] * imaginary_[mirror];
+  return std::sqrt(sum / 4.0);
 }
 
 void SpectrumAnalyser::Analyse(const float* ringLeft, const float* ringRight, int writeIndex,
                                double sampleRate, int speed, float* bins) {
   if (!prepared_ || ringLeft == nullptr || ringRight == nullptr || bins == nullptr) return;
   const int oldest = ((writeIndex % kFftSize) + kFftSize) % kFftSize;
-  LoadWindowedPair(ringLeft, ringRight, oldest);
-  Fft4096(work_.get(), twiddles_.get());
-  StoreChannelRmsMagnitudes();
+  LoadWindowedPairBitReversed(ringLeft, ringRight, oldest);
+  TransformSplitBitReversed(real_.get(), imaginary_.get(), passTwiddles_.get());
 
   const double fs = UsableSampleRate(sampleRate);
+  if (fs != mappedRate_) MapBinsForRate(fs);
   const double a = SmoothingCoefficient(speed);
-  constexpr double kLastInterpolatedBin = kHalfSize - 1;
+  // 20 log10(x) through the natural logarithm, which the C library computes faster.
+  constexpr double kDbPerNeper = 20.0 / 2.30258509299404568402;
   for (int i = 0; i < kSpectrumBins; ++i) {
-    // Clamping g itself (not only its whole part) keeps t inside [0, 1] at absurdly low rates, where a
-    // bin's frequency would otherwise lie far above the FFT's last bin and extrapolate.
-    const double g = std::clamp(SpectrumBinFrequency(i, fs) * kFftSize / fs, 0.0, kLastInterpolatedBin);
-    const int h = std::min(static_cast<int>(g), kHalfSize - 2);
-    const double t = g - h;
-    const double magnitude = ((1.0 - t) * power_[h] + t * power_[h + 1]) / kFullScaleMagnitude;
+    const int h = binLow_[i];
+    const double t = binFraction_[i];
+    const double magnitude =
+        ((1.0 - t) * ChannelRmsMagnitude(h) + t * ChannelRmsMagnitude(h + 1)) / kFullScaleMagnitude;
     const double db =
-        std::clamp(20.0 * std::log10(std::max(magnitude, kMagnitudeFloor)), kFloorDb, kCeilingDb);
+        std::clamp(kDbPerNeper * std::log(std::max(magnitude, kMagnitudeFloor)), kFloorDb, kCeilingDb);
     const double previous = std::isfinite(bins[i]) ? static_cast<double>(bins[i]) : kFloorDb;
     bins[i] = static_cast<float>(previous + (db - previous) * a);
   }

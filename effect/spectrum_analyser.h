@@ -4,6 +4,7 @@
 // process; Analyse runs on the audio thread every 512 samples and neither allocates nor locks. One
 // thread at a time; nothing here is shared with the UI thread.
 
+#include <array>
 #include <complex>
 #include <memory>
 
@@ -26,7 +27,7 @@ class SpectrumAnalyser {
   SpectrumAnalyser(const SpectrumAnalyser&) = delete;
   SpectrumAnalyser& operator=(const SpectrumAnalyser&) = delete;
 
-  // Allocates the window, twiddles, work and power buffers the first time and (re)fills window and
+  // Allocates the window, twiddle and work buffers the first time and (re)fills the window and the
   // twiddles. Not real-time safe. Returns false when memory could not be had: everything is then
   // released, IsPrepared() is false and Analyse does nothing.
   bool Prepare();
@@ -43,14 +44,23 @@ class SpectrumAnalyser {
   const std::complex<double>* Twiddles() const { return twiddles_.get(); }
 
  private:
-  void LoadWindowedPair(const float* ringLeft, const float* ringRight, int oldest);
-  void StoreChannelRmsMagnitudes();
+  void LoadWindowedPairBitReversed(const float* ringLeft, const float* ringRight, int oldest);
+  void MapBinsForRate(double sampleRate);
+  double ChannelRmsMagnitude(int k) const;
 
   std::unique_ptr<float[]> window_;
   std::unique_ptr<std::complex<double>[]> twiddles_;
-  std::unique_ptr<std::complex<double>[]> work_;
-  std::unique_ptr<double[]> power_;
+  // Per pair of passes, contiguous real and imaginary twiddles, so no pass strides through twiddles_.
+  std::unique_ptr<double[]> passTwiddles_;
+  // The packed transform, split into real and imaginary halves.
+  std::unique_ptr<double[]> real_;
+  std::unique_ptr<double[]> imaginary_;
   bool prepared_ = false;
+
+  // Where each display bin reads the transform; depends only on the rate, so kept until it changes.
+  double mappedRate_ = 0.0;
+  std::array<int, kSpectrumBins> binLow_{};
+  std::array<double, kSpectrumBins> binFraction_{};
 };
 
 }  // namespace halcyra

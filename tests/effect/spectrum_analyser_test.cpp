@@ -350,6 +350,21 @@ TEST_F(SpectrumAnalyserTest, UnusableRatesCountAsFortyEightKilohertz) {
   }
 }
 
+// The bin placement for a rate is kept between analyses; a change of rate in either direction must
+// place the bins anew, as a fresh analyser would.
+TEST_F(SpectrumAnalyserTest, RateChangesMoveTheBins) {
+  const Ring sine = Sine(kCentredFftBin, 1.0);
+  for (double rate : {44100.0, 96000.0, 22050.0, 44100.0}) {
+    SCOPED_TRACE(rate);
+    SpectrumAnalyser fresh;
+    ASSERT_TRUE(fresh.Prepare());
+    Bins expected = Filled(kFloorDb);
+    for (int i = 0; i < 40; ++i) fresh.Analyse(sine.data(), sine.data(), 0, rate, kFast, expected.data());
+    const Bins bins = Settled(sine, sine, 0, rate);
+    for (int i = 0; i < kSpectrumBins; ++i) EXPECT_FLOAT_EQ(bins[i], expected[i]) << "bin " << i;
+  }
+}
+
 // Rates far outside audio put display bins beyond either end of the FFT; they must stay in range.
 TEST_F(SpectrumAnalyserTest, ExtremeRatesGiveBoundedBins) {
   const Ring sine = Sine(kCentredFftBin, 1.0);
