@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/param_format.h"
+#include "core/utf8_prefix.h"
 
 namespace plugfw {
 namespace {
@@ -20,24 +21,6 @@ static_assert(std::size(kParamSourceNames) == static_cast<size_t>(ParamSource::k
 constexpr double kExpShapeFloor = 1e-8;
 
 double FiniteOr(double value, double fallback) { return std::isfinite(value) ? value : fallback; }
-
-// The longest prefix of text within maxBytes that does not split a UTF-8 sequence.
-int32_t Utf8PrefixLength(const char* text, int32_t maxBytes) {
-  int32_t length = 0;
-  while (length < maxBytes && text[length] != 0) ++length;
-  if (text[length] == 0) return length;
-  // Back over at most three continuation bytes: the longest sequence is four bytes.
-  const auto isContinuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
-  for (int32_t backed = 0; backed < 3 && length > 0 && isContinuation(text[length]); ++backed) --length;
-  return length;
-}
-
-void CopyParamText(char (&target)[kParamTextCapacity], const char* text) {
-  if (!text) text = "";
-  const int32_t length = Utf8PrefixLength(text, kParamTextCapacity - 1);
-  std::memcpy(target, text, static_cast<size_t>(length));
-  target[length] = 0;
-}
 
 void LimitDisplayLength(HeapString& text) {
   if (text.Length() <= kMaxParamDisplayLength) return;
@@ -113,9 +96,9 @@ void IParam::InitDoubleParam(const char* name, double defaultValue, double min, 
                              const char* label, int32_t flags, const char* group, const Shape& shape,
                              int32_t unit, DisplayFunction displayFunction) {
   if (type_ == ParamType::kNone) type_ = ParamType::kDouble;
-  CopyParamText(name_, name);
-  CopyParamText(label_, label);
-  CopyParamText(group_, group);
+  CopyUtf8Prefix(name_, name);
+  CopyUtf8Prefix(label_, label);
+  CopyUtf8Prefix(group_, group);
   min_ = FiniteOr(min, 0);
   step_ = FiniteOr(step, 0);
   // A range of at least one step; and never an inverted one, even for a negative step.
@@ -153,7 +136,7 @@ bool IParam::AddDisplayText(double value, const char* text) {
   // A non-finite value could never be shown, and parsing its text would yield it.
   if (!std::isfinite(value)) return false;
   DisplayText entry{value, {}};
-  CopyParamText(entry.text, text);
+  CopyUtf8Prefix(entry.text, text);
   const int32_t expected = displayTexts_.Size() + static_cast<int32_t>(sizeof(entry));
   return displayTexts_.Append(&entry, static_cast<int32_t>(sizeof(entry))) == expected;
 }

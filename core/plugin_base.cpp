@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/utf8_prefix.h"
+
 namespace plugfw {
 namespace {
 
@@ -71,23 +73,6 @@ bool ContainsIgnoringAsciiCase(const char* text, const char* lowerNeedle) {
     if (!lowerNeedle[i]) return true;
   }
   return false;
-}
-
-// The longest prefix of text within maxBytes that does not split a UTF-8 sequence.
-int32_t Utf8PrefixLength(const char* text, int32_t maxBytes) {
-  int32_t length = 0;
-  while (length < maxBytes && text[length] != 0) ++length;
-  if (text[length] == 0) return length;
-  const auto isContinuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
-  for (int32_t backed = 0; backed < 3 && length > 0 && isContinuation(text[length]); ++backed) --length;
-  return length;
-}
-
-void CopyPresetName(char (&target)[PluginPreset::kNameCapacity], const char* name) {
-  if (!name) name = "";
-  const int32_t length = Utf8PrefixLength(name, PluginPreset::kNameCapacity - 1);
-  std::memcpy(target, name, static_cast<size_t>(length));
-  target[length] = 0;
 }
 
 // Byte by byte, so the chunk reads the same on any machine.
@@ -174,7 +159,7 @@ bool IPluginBase::StorePresetChunk(const char* name, const HeapBuffer& chunk) {
     const int32_t before = preset->chunk.Size();
     if (preset->chunk.Append(chunk) != before + chunk.Size()) return false;
     preset->initialised = true;
-    CopyPresetName(preset->name, name);
+    CopyUtf8Prefix(preset->name, name);
     return true;
   }
   return false;

@@ -7,12 +7,12 @@
 
 #include <cstdint>
 
+#include "effect/analyser.h"
 #include "effect/delay_line.h"
 #include "effect/diffusion_stage.h"
 #include "effect/modulation.h"
 #include "effect/param_table.h"
 #include "effect/snapshots.h"
-#include "effect/spectrum_analyser.h"
 
 namespace halcyra {
 

@@ -1,5 +1,5 @@
 // Replaces the global allocator in this binary so that one nothrow array allocation can be made to fail.
-#include "effect/spectrum_analyser.h"
+#include "effect/analyser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "effect/spectrum_analyser.h"
+#include "effect/analyser.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,30 @@
+#pragma once
+// Cutting text to a fixed capacity without splitting a UTF-8 character: the rule every fixed-size
+// name and label field of the framework follows. Pure functions; any thread.
+
+#include <cstdint>
+#include <cstring>
+
+namespace plugfw {
+
+// The longest prefix of text within maxBytes that does not split a UTF-8 sequence.
+inline int32_t Utf8PrefixLength(const char* text, int32_t maxBytes) {
+  int32_t length = 0;
+  while (length < maxBytes && text[length] != 0) ++length;
+  if (text[length] == 0) return length;
+  // Back over at most three continuation bytes: the longest sequence is four bytes.
+  const auto isContinuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+  for (int32_t backed = 0; backed < 3 && length > 0 && isContinuation(text[length]); ++backed) --length;
+  return length;
+}
+
+// Copies as much of text (null: "") as fits with its terminator, cut at a character boundary.
+template <int32_t N>
+void CopyUtf8Prefix(char (&target)[N], const char* text) {
+  if (!text) text = "";
+  const int32_t length = Utf8PrefixLength(text, N - 1);
+  std::memcpy(target, text, static_cast<size_t>(length));
+  target[length] = 0;
+}
+
+}  // namespace plugfw
