@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/api_base.h"
 #include "core/param.h"
 #include "core/plugin_base.h"
 #include "core/plugin_config.h"
@@ -108,6 +109,30 @@ class TestPlugin : public RecordingDelegate<IPluginBase> {
 
   void OnHostIdentified() override { Record("OnHostIdentified(%d)", GetHost()); }
   void OnHostSettled() override { Record("OnHostSettled"); }
+};
+
+// An API base that records what it would tell the host and when the drain ends.
+class TestApi : public RecordingDelegate<IApiBase> {
+ public:
+  explicit TestApi(const PluginConfig& config = MakeTestConfig(), int32_t apiKind = kApiKindStandalone)
+      : RecordingDelegate<IApiBase>(config, apiKind) {}
+
+  bool resizeAnswer = false;
+
+  // The API base's own routing, not the recording stand-ins of the plain delegate.
+  void BeginParamEditFromUI(int32_t paramIdx) override { IApiBase::BeginParamEditFromUI(paramIdx); }
+  void EndParamEditFromUI(int32_t paramIdx) override { IApiBase::EndParamEditFromUI(paramIdx); }
+
+  void SendParamValueToHost(int32_t paramIdx, double normalizedValue) override {
+    Record("SendParamValueToHost(%d,%g)", paramIdx, normalizedValue);
+  }
+  void BeginHostParamEdit(int32_t paramIdx) override { Record("BeginHostParamEdit(%d)", paramIdx); }
+  void EndHostParamEdit(int32_t paramIdx) override { Record("EndHostParamEdit(%d)", paramIdx); }
+  bool RequestEditorResize(int32_t width, int32_t height) override {
+    Record("RequestEditorResize(%d,%d)", width, height);
+    return resizeAnswer;
+  }
+  void OnIdleTick() override { Record("OnIdleTick"); }
 };
 
 }  // namespace plugfw::test
