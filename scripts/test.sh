@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the portable code natively under AddressSanitizer
-# and UndefinedBehaviorSanitizer (its threaded tests also under ThreadSanitizer),
+# and UndefinedBehaviorSanitizer (its threaded tests also under ThreadSanitizer), a short
+# fuzzing run of the state reader,
 # then the Windows build under Wine (in a virtual X display, for OpenGL). Ends with one line "N passed, N failed".
 set -uo pipefail
 
@@ -34,6 +35,8 @@ mkdir -p build
 run_preset native ""
 # Code shared between threads, again under ThreadSanitizer.
 run_preset native-tsan "-L threads"
+# The state reader under libFuzzer, for a bounded time.
+run_preset fuzz ""
 run_preset win64 "" xvfb-run -a -s "-screen 0 1600x1200x24"
 
 python3 scripts/summarize_tests.py "${junits[@]}" || status=1

@@ -1,0 +1,58 @@
+#pragma once
+// A wrapper for testing the plug-in class without a host: the API base and the processor
+// base as the real wrappers combine them, every channel connected, and a log of what the
+// plug-in tells the host and the editor. The tests drive ProcessAudio directly.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/api_base.h"
+#include "core/plugin_config.h"
+#include "core/processor.h"
+
+namespace plugfw::test {
+
+class HeadlessWrapper : public IApiBase, public IProcessor {
+ public:
+  struct InstanceInfo {};
+
+  enum class Call { kBeginEdit, kSendToHost, kEndEdit, kSendToUI };
+  struct Logged {
+    Call call;
+    int32_t paramIdx;
+    double value;
+  };
+
+  HeadlessWrapper(const InstanceInfo& /*info*/, const PluginConfig& config)
+      : IApiBase(config, kApiKindStandalone), IProcessor(config) {
+    SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), true);
+    SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), true);
+  }
+
+  bool SendMidiMessage(const MidiMessage& /*message*/) override { return false; }
+
+  void BeginHostParamEdit(int32_t paramIdx) override { log.push_back({Call::kBeginEdit, paramIdx, 0}); }
+  void SendParamValueToHost(int32_t paramIdx, double normalized) override {
+    log.push_back({Call::kSendToHost, paramIdx, normalized});
+  }
+  void EndHostParamEdit(int32_t paramIdx) override { log.push_back({Call::kEndEdit, paramIdx, 0}); }
+  void SendParamValueToUI(int32_t paramIdx, double value, bool valueIsNormalized) override {
+    if (logUiSends) log.push_back({Call::kSendToUI, paramIdx, value});
+    IApiBase::SendParamValueToUI(paramIdx, value, valueIsNormalized);
+  }
+
+  size_t CountOf(Call call) const {
+    size_t count = 0;
+    for (const Logged& entry : log) count += entry.call == call;
+    return count;
+  }
+
+  std::vector<Logged> log;
+  bool logUiSends = true;
+};
+
+}  // namespace plugfw::test
+
+namespace halcyra {
+using PluginWrapper = plugfw::test::HeadlessWrapper;
+}
