@@ -100,6 +100,12 @@ class IApiBase : public IPluginBase {
   int32_t PendingSysExFromEditor() const { return sysExFromEditor_.Count(); }
   bool HasApiTimer() const { return apiTimer_ != nullptr; }
 
+ protected:
+  // UI thread: the consumer side of the processor-to-editor MIDI and SysEx queues, for a build
+  // whose drain differs.
+  bool PopMidiToEditor(MidiMessage& message) { return midiToEditor_.Pop(message); }
+  bool PopSysExToEditor(SysExMessage& message) { return sysExToEditor_.Pop(message); }
+
  private:
   static bool BuildSysExMessage(const SysExRef& from, SysExMessage& to);
 

@@ -217,6 +217,34 @@ bool IProcessor::AttachHostBuffers(IODirection direction, int32_t first, int32_t
   return fits;
 }
 
+bool IProcessor::AttachHostFloatBuffers(IODirection direction, int32_t first, int32_t count,
+                                        float* const* hostBuffers, int32_t frames) {
+  if (frames < 0 || frames > BlockSize() || hostBuffers == nullptr) return false;
+  PointerList<ProcessorChannel>& channels = Channels(direction);
+  const int32_t begin = std::max(0, first);
+  const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{first} + count, channels.Count()));
+  int32_t next = 0;
+  for (int32_t i = begin; i < end; ++i) {
+    ProcessorChannel& channel = *channels.Get(i);
+    if (!channel.connected.load(std::memory_order_acquire)) continue;
+    float* host = hostBuffers[next++];
+    channel.hostBuffer = nullptr;
+    if (host != nullptr) {
+      ChannelPointers(direction)[channel.slot] = host;
+      continue;
+    }
+    PointSlotAtScratch(direction, channel);
+    if (frames > 0) std::memset(channel.Scratch(), 0, static_cast<size_t>(frames) * sizeof(float));
+  }
+  return true;
+}
+
+bool IProcessor::ProcessHostFloatBuffers(int32_t frames) {
+  if (frames < 0 || frames > BlockSize()) return false;
+  ProcessAudio(ChannelPointers(IODirection::kInput), ChannelPointers(IODirection::kOutput), frames);
+  return true;
+}
+
 void IProcessor::WriteOutputsAsDouble(int32_t frames) {
   for (int32_t i = 0; i < outputChannels_.Count(); ++i) {
     ProcessorChannel& channel = *outputChannels_.Get(i);

@@ -112,6 +112,13 @@ class IProcessor {
   // the block size; outputs are still remembered so that the refused block can be silenced.
   bool AttachHostBuffers(IODirection direction, int32_t first, int32_t count, double* const* hostBuffers,
                          int32_t frames);
+  // Audio thread. The 32-bit form: connected channels take the host's buffers directly (a null host
+  // buffer falls back to the channel's zeroed scratch). False, attaching nothing, when frames is
+  // negative or above the block size.
+  bool AttachHostFloatBuffers(IODirection direction, int32_t first, int32_t count, float* const* hostBuffers,
+                              int32_t frames);
+  // Audio thread. ProcessAudio over the channel-pointer arrays attached by AttachHostFloatBuffers.
+  bool ProcessHostFloatBuffers(int32_t frames);
   // Audio thread. ProcessAudio over the channel-pointer arrays, then every remembered output is
   // written back as 64-bit samples and forgotten. A block longer than the block size cannot fit the
   // scratch buffers: the remembered outputs get silence instead and the answer is false.

@@ -15,6 +15,9 @@ namespace {
 constexpr double kMinEditorScale = 0.85;
 constexpr double kMaxEditorScale = 1.5;
 constexpr int32_t kMaxMainInputs = 2;
+// The side-chain pair follows the main pair in the channel list, whatever the main bus carries.
+constexpr int32_t kSidechainLeftChannel = 2;
+constexpr int32_t kSidechainRightChannel = 3;
 constexpr double kMatchRangeTolerance = 2e-6;
 constexpr float kMatchFloorTolerance = 1e-5f;
 
@@ -177,8 +180,14 @@ void Halcyra::FillSlice(float* const* inputs, int32_t mainInputs, int32_t offset
     std::fill(inputRight_, inputRight_ + frames, 0.0f);
   }
   if (block_.sidechainPresent) {
-    take(mainInputs, sidechainLeft_, block_.sidechainSilenceMask, 0);
-    take(mainInputs + 1, sidechainRight_, block_.sidechainSilenceMask, 1);
+    take(kSidechainLeftChannel, sidechainLeft_, block_.sidechainSilenceMask, 0);
+    const bool hasRight = ChannelCount(plugfw::IODirection::kInput) > kSidechainRightChannel &&
+                          GetChannel(plugfw::IODirection::kInput, kSidechainRightChannel)->connected.load();
+    if (hasRight) {
+      take(kSidechainRightChannel, sidechainRight_, block_.sidechainSilenceMask, 1);
+    } else {
+      std::copy(sidechainLeft_, sidechainLeft_ + frames, sidechainRight_);  // a mono side-chain
+    }
   } else {
     std::fill(sidechainLeft_, sidechainLeft_ + frames, 0.0f);
     std::fill(sidechainRight_, sidechainRight_ + frames, 0.0f);
@@ -226,7 +235,7 @@ void Halcyra::ProcessAudio(float** inputs, float** outputs, int32_t frames) {
   for (int32_t offset = 0; offset < frames; offset += kSliceFrames) {
     const int32_t slice = std::min(kSliceFrames, frames - offset);
     FillSlice(inputs, mainInputs, offset, slice);
-    engine_->Process(engineInputs, engineOutputs, slice, block_.hostBypass, sidechain, block_.sidechainPresent);
+    engine_->Process(engineInputs, engineOutputs, slice, HostBypass(), sidechain, block_.sidechainPresent);
     WriteSlice(outputs, outputCount, offset, slice);
   }
 }

@@ -73,7 +73,6 @@ class Halcyra : public PluginWrapper {
     bool sidechainPresent = false;
     uint64_t mainSilenceMask = 0;
     uint64_t sidechainSilenceMask = 0;
-    bool hostBypass = false;
     double tempo = 120.0;
     double songPosition = 0.0;
     bool playing = false;
@@ -81,6 +80,28 @@ class Halcyra : public PluginWrapper {
     bool positionValid = false;
   };
   void SetHostBlockInfo(const HostBlockInfo& info);
+  // The host's bypass switch, handed to the engine as its bypass request (it crossfades).
+  void SetHostBypass(bool bypass) { hostBypass_.store(bypass, std::memory_order_release); }
+  bool HostBypass() const { return hostBypass_.load(std::memory_order_acquire); }
+
+#if defined(HALCYRA_VST3_ENTRIES)
+  // The VST3 build's own processing and state entries.
+  static constexpr int32_t kVst3StateBytes = 1048;
+  Steinberg::tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) override;
+  Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
+  Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
+  Steinberg::uint32 PLUGIN_API getTailSamples() override;
+
+ private:
+  bool ValidateProcessData(const Steinberg::Vst::ProcessData& data) const;
+  void SilenceRefusedOutputs(Steinberg::Vst::ProcessData& data) const;
+  void CaptureTransport(const Steinberg::Vst::ProcessContext* context);
+  void ApplyHostParameterChanges(Steinberg::Vst::IParameterChanges* changes);
+  void CaptureBuses(const Steinberg::Vst::ProcessData& data);
+  void SetOutputSilenceFlags(Steinberg::Vst::ProcessData& data) const;
+
+ public:
+#endif
 
  private:
   void DefineParameters();
@@ -97,6 +118,7 @@ class Halcyra : public PluginWrapper {
   std::atomic<double> sampleRate_{kFallbackSampleRate};
   std::atomic<int32_t> tailSamples_{0};
   std::atomic<bool> active_{false};
+  std::atomic<bool> hostBypass_{false};
   bool resizing_ = false;
   bool hostDescribesBlocks_ = false;
   HostBlockInfo block_;

@@ -1,0 +1,233 @@
+// The plug-in's VST3 entries: strict checking of the host's processing data, the host's
+// parameter changes and bypass, transport and bus bookkeeping, output silence flags, and the
+// 1048-byte component state (the 1044-byte plug-in state and the host bypass).
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "effect/halcyra.h"
+#include "effect/state_chunk.h"
+
+namespace halcyra {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+constexpr int32 kMaxInputBuses = 2;
+constexpr int32 kMaxBusChannels = 2;
+constexpr double kDefaultTempo = 120.0;
+constexpr uint64 kBothChannelsSilent = 3;
+constexpr int32_t kBypassWordOffset = kStateChunkBytes;
+
+bool IsKnownSampleSize(int32 size) { return size == kSample32 || size == kSample64; }
+
+bool BusIsUsable(const AudioBusBuffers& bus, int32 frames, int32 sampleSize) {
+  if (bus.numChannels < 0 || bus.numChannels > kMaxBusChannels) return false;
+  if (frames <= 0 || bus.numChannels <= 0) return true;
+  if (!IsKnownSampleSize(sampleSize)) return false;
+  if (sampleSize == kSample32) {
+    if (!bus.channelBuffers32) return false;
+    for (int32 c = 0; c < bus.numChannels; ++c)
+      if (!bus.channelBuffers32[c]) return false;
+  } else {
+    if (!bus.channelBuffers64) return false;
+    for (int32 c = 0; c < bus.numChannels; ++c)
+      if (!bus.channelBuffers64[c]) return false;
+  }
+  return true;
+}
+
+template <typename Sample>
+uint64 SilentChannels(Sample* const* channels, int32 count, int32 frames) {
+  uint64 flags = 0;
+  for (int32 c = 0; c < count && c < 64; ++c) {
+    const Sample* samples = channels[c];
+    bool silent = samples != nullptr;
+    for (int32 i = 0; silent && i < frames; ++i) silent = samples[i] == 0;  // NaN is not silence
+    if (silent) flags |= uint64{1} << c;
+  }
+  return flags;
+}
+
+void PutInt32(uint8_t* at, int32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+int32_t GetInt32(const uint8_t* at) {
+  uint32_t bits = 0;
+  for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(at[i]) << (8 * i);
+  return static_cast<int32_t>(bits);
+}
+
+}  // namespace
+
+bool Halcyra::ValidateProcessData(const ProcessData& data) const {
+  const ProcessSetup& setup = ProcessSetupGiven();
+  if (data.numSamples < 0 || data.numSamples > setup.maxSamplesPerBlock) return false;
+  if (data.numInputs < 0 || data.numInputs > kMaxInputBuses) return false;
+  if (data.numOutputs != 0 && data.numOutputs != 1) return false;
+  if ((data.numInputs > 0 && !data.inputs) || (data.numOutputs > 0 && !data.outputs)) return false;
+  if (data.symbolicSampleSize != setup.symbolicSampleSize) return false;
+  for (int32 b = 0; b < data.numInputs; ++b)
+    if (!BusIsUsable(data.inputs[b], data.numSamples, data.symbolicSampleSize)) return false;
+  for (int32 b = 0; b < data.numOutputs; ++b)
+    if (!BusIsUsable(data.outputs[b], data.numSamples, data.symbolicSampleSize)) return false;
+  return true;
+}
+
+// What a refused block leaves in the host's buffers must be silence, not last block's audio.
+void Halcyra::SilenceRefusedOutputs(ProcessData& data) const {
+  if (data.numOutputs <= 0 || data.numOutputs > 64 || !data.outputs || data.numSamples <= 0) return;
+  for (int32 b = 0; b < data.numOutputs; ++b) {
+    AudioBusBuffers& bus = data.outputs[b];
+    if (bus.numChannels <= 0 || bus.numChannels > 64) continue;
+    uint64 silenced = 0;
+    for (int32 c = 0; c < bus.numChannels; ++c) {
+      if (data.symbolicSampleSize == kSample32 && bus.channelBuffers32 && bus.channelBuffers32[c]) {
+        std::memset(bus.channelBuffers32[c], 0, sizeof(Sample32) * static_cast<size_t>(data.numSamples));
+        silenced |= uint64{1} << c;
+      } else if (data.symbolicSampleSize == kSample64 && bus.channelBuffers64 && bus.channelBuffers64[c]) {
+        std::memset(bus.channelBuffers64[c], 0, sizeof(Sample64) * static_cast<size_t>(data.numSamples));
+        silenced |= uint64{1} << c;
+      }
+    }
+    bus.silenceFlags = silenced;
+  }
+}
+
+void Halcyra::CaptureTransport(const ProcessContext* context) {
+  HostBlockInfo info = block_;
+  info.tempoValid = false;
+  info.positionValid = false;
+  info.playing = false;
+  info.tempo = kDefaultTempo;
+  info.songPosition = 0.0;
+  if (context) {
+    info.tempoValid = (context->state & ProcessContext::kTempoValid) && std::isfinite(context->tempo) &&
+                      context->tempo > 0;
+    info.positionValid =
+        (context->state & ProcessContext::kProjectTimeMusicValid) && std::isfinite(context->projectTimeMusic);
+    info.tempo = info.tempoValid ? context->tempo : kDefaultTempo;
+    info.songPosition = info.positionValid ? context->projectTimeMusic : 0.0;
+    info.playing = (context->state & ProcessContext::kPlaying) != 0;
+  }
+  SetHostBlockInfo(info);
+}
+
+void Halcyra::ApplyHostParameterChanges(IParameterChanges* changes) {
+  if (!changes || changes->getParameterCount() < 1) return;
+  bool stored = false;
+  for (int32 q = 0; q < changes->getParameterCount(); ++q) {
+    IParamValueQueue* queue = changes->getParameterData(q);
+    if (!queue || queue->getPointCount() < 1) continue;
+    int32 offset = 0;
+    ParamValue value = 0;
+    if (queue->getPoint(queue->getPointCount() - 1, offset, value) != kResultTrue || !std::isfinite(value)) continue;
+    const ParamID id = queue->getParameterId();
+    if (id == plugfw::kBypassParamId) {
+      SetHostBypass(value > 0.5);
+    } else if (id < static_cast<ParamID>(kParamCount)) {
+      GetParam(static_cast<int32_t>(id))->SetNormalized(std::clamp(value, 0.0, 1.0));
+      stored = true;
+    }
+  }
+  if (stored) RecomputeTail();
+}
+
+void Halcyra::CaptureBuses(const ProcessData& data) {
+  HostBlockInfo info = block_;
+  AudioBus* main = AudioBusAt(kInput, 0);
+  AudioBus* sidechain = AudioBusAt(kInput, 1);
+  const bool mainActive = data.numInputs > 0 && main && main->isActive();
+  info.mainInputChannels = mainActive ? data.inputs[0].numChannels : 0;
+  info.mainSilenceMask = data.numInputs > 0 ? data.inputs[0].silenceFlags : kBothChannelsSilent;
+  info.sidechainPresent = data.numInputs > 1 && sidechain && sidechain->isActive() && data.inputs[1].numChannels > 0;
+  info.sidechainSilenceMask = data.numInputs > 1 ? data.inputs[1].silenceFlags : kBothChannelsSilent;
+  SetHostBlockInfo(info);
+}
+
+void Halcyra::SetOutputSilenceFlags(ProcessData& data) const {
+  for (int32 b = 0; b < data.numOutputs; ++b) {
+    AudioBusBuffers& bus = data.outputs[b];
+    bus.silenceFlags = 0;
+    if (data.numSamples <= 0 || bus.numChannels <= 0) continue;
+    bus.silenceFlags = data.symbolicSampleSize == kSample64
+                           ? SilentChannels(bus.channelBuffers64, bus.numChannels, data.numSamples)
+                           : SilentChannels(bus.channelBuffers32, bus.numChannels, data.numSamples);
+  }
+}
+
+tresult PLUGIN_API Halcyra::process(ProcessData& data) {
+  if (!ValidateProcessData(data)) {
+    SilenceRefusedOutputs(data);
+    return kInvalidArgument;
+  }
+  CaptureTransport(data.processContext);
+  UpdateTimeInfo(data);
+  ApplyHostParameterChanges(data.inputParameterChanges);
+  if (data.numSamples == 0) return kResultOk;
+  CaptureBuses(data);
+
+  AudioBusBuffers inputs[kMaxInputBuses] = {};
+  for (int32 b = 0; b < data.numInputs; ++b) inputs[b] = data.inputs[b];
+  ProcessData blockData = data;
+  blockData.inputs = inputs;
+  blockData.numInputs = kMaxInputBuses;
+  if (data.numOutputs == 0) {
+    SetChannelsConnected(plugfw::IODirection::kOutput, 0, ChannelCount(plugfw::IODirection::kOutput), false);
+  }
+  ProcessBuses(blockData);
+  SetOutputSilenceFlags(data);
+  return kResultOk;
+}
+
+tresult PLUGIN_API Halcyra::getState(IBStream* state) {
+  if (!state) return kResultFalse;
+  plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
+  if (!WriteState(chunk) || chunk.Size() != kStateChunkBytes) return kResultFalse;
+  if (!chunk.Resize(kVst3StateBytes)) return kResultFalse;
+  PutInt32(chunk.Data() + kBypassWordOffset, HostBypass() ? 1 : 0);
+  int32_t written = 0;
+  while (written < kVst3StateBytes) {
+    int32 count = 0;
+    const int32 left = kVst3StateBytes - written;
+    if (state->write(chunk.Data() + written, left, &count) != kResultOk || count < 1 || count > left) {
+      return kResultFalse;
+    }
+    written += count;
+  }
+  return kResultOk;
+}
+
+tresult PLUGIN_API Halcyra::setState(IBStream* state) {
+  if (!state) return kResultFalse;
+  uint8_t bytes[kVst3StateBytes] = {};
+  int32_t read = 0;
+  while (read < kVst3StateBytes) {
+    int32 count = 0;
+    const int32 left = kVst3StateBytes - read;
+    if (state->read(bytes + read, left, &count) != kResultOk || count < 1 || count > left) return kResultFalse;
+    read += count;
+  }
+  uint8_t extra = 0;
+  int32 extraCount = -1;
+  const tresult extraResult = state->read(&extra, 1, &extraCount);
+  if (extraCount != 0 || (extraResult != kResultOk && extraResult != kResultFalse)) return kResultFalse;
+  const int32_t bypassWord = GetInt32(bytes + kBypassWordOffset);
+  if (bypassWord != 0 && bypassWord != 1) return kResultFalse;
+  plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
+  if (chunk.Append(bytes, kStateChunkBytes) != kStateChunkBytes) return kResultFalse;
+  if (ReadState(chunk, 0) != kStateChunkBytes) return kResultFalse;
+  SetHostBypass(bypassWord == 1);
+  SyncParameterObjects();
+  if (plugfw::IVST3BypassParameter* bypass = BypassParameter()) bypass->setNormalized(bypassWord == 1 ? 1.0 : 0.0);
+  SendAllParamValuesToUI();
+  return kResultOk;
+}
+
+uint32 PLUGIN_API Halcyra::getTailSamples() { return static_cast<uint32>(TailSamples()); }
+
+}  // namespace halcyra

@@ -1,0 +1,92 @@
+// The module's entry points: the library entry, the module counters and the factory export.
+// Nothing here lets an exception reach the host.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <atomic>
+#include <new>
+
+#include "core/resources.h"
+#include "core/scoped_lock.h"
+#include "effect/halcyra.h"
+#include "vst3/class_registration.h"
+#include "vst3/plugin_factory.h"
+
+namespace {
+
+constexpr DWORD kModuleFolderCapacity = 260;
+
+HINSTANCE moduleHandle = nullptr;
+wchar_t moduleFolder[kModuleFolderCapacity] = {};
+int32_t moduleUseCount = 0;
+std::atomic<plugfw::PluginFactory*> factory{nullptr};
+
+bool InitModule() {
+  plugfw::SetResourceModule(moduleHandle);
+  return true;
+}
+
+bool DeinitModule() { return true; }
+
+void ForgetFactory(plugfw::PluginFactory* destroyed) {
+  plugfw::PluginFactory* expected = destroyed;
+  factory.compare_exchange_strong(expected, nullptr);
+}
+
+void RecordModuleFolder(HINSTANCE instance) {
+  const DWORD length = GetModuleFileNameW(instance, moduleFolder, kModuleFolderCapacity);
+  if (length == 0 || length >= kModuleFolderCapacity) return;
+  for (DWORD i = length; i > 0; --i) {
+    if (moduleFolder[i - 1] == L'\\') {
+      moduleFolder[i] = 0;
+      return;
+    }
+  }
+}
+
+Steinberg::FUnknown* CreateVst3PluginInstance(void* /*context*/) {
+  auto plugin = halcyra::CreatePluginInstance({});
+  if (!plugin) return nullptr;
+  return static_cast<Steinberg::Vst::IAudioProcessor*>(plugin.release());
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    moduleHandle = instance;
+    // Resources must be found even in a host that never calls InitDll.
+    plugfw::SetResourceModule(instance);
+    RecordModuleFolder(instance);
+  }
+  return TRUE;
+}
+
+extern "C" bool InitDll() {
+  if (moduleUseCount++ == 0) return InitModule();
+  return true;
+}
+
+extern "C" bool ExitDll() {
+  const int32_t before = moduleUseCount--;
+  if (before == 1) return DeinitModule();
+  return moduleUseCount >= 0;
+}
+
+extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
+  try {
+    if (plugfw::PluginFactory* existing = factory.load()) {
+      existing->addRef();
+      return existing;
+    }
+    static const Steinberg::PClassInfo2 classInfo = halcyra::MakeClassInfo();
+    auto* made = new (std::nothrow) plugfw::PluginFactory(halcyra::MakeFactoryInfo(), ForgetFactory);
+    if (!made) return nullptr;
+    made->AddClass(classInfo, CreateVst3PluginInstance);
+    factory.store(made);
+    return made;
+  } catch (...) {
+    return nullptr;
+  }
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The VST3 parameter objects: IVST3Parameter mirrors one framework parameter (display text,
+// parsing and the shape's mapping are the parameter's own); IVST3BypassParameter is the host's
+// bypass switch. UI thread.
+
+#include "core/param.h"
+#include "public.sdk/source/vst/vstparameters.h"
+
+namespace plugfw {
+
+constexpr Steinberg::Vst::ParamID kBypassParamId = 0x10000;
+constexpr Steinberg::Vst::ParamID kPresetParamId = 0x10001;  // reserved; never created
+
+// The parameter's ParameterInfo as the host sees it: id, name, units, steps, default, flags.
+Steinberg::Vst::ParameterInfo DescribeParameter(const IParam& param, Steinberg::Vst::ParamID id,
+                                                Steinberg::Vst::UnitID unit);
+
+class IVST3Parameter : public Steinberg::Vst::Parameter {
+ public:
+  IVST3Parameter(IParam& param, Steinberg::Vst::ParamID id, Steinberg::Vst::UnitID unit);
+
+  void toString(Steinberg::Vst::ParamValue valueNormalized, Steinberg::Vst::String128 text) const override;
+  // False for text that spells a value that is not a finite number.
+  bool fromString(const Steinberg::Vst::TChar* text, Steinberg::Vst::ParamValue& valueNormalized) const override;
+  Steinberg::Vst::ParamValue toPlain(Steinberg::Vst::ParamValue valueNormalized) const override;
+  Steinberg::Vst::ParamValue toNormalized(Steinberg::Vst::ParamValue plainValue) const override;
+
+  OBJ_METHODS(IVST3Parameter, Parameter)
+
+ private:
+  IParam& param_;
+};
+
+class IVST3BypassParameter : public Steinberg::Vst::StringListParameter {
+ public:
+  IVST3BypassParameter();
+  OBJ_METHODS(IVST3BypassParameter, StringListParameter)
+};
+
+}  // namespace plugfw

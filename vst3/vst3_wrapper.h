@@ -1,0 +1,113 @@
+#pragma once
+// IVST3Wrapper: the framework plug-in as one VST3 single-component effect. The API base and the
+// VST3 processor base carry the plug-in; the single-component effect answers the host as
+// component, audio processor and edit controller; IMidiMapping and the channel-context listener
+// complete the interfaces. The plug-in class derives from it and replaces process and the state
+// entries. Controller entries and notifications run on the host's UI thread, process on its
+// processing thread; set-up and activation on the UI thread while processing is off.
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/api_base.h"
+#include "core/plugin_config.h"
+#include "pluginterfaces/vst/ivstchannelcontextinfo.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "vst3/single_component_effect.h"
+#include "vst3/vst3_controller_base.h"
+#include "vst3/vst3_processor_base.h"
+
+namespace plugfw {
+
+class IVST3Wrapper : public IApiBase,
+                     public IVST3ProcessorBase,
+                     public IVST3ControllerBase,
+                     public SingleComponentEffect,
+                     public Steinberg::Vst::IMidiMapping,
+                     public Steinberg::Vst::ChannelContext::IInfoListener {
+ public:
+  struct InstanceInfo {};
+
+  static constexpr Steinberg::Vst::ParamID kFirstMidiControllerId = 0x10002;
+  static constexpr int32_t kMidiControllersPerChannel = 130;
+
+  IVST3Wrapper(const InstanceInfo& info, const PluginConfig& config);
+  ~IVST3Wrapper() override;
+
+  // IPluginBase.
+  tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
+  tresult PLUGIN_API terminate() override;
+
+  // IComponent and IAudioProcessor.
+  tresult PLUGIN_API setActive(Steinberg::TBool state) override;
+  tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
+  tresult PLUGIN_API setProcessing(Steinberg::TBool state) override;
+  tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) override;
+  tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs, int32 numIns,
+                                        Steinberg::Vst::SpeakerArrangement* outputs, int32 numOuts) override;
+  uint32 PLUGIN_API getLatencySamples() override;
+  uint32 PLUGIN_API getTailSamples() override;
+
+  // IEditController and IUnitInfo.
+  Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
+  tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value) override;
+  tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId, int32 programIndex,
+                                    Steinberg::Vst::String128 name) override;
+
+  // IMidiMapping: only for controllers that exist as parameters.
+  tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, Steinberg::int16 channel,
+                                                 Steinberg::Vst::CtrlNumber controller,
+                                                 Steinberg::Vst::ParamID& id) override;
+  // ChannelContext::IInfoListener.
+  tresult PLUGIN_API setChannelContextInfos(Steinberg::Vst::IAttributeList* list) override;
+
+  // Framework operations answered with the SDK's edit calls.
+  void BeginHostParamEdit(int32_t paramIdx) override;
+  // The parameter object takes the value before the host hears of it, so a host that reads it
+  // back from inside performEdit already sees the new value.
+  void SendParamValueToHost(int32_t paramIdx, double normalizedValue) override;
+  void EndHostParamEdit(int32_t paramIdx) override;
+  void SetParamFromUI(int32_t paramIdx, double normalizedValue) override;
+  void ReportAllParamsToHost() override;
+  void NotifyHostParamInfoChanged() override;
+  void GetChannelName(HeapString& name) const override;
+  int32_t GetChannelIndex() const override;
+  void GetChannelNamespace(HeapString& text) const override;
+  int32_t GetChannelNamespaceOrder() const override;
+  int32_t GetChannelColor(int32_t& red, int32_t& green, int32_t& blue) const override;
+  // Tells the host only when the latency really changed; inside the host's activation and
+  // set-up calls the news waits until the call returns.
+  bool SetLatencySamples(int32_t samples) override;
+  // No parameter queue in this build: MIDI and SysEx toward the editor, then the idle tick.
+  void DrainProcessorQueues() override;
+
+  OBJ_METHODS(IVST3Wrapper, SingleComponentEffect)
+  DEFINE_INTERFACES
+    DEF_INTERFACE(IMidiMapping)
+    DEF_INTERFACE(IInfoListener)
+  END_DEFINE_INTERFACES(SingleComponentEffect)
+  REFCOUNT_METHODS(SingleComponentEffect)
+
+ protected:
+  // The buses of this block reach the framework's channels, and the plug-in's block entry runs
+  // over them (32-bit buffers directly, 64-bit converted). The bus arrays must have been checked.
+  void ProcessBuses(Steinberg::Vst::ProcessData& data);
+  // Every parameter object takes its parameter's value (after a bulk change the host did not make).
+  void SyncParameterObjects();
+  const Steinberg::Vst::ProcessSetup& ProcessSetupGiven() const { return processSetup_; }
+
+ private:
+  void CreateBuses(const IOConfig* inputLayout, const IOConfig* outputLayout);
+  const IOConfig* LayoutWithMostBuses(IODirection direction) const;
+  void AttachInputBuses(Steinberg::Vst::ProcessData& data);
+  void AttachOutputBuses(Steinberg::Vst::ProcessData& data);
+  void AttachBus(IODirection direction, int32_t firstChannel, Steinberg::Vst::AudioBusBuffers& bus, int32_t frames,
+                 bool doublePrecision);
+  void RestartComponent(int32 flags);
+  void FlushDeferredRestart();
+
+  std::atomic<int32_t> hostCallDepth_{0};
+  std::atomic<bool> latencyRestartPending_{false};
+};
+
+}  // namespace plugfw
