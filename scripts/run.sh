@@ -17,8 +17,8 @@ if [ -f "$app" ]; then
   exec xvfb-run -a scripts/wine-run.sh "$app" "$@"
 fi
 echo "Built in build/win64 (Windows x64, statically linked):"
-for lib in build/win64/core/libplugfw_core.a build/win64/libvst3_sdk.a \
-           build/win64/librtaudio.a build/win64/librtmidi.a; do
-  [ -f "$lib" ] && echo "  $lib"
-done
-echo "HALCYRA.exe and HALCYRA.vst3 are not part of this build yet: the framework core comes first."
+if [ -e "$plugin" ]; then
+  echo "  $plugin  (the VST3 bundle: copy the folder into a host's VST3 folder,"
+  echo "   e.g. C:\\Program Files\\Common Files\\VST3, and rescan)"
+fi
+echo "HALCYRA.exe, the standalone program, is not part of this build yet."

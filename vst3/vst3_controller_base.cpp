@@ -63,6 +63,12 @@ void IVST3ControllerBase::BuildParameters(IEditorDelegate& plugin, ParameterCont
   }
 }
 
+void IVST3ControllerBase::ForgetParameters() {
+  bypassParameter_ = nullptr;
+  groupNames_.Resize(0, true);
+  groupCount_ = 0;
+}
+
 void IVST3ControllerBase::ReadChannelContextInfos(IAttributeList& list) {
   namespace Keys = ChannelContext;
   int64 value = 0;

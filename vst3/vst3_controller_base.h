@@ -28,6 +28,8 @@ class IVST3ControllerBase {
   // name and one parameter object per parameter, in index order.
   void BuildParameters(IEditorDelegate& plugin, Steinberg::Vst::ParameterContainer& container,
                        Steinberg::Vst::EditControllerEx1& units, bool isInstrument);
+  // The containers were emptied (terminate): forget what pointed into them.
+  void ForgetParameters();
   // Each key that is present overwrites its field; a missing key leaves the field as it was.
   void ReadChannelContextInfos(Steinberg::Vst::IAttributeList& list);
 

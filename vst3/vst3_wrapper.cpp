@@ -30,6 +30,8 @@ class HostCallScope {
 
 IVST3Wrapper::IVST3Wrapper(const InstanceInfo& /*info*/, const PluginConfig& config)
     : IApiBase(config, kApiKindVST3), IVST3ProcessorBase(config) {
+  // Until the host's set-up, blocks are checked against the scratch size actually allocated.
+  processSetup_.maxSamplesPerBlock = BlockSize();
   CreateApiTimer();
 }
 
@@ -88,7 +90,10 @@ tresult PLUGIN_API IVST3Wrapper::initialize(FUnknown* context) {
   return kResultOk;
 }
 
-tresult PLUGIN_API IVST3Wrapper::terminate() { return SingleComponentEffect::terminate(); }
+tresult PLUGIN_API IVST3Wrapper::terminate() {
+  ForgetParameters();
+  return SingleComponentEffect::terminate();
+}
 
 tresult PLUGIN_API IVST3Wrapper::setActive(TBool state) {
   {
