@@ -81,6 +81,8 @@ bool Halcyra::ValidateProcessData(const ProcessData& data) const {
 // What a refused block leaves in the host's buffers must be silence, not last block's audio.
 void Halcyra::SilenceRefusedOutputs(ProcessData& data) const {
   if (data.numOutputs <= 0 || data.numOutputs > 64 || !data.outputs || data.numSamples <= 0) return;
+  // Samples of another size than set up could be written past the ends of the host's buffers.
+  if (data.symbolicSampleSize != ProcessSetupGiven().symbolicSampleSize) return;
   for (int32 b = 0; b < data.numOutputs; ++b) {
     AudioBusBuffers& bus = data.outputs[b];
     if (bus.numChannels <= 0 || bus.numChannels > 64) continue;

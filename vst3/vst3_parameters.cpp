@@ -1,6 +1,8 @@
 #include "vst3/vst3_parameters.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "core/heap_string.h"
 #include "vst3/vst3_text.h"
@@ -55,6 +57,9 @@ bool IVST3Parameter::fromString(const TChar* text, ParamValue& normalized) const
   double parsed = 0;
   // "nan" or "inf" typed into a host's field must not reach the parameter.
   if (param_.TryParseParamText(utf8, parsed) && !std::isfinite(parsed)) return false;
+  char* end = nullptr;
+  const double number = std::strtod(utf8, &end);
+  if (end != utf8 && !std::isfinite(number)) return false;
   const double result = param_.ToNormalized(param_.ParseParamText(utf8));
   if (!std::isfinite(result)) return false;
   normalized = result;
@@ -71,6 +76,16 @@ IVST3BypassParameter::IVST3BypassParameter()
                           kRootUnitId, nullptr) {
   appendString(STR16("off"));
   appendString(STR16("on"));
+}
+
+}  // namespace plugfw
+
+namespace plugfw {
+
+void IVST3BypassParameter::toString(Steinberg::Vst::ParamValue valueNormalized,
+                                    Steinberg::Vst::String128 text) const {
+  const double position = std::isfinite(valueNormalized) ? std::clamp(valueNormalized, 0.0, 1.0) : 0.0;
+  StringListParameter::toString(position, text);
 }
 
 }  // namespace plugfw

@@ -34,6 +34,8 @@ class IVST3Parameter : public Steinberg::Vst::Parameter {
 class IVST3BypassParameter : public Steinberg::Vst::StringListParameter {
  public:
   IVST3BypassParameter();
+  // A value outside 0..1 (or not a number) names the nearest switch position.
+  void toString(Steinberg::Vst::ParamValue valueNormalized, Steinberg::Vst::String128 text) const override;
   OBJ_METHODS(IVST3BypassParameter, StringListParameter)
 };
 

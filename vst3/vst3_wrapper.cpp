@@ -98,7 +98,8 @@ tresult PLUGIN_API IVST3Wrapper::terminate() {
 tresult PLUGIN_API IVST3Wrapper::setActive(TBool state) {
   {
     HostCallScope scope(hostCallDepth_);
-    IProcessor::SetActive(state != 0);
+    // Through the virtual table: the plug-in's own activation must run.
+    static_cast<IProcessor*>(this)->SetActive(state != 0);
   }
   FlushDeferredRestart();
   return kResultOk;
@@ -150,6 +151,11 @@ uint32 PLUGIN_API IVST3Wrapper::getLatencySamples() { return static_cast<uint32>
 uint32 PLUGIN_API IVST3Wrapper::getTailSamples() {
   const int32_t tail = TailSize();
   return tail == kInfiniteTail ? kInfiniteTail : static_cast<uint32>(std::max(tail, 0));
+}
+
+tresult PLUGIN_API IVST3Wrapper::getParameterInfo(int32 paramIndex, ParameterInfo& info) {
+  if (paramIndex < 0 || paramIndex >= parameters.getParameterCount()) return kInvalidArgument;
+  return SingleComponentEffect::getParameterInfo(paramIndex, info);
 }
 
 ParamValue PLUGIN_API IVST3Wrapper::getParamNormalized(ParamID id) {
