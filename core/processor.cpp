@@ -189,53 +189,53 @@ void IProcessor::SetChannelsConnected(IODirection direction, int32_t first, int3
   }
 }
 
-bool IProcessor::AttachHostBuffers(IODirection direction, int32_t first, int32_t count,
-                                   double* const* hostBuffers, int32_t frames) {
-  if (frames < 0 || hostBuffers == nullptr) return false;
-  const bool fits = frames <= BlockSize();
+template <typename Visit>
+void IProcessor::ForEachConnectedChannel(IODirection direction, int32_t first, int32_t count, Visit visit) {
   PointerList<ProcessorChannel>& channels = Channels(direction);
   const int32_t begin = std::max(0, first);
   const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{first} + count, channels.Count()));
   int32_t next = 0;
   for (int32_t i = begin; i < end; ++i) {
     ProcessorChannel& channel = *channels.Get(i);
-    if (!channel.connected.load(std::memory_order_acquire)) continue;
-    double* host = hostBuffers[next++];
+    if (channel.connected.load(std::memory_order_acquire)) visit(channel, next++);
+  }
+}
+
+bool IProcessor::AttachHostBuffers(IODirection direction, int32_t first, int32_t count,
+                                   double* const* hostBuffers, int32_t frames) {
+  if (frames < 0 || hostBuffers == nullptr) return false;
+  const bool fits = frames <= BlockSize();
+  ForEachConnectedChannel(direction, first, count, [&](ProcessorChannel& channel, int32_t n) {
+    double* host = hostBuffers[n];
     PointSlotAtScratch(direction, channel);
     if (direction == IODirection::kOutput) {
       channel.hostBuffer = host;
-      continue;
+      return;
     }
-    if (!fits) continue;
+    if (!fits) return;
     float* scratch = channel.Scratch();
     if (host == nullptr) {
       if (frames > 0) std::memset(scratch, 0, static_cast<size_t>(frames) * sizeof(float));
-      continue;
+      return;
     }
     for (int32_t s = 0; s < frames; ++s) scratch[s] = static_cast<float>(host[s]);
-  }
+  });
   return fits;
 }
 
 bool IProcessor::AttachHostFloatBuffers(IODirection direction, int32_t first, int32_t count,
                                         float* const* hostBuffers, int32_t frames) {
   if (frames < 0 || frames > BlockSize() || hostBuffers == nullptr) return false;
-  PointerList<ProcessorChannel>& channels = Channels(direction);
-  const int32_t begin = std::max(0, first);
-  const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{first} + count, channels.Count()));
-  int32_t next = 0;
-  for (int32_t i = begin; i < end; ++i) {
-    ProcessorChannel& channel = *channels.Get(i);
-    if (!channel.connected.load(std::memory_order_acquire)) continue;
-    float* host = hostBuffers[next++];
+  ForEachConnectedChannel(direction, first, count, [&](ProcessorChannel& channel, int32_t n) {
+    float* host = hostBuffers[n];
     channel.hostBuffer = nullptr;
     if (host != nullptr) {
       ChannelPointers(direction)[channel.slot] = host;
-      continue;
+      return;
     }
     PointSlotAtScratch(direction, channel);
     if (frames > 0) std::memset(channel.Scratch(), 0, static_cast<size_t>(frames) * sizeof(float));
-  }
+  });
   return true;
 }
 

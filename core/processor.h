@@ -156,6 +156,10 @@ class IProcessor {
     return direction == IODirection::kInput ? inputChannels_ : outputChannels_;
   }
   bool CreateChannels(IODirection direction, int32_t count);
+  // Calls visit(channel, n) for each connected channel in first .. first + count - 1 (clamped to
+  // the list), n counting the connected ones from 0: the host buffer each of them takes.
+  template <typename Visit>
+  void ForEachConnectedChannel(IODirection direction, int32_t first, int32_t count, Visit visit);
   void PointSlotAtScratch(IODirection direction, ProcessorChannel& channel);
   void WriteOutputsAsDouble(int32_t frames);
   void SilenceRememberedOutputs(int32_t frames);

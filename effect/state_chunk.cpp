@@ -6,34 +6,35 @@
 #include "effect/factory_recipes.h"
 
 namespace halcyra {
-namespace {
 
-void PutInt32(uint8_t* at, int32_t value) {
+void PutStateInt32(uint8_t* at, int32_t value) {
   const uint32_t bits = static_cast<uint32_t>(value);
   for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
-void PutFloat(uint8_t* at, float value) {
+void PutStateFloat(uint8_t* at, float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
-  PutInt32(at, static_cast<int32_t>(bits));
+  PutStateInt32(at, static_cast<int32_t>(bits));
 }
 
-int32_t GetInt32(const uint8_t* at) {
+int32_t GetStateInt32(const uint8_t* at) {
   uint32_t bits = 0;
   for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(at[i]) << (8 * i);
   return static_cast<int32_t>(bits);
 }
 
+namespace {
+
 float GetFloat(const uint8_t* at) {
-  const uint32_t bits = static_cast<uint32_t>(GetInt32(at));
+  const uint32_t bits = static_cast<uint32_t>(GetStateInt32(at));
   float value;
   std::memcpy(&value, &bits, sizeof value);
   return value;
 }
 
 void PutValues(uint8_t* at, const float values[kParamCount]) {
-  for (int i = 0; i < kParamCount; ++i) PutFloat(at + 4 * i, values[i]);
+  for (int i = 0; i < kParamCount; ++i) PutStateFloat(at + 4 * i, values[i]);
 }
 
 void GetValues(const uint8_t* at, float values[kParamCount]) {
@@ -46,12 +47,12 @@ bool WriteStateChunk(plugfw::HeapBuffer& chunk, const float current[kParamCount]
                      const float inactive[kParamCount], int32_t recipeIndex, int32_t activeBank) {
   uint8_t bytes[kStateChunkBytes];
   std::memcpy(bytes + kStateMagicOffset, kStateMagic, sizeof kStateMagic);
-  PutInt32(bytes + kStateVersionOffset, kStateVersion);
-  PutInt32(bytes + kStateCountOffset, kParamCount);
+  PutStateInt32(bytes + kStateVersionOffset, kStateVersion);
+  PutStateInt32(bytes + kStateCountOffset, kParamCount);
   PutValues(bytes + kStateCurrentOffset, current);
   PutValues(bytes + kStateInactiveOffset, inactive);
-  PutInt32(bytes + kStateRecipeOffset, recipeIndex);
-  PutInt32(bytes + kStateActiveBankOffset, activeBank);
+  PutStateInt32(bytes + kStateRecipeOffset, recipeIndex);
+  PutStateInt32(bytes + kStateActiveBankOffset, activeBank);
   const int32_t before = chunk.Size();
   if (chunk.Append(bytes, kStateChunkBytes) == before + kStateChunkBytes) return true;
   chunk.Resize(before);
@@ -72,12 +73,12 @@ bool ParseStateChunk(const plugfw::HeapBuffer& chunk, int32_t position, StateChu
   if (position < 0 || position > chunk.Size() || chunk.Size() - position != kStateChunkBytes) return false;
   const uint8_t* bytes = chunk.Data() + position;
   if (std::memcmp(bytes + kStateMagicOffset, kStateMagic, sizeof kStateMagic) != 0) return false;
-  if (GetInt32(bytes + kStateVersionOffset) != kStateVersion) return false;
-  if (GetInt32(bytes + kStateCountOffset) != kParamCount) return false;
+  if (GetStateInt32(bytes + kStateVersionOffset) != kStateVersion) return false;
+  if (GetStateInt32(bytes + kStateCountOffset) != kParamCount) return false;
   GetValues(bytes + kStateCurrentOffset, out.current);
   GetValues(bytes + kStateInactiveOffset, out.inactive);
-  out.recipeIndex = GetInt32(bytes + kStateRecipeOffset);
-  out.activeBank = GetInt32(bytes + kStateActiveBankOffset);
+  out.recipeIndex = GetStateInt32(bytes + kStateRecipeOffset);
+  out.activeBank = GetStateInt32(bytes + kStateActiveBankOffset);
   return out.recipeIndex >= 0 && out.recipeIndex < kFactoryRecipeCount && (out.activeBank == 0 || out.activeBank == 1) &&
          ValidateStateValues(out.current) && ValidateStateValues(out.inactive);
 }

@@ -22,6 +22,11 @@ constexpr int32_t kStateRecipeOffset = 1036;
 constexpr int32_t kStateActiveBankOffset = 1040;
 constexpr char kStateMagic[4] = {'H', 'K', 'L', 'Y'};
 
+// The chunk's little-endian 32-bit words, also used by the formats built around it.
+void PutStateInt32(uint8_t* at, int32_t value);
+int32_t GetStateInt32(const uint8_t* at);
+void PutStateFloat(uint8_t* at, float value);
+
 struct StateChunkContents {
   float current[kParamCount];
   float inactive[kParamCount];

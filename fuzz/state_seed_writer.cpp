@@ -22,14 +22,10 @@ bool WriteFile(const std::string& path, const HeapBuffer& chunk) {
 }
 
 void PutInt32(HeapBuffer& chunk, int32_t offset, int32_t value) {
-  for (int i = 0; i < 4; ++i) chunk.Data()[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+  halcyra::PutStateInt32(chunk.Data() + offset, value);
 }
 
-void PutFloat(HeapBuffer& chunk, int32_t offset, float value) {
-  int32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  PutInt32(chunk, offset, bits);
-}
+void PutFloat(HeapBuffer& chunk, int32_t offset, float value) { halcyra::PutStateFloat(chunk.Data() + offset, value); }
 
 }  // namespace
 

@@ -52,16 +52,6 @@ uint64 SilentChannels(Sample* const* channels, int32 count, int32 frames) {
   return flags;
 }
 
-void PutInt32(uint8_t* at, int32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-}
-
-int32_t GetInt32(const uint8_t* at) {
-  uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(at[i]) << (8 * i);
-  return static_cast<int32_t>(bits);
-}
-
 }  // namespace
 
 bool Halcyra::ValidateProcessData(const ProcessData& data) const {
@@ -191,7 +181,7 @@ tresult PLUGIN_API Halcyra::getState(IBStream* state) {
   plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
   if (!WriteState(chunk) || chunk.Size() != kStateChunkBytes) return kResultFalse;
   if (!chunk.Resize(kVst3StateBytes)) return kResultFalse;
-  PutInt32(chunk.Data() + kBypassWordOffset, HostBypass() ? 1 : 0);
+  PutStateInt32(chunk.Data() + kBypassWordOffset, HostBypass() ? 1 : 0);
   int32_t written = 0;
   while (written < kVst3StateBytes) {
     int32 count = 0;
@@ -218,7 +208,7 @@ tresult PLUGIN_API Halcyra::setState(IBStream* state) {
   int32 extraCount = -1;
   const tresult extraResult = state->read(&extra, 1, &extraCount);
   if (extraCount != 0 || (extraResult != kResultOk && extraResult != kResultFalse)) return kResultFalse;
-  const int32_t bypassWord = GetInt32(bytes + kBypassWordOffset);
+  const int32_t bypassWord = GetStateInt32(bytes + kBypassWordOffset);
   if (bypassWord != 0 && bypassWord != 1) return kResultFalse;
   plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
   if (chunk.Append(bytes, kStateChunkBytes) != kStateChunkBytes) return kResultFalse;
