@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/math_constants.h"
 #include "effect/chorus_engine.h"
 
 namespace halcyra {
@@ -35,9 +36,9 @@ struct Case {
 // A chord of three sines with a little noise, like program material.
 float SourceSample(long n, int channel) {
   const double t = static_cast<double>(n) / kSampleRate;
-  const double s = 0.3 * std::sin(2.0 * 3.14159265358979 * 220.0 * t) +
-                   0.2 * std::sin(2.0 * 3.14159265358979 * (330.0 + channel) * t) +
-                   0.1 * std::sin(2.0 * 3.14159265358979 * 1760.0 * t);
+  const double s = 0.3 * std::sin(plugfw::kTwoPi * 220.0 * t) +
+                   0.2 * std::sin(plugfw::kTwoPi * (330.0 + channel) * t) +
+                   0.1 * std::sin(plugfw::kTwoPi * 1760.0 * t);
   return static_cast<float>(s);
 }
 

@@ -7,6 +7,8 @@
 #include <new>
 #include <utility>
 
+#include "core/math_constants.h"
+
 namespace halcyra {
 namespace {
 
@@ -20,7 +22,7 @@ namespace {
 #define HALCYRA_INDEPENDENT_ITERATIONS
 #endif
 
-constexpr double kPi = 3.14159265358979323846;
+using plugfw::kPi;
 constexpr int kFftBits = 12;
 static_assert((1 << kFftBits) == kFftSize, "the ring read masks indices and the FFT is radix 2");
 constexpr int kFftMask = kFftSize - 1;

@@ -5,13 +5,14 @@
 #include <cmath>
 #include <limits>
 
+#include "core/math_constants.h"
 #include "effect/sample_sanitize.h"
 
 namespace halcyra {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
+using plugfw::kPi;
+using plugfw::kTwoPi;
 constexpr double kSnapEpsilon = 1e-12;
 constexpr double kSilentWeight = 1e-12;
 constexpr double kTinyState = 1e-25;

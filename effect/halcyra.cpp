@@ -72,23 +72,23 @@ Halcyra::~Halcyra() { engine_.reset(); }
 
 void Halcyra::DefineParameters() {
   for (int32_t i = 0; i < kParamCount && i < NParams(); ++i) {
-    const ParamSpec& spec = *GetParamSpec(i);
+    const ParamDefinition& definition = *GetParamDefinition(i);
     plugfw::IParam& param = *GetParam(i);
-    switch (spec.kind) {
+    switch (definition.kind) {
       case ParamKind::kStepped: {
-        const auto min = static_cast<int32_t>(spec.minValue);
-        const auto max = static_cast<int32_t>(spec.maxValue);
-        param.InitIntParam(spec.name, static_cast<int32_t>(spec.defaultValue), min, max, spec.unit, 0, "");
+        const auto min = static_cast<int32_t>(definition.minValue);
+        const auto max = static_cast<int32_t>(definition.maxValue);
+        param.InitIntParam(definition.name, static_cast<int32_t>(definition.defaultValue), min, max, definition.unit, 0, "");
         for (int32_t v = min; v <= max; ++v) param.AddDisplayText(v, ParamValueLabel(i, v));
         break;
       }
       case ParamKind::kExponential:
-        param.InitDoubleParam(spec.name, spec.defaultValue, spec.minValue, spec.maxValue,
-                              ParamStep(spec.kind), spec.unit, 0, "", plugfw::IParam::ShapeExp(), kParamUnitCode);
+        param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue, definition.maxValue,
+                              ParamStep(definition.kind), definition.unit, 0, "", plugfw::IParam::ShapeExp(), kParamUnitCode);
         break;
       case ParamKind::kLinear:
-        param.InitDoubleParam(spec.name, spec.defaultValue, spec.minValue, spec.maxValue,
-                              ParamStep(spec.kind), spec.unit, 0, "", plugfw::IParam::ShapeLinear(), kParamUnitCode);
+        param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue, definition.maxValue,
+                              ParamStep(definition.kind), definition.unit, 0, "", plugfw::IParam::ShapeLinear(), kParamUnitCode);
         break;
     }
   }
@@ -321,8 +321,8 @@ int32_t Halcyra::MatchRecipe() const {
   for (int32_t r = 0; r < kFactoryRecipeCount; ++r) {
     bool matches = true;
     for (int32_t i = 0; i < kParamCount && matches; ++i) {
-      const ParamSpec& spec = *GetParamSpec(i);
-      const float tolerance = std::max((spec.maxValue - spec.minValue) * static_cast<float>(kMatchRangeTolerance),
+      const ParamDefinition& definition = *GetParamDefinition(i);
+      const float tolerance = std::max((definition.maxValue - definition.minValue) * static_cast<float>(kMatchRangeTolerance),
                                        kMatchFloorTolerance);
       matches = std::fabs(current[i] - recipes[r].values[i]) <= tolerance;
     }

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/math_constants.h"
+
 namespace halcyra {
 
 enum class WaveShape : int {
@@ -44,7 +46,7 @@ inline double HashUnit(int64_t n, int seed) {
 }
 
 namespace wave_detail {
-constexpr double kTwoPi = 6.283185307179586476925286766559;
+using plugfw::kTwoPi;
 
 inline double SkewedPhase(double p, double skewPercent) {
   const double s = 0.5 + 0.0045 * std::clamp(skewPercent, -90.0, 90.0);

@@ -6,11 +6,13 @@
 #include <cstring>
 #include <limits>
 
+#include "core/math_constants.h"
+
 namespace halcyra {
 namespace {
 
 // Help texts are what the editor's context help shows for the control under the mouse.
-constexpr ParamSpec kGlobalSpecs[] = {
+constexpr ParamDefinition kGlobalDefinitions[] = {
     {"Input", "input", "dB", 0.0f, -24.0f, 24.0f, ParamKind::kLinear,
      "Trim the processed input. Raw dry/bypass monitoring stays untrimmed."},
     {"Output", "output", "dB", 0.0f, -24.0f, 24.0f, ParamKind::kLinear,
@@ -163,11 +165,11 @@ constexpr ParamSpec kGlobalSpecs[] = {
     {"DC Filter", "dc-filter", "", 0.0f, 0.0f, 1.0f, ParamKind::kStepped,
      "Enable the original low-frequency DC removal. Off is useful for exact neutral calibration."},
 };
-static_assert(sizeof(kGlobalSpecs) / sizeof(kGlobalSpecs[0]) == kGlobalParamCount,
+static_assert(sizeof(kGlobalDefinitions) / sizeof(kGlobalDefinitions[0]) == kGlobalParamCount,
               "one row per global parameter");
 
 // The fields every voice slot shares. Phase offset and pan defaults differ per voice (see below).
-struct VoiceFieldSpec {
+struct VoiceFieldDefinition {
   const char* nameSuffix;
   const char* identifierSuffix;
   const char* unit;
@@ -178,7 +180,7 @@ struct VoiceFieldSpec {
   const char* help;
 };
 
-constexpr VoiceFieldSpec kVoiceFieldSpecs[] = {
+constexpr VoiceFieldDefinition kVoiceFieldDefinitions[] = {
     {"Enabled", "enabled", "", 1.0f, 0.0f, 1.0f, ParamKind::kStepped,
      "Enable this stable voice slot. Only requested/model-supported active slots take part; automation IDs "
      "never move."},
@@ -201,7 +203,7 @@ constexpr VoiceFieldSpec kVoiceFieldSpecs[] = {
     {"Level", "level", "dB", 0.0f, -24.0f, 6.0f, ParamKind::kLinear,
      "Voice level in dB. Active voice weighting is normalized to keep feedback energy controlled."},
 };
-static_assert(sizeof(kVoiceFieldSpecs) / sizeof(kVoiceFieldSpecs[0]) == kVoiceFieldCount,
+static_assert(sizeof(kVoiceFieldDefinitions) / sizeof(kVoiceFieldDefinitions[0]) == kVoiceFieldCount,
               "one row per voice field");
 
 // Voices fan out evenly in 45-degree steps.
@@ -247,13 +249,13 @@ constexpr VoiceTexts BuildVoiceTexts() {
       int length = AppendText(name, 0, "Voice ");
       length = AppendChar(name, length, digit);
       length = AppendChar(name, length, ' ');
-      AppendText(name, length, kVoiceFieldSpecs[field].nameSuffix);
+      AppendText(name, length, kVoiceFieldDefinitions[field].nameSuffix);
 
       char* identifier = texts.identifiers[row];
       length = AppendText(identifier, 0, "voice-");
       length = AppendChar(identifier, length, digit);
       length = AppendChar(identifier, length, '-');
-      AppendText(identifier, length, kVoiceFieldSpecs[field].identifierSuffix);
+      AppendText(identifier, length, kVoiceFieldDefinitions[field].identifierSuffix);
     }
   }
   return texts;
@@ -264,27 +266,27 @@ constexpr VoiceTexts kVoiceTexts = BuildVoiceTexts();
 constexpr float VoiceFieldDefault(int voice, int field) {
   if (field == kVoicePhaseOffset) return VoicePhaseOffsetDefault(voice);
   if (field == kVoicePan) return VoicePanDefault(voice);
-  return kVoiceFieldSpecs[field].defaultValue;
+  return kVoiceFieldDefinitions[field].defaultValue;
 }
 
-constexpr std::array<ParamSpec, kParamCount> BuildParamSpecs() {
-  std::array<ParamSpec, kParamCount> specs{};
-  for (int i = 0; i < kGlobalParamCount; ++i) specs[i] = kGlobalSpecs[i];
+constexpr std::array<ParamDefinition, kParamCount> BuildParamDefinitions() {
+  std::array<ParamDefinition, kParamCount> definitions{};
+  for (int i = 0; i < kGlobalParamCount; ++i) definitions[i] = kGlobalDefinitions[i];
   for (int voice = 0; voice < kVoiceCount; ++voice) {
     for (int field = 0; field < kVoiceFieldCount; ++field) {
-      const VoiceFieldSpec& f = kVoiceFieldSpecs[field];
+      const VoiceFieldDefinition& f = kVoiceFieldDefinitions[field];
       const int row = voice * kVoiceFieldCount + field;
       const char* name = kVoiceTexts.names[row];
       const char* identifier = kVoiceTexts.identifiers[row];
       const float defaultValue = VoiceFieldDefault(voice, field);
-      specs[VoiceParamIndex(voice, field)] = {name,       identifier, f.unit, defaultValue,
+      definitions[VoiceParamIndex(voice, field)] = {name,       identifier, f.unit, defaultValue,
                                               f.minValue, f.maxValue, f.kind, f.help};
     }
   }
-  return specs;
+  return definitions;
 }
 
-constexpr std::array<ParamSpec, kParamCount> kParamSpecs = BuildParamSpecs();
+constexpr std::array<ParamDefinition, kParamCount> kParamDefinitions = BuildParamDefinitions();
 
 constexpr bool IsValidIndex(int index) { return index >= 0 && index < kParamCount; }
 
@@ -351,8 +353,8 @@ constexpr LabelList LabelsOf(int index) {
     default:
       break;
   }
-  const ParamSpec* spec = IsValidIndex(index) ? &kParamSpecs[index] : nullptr;
-  if (spec != nullptr && spec->kind == ParamKind::kStepped && spec->maxValue == 1.0f) {
+  const ParamDefinition* definition = IsValidIndex(index) ? &kParamDefinitions[index] : nullptr;
+  if (definition != nullptr && definition->kind == ParamKind::kStepped && definition->maxValue == 1.0f) {
     return Labels(kOffOnLabels);
   }
   return LabelList{nullptr, 0};
@@ -364,25 +366,25 @@ constexpr bool IsWholeNumber(float value) { return static_cast<float>(static_cas
 // and the parameter records' display texts would disagree with the range.
 constexpr bool SteppedRowsAreLabelled() {
   for (int i = 0; i < kParamCount; ++i) {
-    const ParamSpec& spec = kParamSpecs[i];
+    const ParamDefinition& definition = kParamDefinitions[i];
     const LabelList labels = LabelsOf(i);
-    if (spec.kind != ParamKind::kStepped) {
+    if (definition.kind != ParamKind::kStepped) {
       if (labels.count != 0) return false;
       continue;
     }
-    if (!IsWholeNumber(spec.minValue) || !IsWholeNumber(spec.maxValue) || !IsWholeNumber(spec.defaultValue)) {
+    if (!IsWholeNumber(definition.minValue) || !IsWholeNumber(definition.maxValue) || !IsWholeNumber(definition.defaultValue)) {
       return false;
     }
-    if (labels.count != static_cast<int>(spec.maxValue) - static_cast<int>(spec.minValue) + 1) return false;
+    if (labels.count != static_cast<int>(definition.maxValue) - static_cast<int>(definition.minValue) + 1) return false;
   }
   return true;
 }
 static_assert(SteppedRowsAreLabelled(), "a stepped parameter's labels do not match its range");
 
 constexpr bool DefaultsLieInRange() {
-  for (const ParamSpec& spec : kParamSpecs) {
-    if (!(spec.minValue < spec.maxValue)) return false;
-    if (spec.defaultValue < spec.minValue || spec.defaultValue > spec.maxValue) return false;
+  for (const ParamDefinition& definition : kParamDefinitions) {
+    if (!(definition.minValue < definition.maxValue)) return false;
+    if (definition.defaultValue < definition.minValue || definition.defaultValue > definition.maxValue) return false;
   }
   return true;
 }
@@ -395,10 +397,10 @@ constexpr double kSilenceRatio = 1e-10;  // 200 dB down
 constexpr double kDiffusionFeedback = 0.6;
 constexpr double kDiffusionPassSeconds = 0.0432;
 constexpr double kTailMarginSeconds = 0.1;
-constexpr double kPi = 3.14159265358979323846;
+using plugfw::kPi;
 
 // A loop gain of 1 would never decay; the tail relies on the range keeping feedback below unity.
-static_assert(kGlobalSpecs[kParamFeedback].maxValue < 100.0f, "feedback range must stay below unity gain");
+static_assert(kGlobalDefinitions[kParamFeedback].maxValue < 100.0f, "feedback range must stay below unity gain");
 
 // Passes around a loop with this gain until it is 200 dB down.
 double RepeatsUntilSilent(double loopGain) {
@@ -410,46 +412,46 @@ double FilterSettleSeconds() { return 4.0 * std::log(1.0 / kSilenceRatio) / (10.
 
 }  // namespace
 
-const ParamSpec* GetParamSpec(int index) { return IsValidIndex(index) ? &kParamSpecs[index] : nullptr; }
+const ParamDefinition* GetParamDefinition(int index) { return IsValidIndex(index) ? &kParamDefinitions[index] : nullptr; }
 
 int FindParamIndex(const char* identifier) {
   if (identifier == nullptr) return -1;
   for (int i = 0; i < kParamCount; ++i) {
-    if (std::strcmp(kParamSpecs[i].identifier, identifier) == 0) return i;
+    if (std::strcmp(kParamDefinitions[i].identifier, identifier) == 0) return i;
   }
   return -1;
 }
 
 bool IsSteppedParam(int index) {
-  return IsValidIndex(index) && kParamSpecs[index].kind == ParamKind::kStepped;
+  return IsValidIndex(index) && kParamDefinitions[index].kind == ParamKind::kStepped;
 }
 
 bool IsExponentialParam(int index) {
-  return IsValidIndex(index) && kParamSpecs[index].kind == ParamKind::kExponential;
+  return IsValidIndex(index) && kParamDefinitions[index].kind == ParamKind::kExponential;
 }
 
 const char* ParamValueLabel(int index, int value) {
   const LabelList labels = LabelsOf(index);
   if (labels.count == 0) return "";
   // In 64 bits so that no int value can overflow the offset.
-  const int64_t offset = static_cast<int64_t>(value) - static_cast<int64_t>(kParamSpecs[index].minValue);
+  const int64_t offset = static_cast<int64_t>(value) - static_cast<int64_t>(kParamDefinitions[index].minValue);
   if (offset < 0 || offset >= labels.count) return "";
   return labels.labels[offset];
 }
 
-float ParamDefault(int index) { return IsValidIndex(index) ? kParamSpecs[index].defaultValue : 0.0f; }
+float ParamDefault(int index) { return IsValidIndex(index) ? kParamDefinitions[index].defaultValue : 0.0f; }
 
 void FillParamDefaults(float values[kParamCount]) {
   if (values == nullptr) return;
-  for (int i = 0; i < kParamCount; ++i) values[i] = kParamSpecs[i].defaultValue;
+  for (int i = 0; i < kParamCount; ++i) values[i] = kParamDefinitions[i].defaultValue;
 }
 
 float SanitizeParamValue(int index, float value) {
   if (!IsValidIndex(index)) return 0.0f;
-  const ParamSpec& spec = kParamSpecs[index];
-  if (!std::isfinite(value)) return spec.defaultValue;
-  const float clamped = std::min(std::max(value, spec.minValue), spec.maxValue);
-  return spec.kind == ParamKind::kStepped ? std::round(clamped) : clamped;
+  const ParamDefinition& definition = kParamDefinitions[index];
+  if (!std::isfinite(value)) return definition.defaultValue;
+  const float clamped = std::min(std::max(value, definition.minValue), definition.maxValue);
+  return definition.kind == ParamKind::kStepped ? std::round(clamped) : clamped;
 }
 
 void SanitizeParams(const float input[kParamCount], float output[kParamCount]) {

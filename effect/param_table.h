@@ -131,7 +131,7 @@ constexpr int ParamDisplayPrecision(ParamKind kind) {
 
 // One row of the table. Strings are never null; `unit` is "" for unitless parameters. Stepped rows
 // have whole-number minimum, maximum and default, and a label for every value between.
-struct ParamSpec {
+struct ParamDefinition {
   const char* name;
   const char* identifier;  // the name in lower case, spaces as hyphens: "base-delay", "voice-1-pan"
   const char* unit;
@@ -143,7 +143,7 @@ struct ParamSpec {
 };
 
 // The row of a parameter; null when the index is outside 0..127.
-const ParamSpec* GetParamSpec(int index);
+const ParamDefinition* GetParamDefinition(int index);
 
 // Index of the parameter with exactly this identifier; -1 when unknown or null.
 int FindParamIndex(const char* identifier);

@@ -61,10 +61,10 @@ bool WriteStateChunk(plugfw::HeapBuffer& chunk, const float current[kParamCount]
 
 bool ValidateStateValues(const float values[kParamCount]) {
   for (int i = 0; i < kParamCount; ++i) {
-    const ParamSpec& spec = *GetParamSpec(i);
+    const ParamDefinition& definition = *GetParamDefinition(i);
     const float v = values[i];
-    if (!std::isfinite(v) || v < spec.minValue || v > spec.maxValue) return false;
-    if (spec.kind == ParamKind::kStepped && std::floor(v) != v) return false;
+    if (!std::isfinite(v) || v < definition.minValue || v > definition.maxValue) return false;
+    if (definition.kind == ParamKind::kStepped && std::floor(v) != v) return false;
   }
   return true;
 }

@@ -10,7 +10,7 @@ deps="$root/build/_deps"
 mkdir -p "$deps"
 
 packages=(
-  cmake ninja-build g++ pkg-config dpkg-dev python3 clang libclang-rt-14-dev
+  cmake ninja-build g++ pkg-config dpkg-dev python3 clang libclang-rt-14-dev clang-format
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth libgl1-mesa-dri pulseaudio pulseaudio-utils
   libstb-dev libgtest-dev juce-modules-source-data fonts-roboto-unhinted

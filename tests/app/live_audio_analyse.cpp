@@ -11,9 +11,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/math_constants.h"
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using plugfw::kPi;
 constexpr double kSampleRate = 48000.0;
 constexpr float kActiveThreshold = 1e-3f;
 // Wine's DirectSound settles during the first second of a duplex stream; the end holds the fade.

@@ -15,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "core/math_constants.h"
 namespace {
 // -1: no failure planned; n >= 0: the n-th nothrow array allocation from now on returns null.
 std::atomic<int> g_nothrowArraysBeforeFailure{-1};
@@ -49,7 +50,7 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(bl
 namespace halcyra {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using plugfw::kPi;
 constexpr double kFs = 48000.0;
 constexpr float kFloorDb = -120.0f;
 constexpr int kFast = 0;

@@ -153,8 +153,8 @@ TEST(EngineSoakTest, EveryRecipeAtEveryRateStaysFiniteBoundedAndAllocationFree) 
 TEST(EngineSoakTest, ExtremeAndNonFiniteParametersStayFinite) {
   float lowest[kParamCount], highest[kParamCount], nan[kParamCount];
   for (int p = 0; p < kParamCount; ++p) {
-    lowest[p] = GetParamSpec(p)->minValue;
-    highest[p] = GetParamSpec(p)->maxValue;
+    lowest[p] = GetParamDefinition(p)->minValue;
+    highest[p] = GetParamDefinition(p)->maxValue;
     nan[p] = std::numeric_limits<float>::quiet_NaN();
   }
   highest[kParamBypass] = 0;

@@ -48,8 +48,8 @@ TEST(EngineRouting, InputRoutingOutputRoutingAndBalanceTables) {
     rig.Set(c.param, c.setting);
     rig.Start();
     rig.RunDc(2000, 0.5f, 0.25f);
-    EXPECT_NEAR(rig.outL.back(), c.left, 1e-9) << GetParamSpec(c.param)->name << " " << c.setting;
-    EXPECT_NEAR(rig.outR.back(), c.right, 1e-9) << GetParamSpec(c.param)->name << " " << c.setting;
+    EXPECT_NEAR(rig.outL.back(), c.left, 1e-9) << GetParamDefinition(c.param)->name << " " << c.setting;
+    EXPECT_NEAR(rig.outR.back(), c.right, 1e-9) << GetParamDefinition(c.param)->name << " " << c.setting;
   }
 }
 

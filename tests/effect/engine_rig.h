@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "effect/chorus_engine.h"
+#include "core/math_constants.h"
 
 namespace halcyra {
 
 inline constexpr double kFs = 48000.0;
-inline constexpr double kPi = 3.14159265358979323846;
+using plugfw::kPi;
 
 // Drives one engine with a parameter set; outputs are kept per call.
 struct Rig {

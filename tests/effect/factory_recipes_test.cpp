@@ -221,14 +221,14 @@ TEST_P(RecipeMenu, MatchesItsRowAndKeepsEveryOtherDefault) {
   std::set<int> covered = {kParamModel, kParamVoices, kParamMix, kParamDepth, kParamRate, kParamBaseDelay};
   for (const OtherSetting& setting : kOtherSettings) {
     if (setting.recipe != row.index) continue;
-    EXPECT_EQ(v[setting.param], setting.value) << GetParamSpec(setting.param)->name;
+    EXPECT_EQ(v[setting.param], setting.value) << GetParamDefinition(setting.param)->name;
     covered.insert(setting.param);
   }
   for (int i = 0; i < kParamCount; ++i) {
     const int field = VoiceFieldOfParam(i);
     if (covered.count(i) == 1 || field == kVoicePan) continue;
     if (IsVariedRecipe(row.index) && (field == kVoiceDelayOffset || field == kVoiceRateRatio)) continue;
-    EXPECT_EQ(v[i], ParamDefault(i)) << GetParamSpec(i)->name;
+    EXPECT_EQ(v[i], ParamDefault(i)) << GetParamDefinition(i)->name;
   }
 }
 
@@ -341,7 +341,7 @@ TEST(FactoryRecipes, EveryValueIsAValidParameterValue) {
     SanitizeParams(v, sanitized);
     for (int i = 0; i < kParamCount; ++i) {
       ASSERT_TRUE(std::isfinite(v[i])) << i;
-      EXPECT_EQ(sanitized[i], v[i]) << GetParamSpec(i)->name;
+      EXPECT_EQ(sanitized[i], v[i]) << GetParamDefinition(i)->name;
     }
   }
 }
@@ -351,8 +351,8 @@ TEST(FactoryRecipes, NamesAndValueSetsAreDistinct) {
   // recipes that agree within it would hide the later one.
   auto matches = [](const float* a, const float* b) {
     for (int i = 0; i < kParamCount; ++i) {
-      const ParamSpec* spec = GetParamSpec(i);
-      const float tolerance = std::max((spec->maxValue - spec->minValue) * 2e-6f, 1e-5f);
+      const ParamDefinition* definition = GetParamDefinition(i);
+      const float tolerance = std::max((definition->maxValue - definition->minValue) * 2e-6f, 1e-5f);
       if (std::fabs(a[i] - b[i]) > tolerance) return false;
     }
     return true;

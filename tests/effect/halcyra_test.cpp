@@ -39,9 +39,9 @@ bool SameBytes(const HeapBuffer& a, const HeapBuffer& b) {
 // A legal value for every parameter, drawn at random within its range.
 void RandomValidValues(std::mt19937& random, float values[kParamCount]) {
   for (int i = 0; i < kParamCount; ++i) {
-    const ParamSpec& spec = *GetParamSpec(i);
-    std::uniform_real_distribution<float> within(spec.minValue, spec.maxValue);
-    values[i] = spec.kind == ParamKind::kStepped ? std::round(within(random)) : within(random);
+    const ParamDefinition& definition = *GetParamDefinition(i);
+    std::uniform_real_distribution<float> within(definition.minValue, definition.maxValue);
+    values[i] = definition.kind == ParamKind::kStepped ? std::round(within(random)) : within(random);
   }
 }
 
@@ -55,17 +55,17 @@ TEST(Halcyra, ConstructionDefinesTheParametersFromTheTable) {
   EXPECT_EQ(plugin->MinEditorWidth(), 393);
   EXPECT_EQ(plugin->MaxEditorHeight(), 2400);
   for (int i = 0; i < kParamCount; ++i) {
-    const ParamSpec& spec = *GetParamSpec(i);
+    const ParamDefinition& definition = *GetParamDefinition(i);
     const plugfw::IParam& param = *plugin->GetParam(i);
-    SCOPED_TRACE(spec.name);
-    EXPECT_STREQ(param.Name(), spec.name);
-    EXPECT_EQ(param.Value(), static_cast<double>(spec.defaultValue));
-    EXPECT_EQ(param.Min(), static_cast<double>(spec.minValue));
-    EXPECT_EQ(param.Max(), static_cast<double>(spec.maxValue));
-    EXPECT_EQ(param.Step(), ParamStep(spec.kind));
-    if (spec.kind == ParamKind::kStepped) {
-      const int min = static_cast<int>(spec.minValue);
-      EXPECT_EQ(param.DisplayTextCount(), static_cast<int>(spec.maxValue) - min + 1);
+    SCOPED_TRACE(definition.name);
+    EXPECT_STREQ(param.Name(), definition.name);
+    EXPECT_EQ(param.Value(), static_cast<double>(definition.defaultValue));
+    EXPECT_EQ(param.Min(), static_cast<double>(definition.minValue));
+    EXPECT_EQ(param.Max(), static_cast<double>(definition.maxValue));
+    EXPECT_EQ(param.Step(), ParamStep(definition.kind));
+    if (definition.kind == ParamKind::kStepped) {
+      const int min = static_cast<int>(definition.minValue);
+      EXPECT_EQ(param.DisplayTextCount(), static_cast<int>(definition.maxValue) - min + 1);
       plugfw::HeapString shown;
       param.FormatParamDisplay(min, false, shown);
       EXPECT_STREQ(shown.Get(), ParamValueLabel(i, min));

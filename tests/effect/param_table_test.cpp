@@ -38,29 +38,29 @@ TEST(ParamTable, EveryRowIsCompleteAndConsistent) {
   std::set<std::string> names;
   for (int i = 0; i < kParamCount; ++i) {
     SCOPED_TRACE(i);
-    const ParamSpec* spec = GetParamSpec(i);
-    ASSERT_NE(spec, nullptr);
-    ASSERT_NE(spec->name, nullptr);
-    ASSERT_NE(spec->identifier, nullptr);
-    ASSERT_NE(spec->unit, nullptr);
-    ASSERT_NE(spec->help, nullptr);
-    EXPECT_GT(std::strlen(spec->name), 0u);
-    EXPECT_LT(std::strlen(spec->name), kRecordTextCapacity);
-    EXPECT_LT(std::strlen(spec->unit), kRecordTextCapacity);
-    EXPECT_GT(std::strlen(spec->help), 0u);
-    EXPECT_EQ(spec->identifier, IdentifierFromName(spec->name));
-    EXPECT_EQ(FindParamIndex(spec->identifier), i);
-    EXPECT_TRUE(names.insert(spec->name).second) << "duplicate name " << spec->name;
-    EXPECT_LT(spec->minValue, spec->maxValue);
-    EXPECT_GE(spec->defaultValue, spec->minValue);
-    EXPECT_LE(spec->defaultValue, spec->maxValue);
-    EXPECT_EQ(ParamDefault(i), spec->defaultValue);
+    const ParamDefinition* definition = GetParamDefinition(i);
+    ASSERT_NE(definition, nullptr);
+    ASSERT_NE(definition->name, nullptr);
+    ASSERT_NE(definition->identifier, nullptr);
+    ASSERT_NE(definition->unit, nullptr);
+    ASSERT_NE(definition->help, nullptr);
+    EXPECT_GT(std::strlen(definition->name), 0u);
+    EXPECT_LT(std::strlen(definition->name), kRecordTextCapacity);
+    EXPECT_LT(std::strlen(definition->unit), kRecordTextCapacity);
+    EXPECT_GT(std::strlen(definition->help), 0u);
+    EXPECT_EQ(definition->identifier, IdentifierFromName(definition->name));
+    EXPECT_EQ(FindParamIndex(definition->identifier), i);
+    EXPECT_TRUE(names.insert(definition->name).second) << "duplicate name " << definition->name;
+    EXPECT_LT(definition->minValue, definition->maxValue);
+    EXPECT_GE(definition->defaultValue, definition->minValue);
+    EXPECT_LE(definition->defaultValue, definition->maxValue);
+    EXPECT_EQ(ParamDefault(i), definition->defaultValue);
   }
 }
 
 TEST(ParamTable, InvalidIndicesHaveNoRow) {
   for (int index : {-1, kParamCount, INT_MIN, INT_MAX}) {
-    EXPECT_EQ(GetParamSpec(index), nullptr);
+    EXPECT_EQ(GetParamDefinition(index), nullptr);
     EXPECT_FALSE(IsSteppedParam(index));
     EXPECT_FALSE(IsExponentialParam(index));
     EXPECT_EQ(ParamDefault(index), 0.0f);
@@ -83,15 +83,15 @@ class ParamTableRow : public ::testing::TestWithParam<RowCase> {};
 
 TEST_P(ParamTableRow, MatchesTheTable) {
   const RowCase& c = GetParam();
-  const ParamSpec* spec = GetParamSpec(c.index);
-  ASSERT_NE(spec, nullptr);
-  EXPECT_STREQ(spec->name, c.name);
-  EXPECT_STREQ(spec->identifier, c.identifier);
-  EXPECT_STREQ(spec->unit, c.unit);
-  EXPECT_EQ(spec->defaultValue, c.defaultValue);
-  EXPECT_EQ(spec->minValue, c.minValue);
-  EXPECT_EQ(spec->maxValue, c.maxValue);
-  EXPECT_EQ(spec->kind, c.kind);
+  const ParamDefinition* definition = GetParamDefinition(c.index);
+  ASSERT_NE(definition, nullptr);
+  EXPECT_STREQ(definition->name, c.name);
+  EXPECT_STREQ(definition->identifier, c.identifier);
+  EXPECT_STREQ(definition->unit, c.unit);
+  EXPECT_EQ(definition->defaultValue, c.defaultValue);
+  EXPECT_EQ(definition->minValue, c.minValue);
+  EXPECT_EQ(definition->maxValue, c.maxValue);
+  EXPECT_EQ(definition->kind, c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,21 +128,21 @@ INSTANTIATE_TEST_SUITE_P(
         RowCase{127, "Voice 8 Level", "voice-8-level", "dB", 0.0f, -24.0f, 6.0f, ParamKind::kLinear}));
 
 TEST(ParamTable, HelpTextsAreVerbatimAndSharedAcrossVoices) {
-  EXPECT_STREQ(GetParamSpec(kParamInput)->help,
+  EXPECT_STREQ(GetParamDefinition(kParamInput)->help,
                "Trim the processed input. Raw dry/bypass monitoring stays untrimmed.");
-  EXPECT_STREQ(GetParamSpec(kParamSplitHigh)->help,
+  EXPECT_STREQ(GetParamDefinition(kParamSplitHigh)->help,
                "Requested upper split frequency. Crossed requests are ordered safely inside the engine "
                "without rewriting automation.");
-  EXPECT_STREQ(GetParamSpec(kParamDcFilter)->help,
+  EXPECT_STREQ(GetParamDefinition(kParamDcFilter)->help,
                "Enable the original low-frequency DC removal. Off is useful for exact neutral calibration.");
-  EXPECT_STREQ(GetParamSpec(VoiceParamIndex(0, kVoicePan))->help,
+  EXPECT_STREQ(GetParamDefinition(VoiceParamIndex(0, kVoicePan))->help,
                "Requested pan for this voice. Drag horizontally in the field; actual engine pan may also "
                "reflect Spread/model routing.");
-  EXPECT_STREQ(GetParamSpec(VoiceParamIndex(3, kVoiceLevel))->help,
+  EXPECT_STREQ(GetParamDefinition(VoiceParamIndex(3, kVoiceLevel))->help,
                "Voice level in dB. Active voice weighting is normalized to keep feedback energy controlled.");
 
   std::set<std::string> globalHelps;
-  for (int i = 0; i < kGlobalParamCount; ++i) globalHelps.insert(GetParamSpec(i)->help);
+  for (int i = 0; i < kGlobalParamCount; ++i) globalHelps.insert(GetParamDefinition(i)->help);
   EXPECT_EQ(globalHelps.size(), static_cast<size_t>(kGlobalParamCount));
 }
 
@@ -168,7 +168,7 @@ TEST(ParamKinds, MatchTheListedSets) {
     const ParamKind expectedKind = expectStepped       ? ParamKind::kStepped
                                    : expectExponential ? ParamKind::kExponential
                                                        : ParamKind::kLinear;
-    EXPECT_EQ(GetParamSpec(i)->kind, expectedKind);
+    EXPECT_EQ(GetParamDefinition(i)->kind, expectedKind);
   }
   EXPECT_TRUE(IsSteppedParam(72));
   EXPECT_TRUE(IsExponentialParam(74));
@@ -205,20 +205,20 @@ TEST(VoiceLayout, SlotsFollowTheGlobals) {
 
 TEST(VoiceLayout, VoicesShareFieldsAndDifferOnlyInPhaseAndPanDefaults) {
   for (int field = 0; field < kVoiceFieldCount; ++field) {
-    const ParamSpec& first = *GetParamSpec(VoiceParamIndex(0, field));
+    const ParamDefinition& first = *GetParamDefinition(VoiceParamIndex(0, field));
     for (int voice = 1; voice < kVoiceCount; ++voice) {
       SCOPED_TRACE(testing::Message() << "voice " << voice << " field " << field);
-      const ParamSpec& spec = *GetParamSpec(VoiceParamIndex(voice, field));
+      const ParamDefinition& definition = *GetParamDefinition(VoiceParamIndex(voice, field));
       const std::string expectedName =
           "Voice " + std::to_string(voice + 1) + std::string(first.name).substr(std::strlen("Voice 1"));
-      EXPECT_EQ(spec.name, expectedName);
-      EXPECT_STREQ(spec.unit, first.unit);
-      EXPECT_EQ(spec.minValue, first.minValue);
-      EXPECT_EQ(spec.maxValue, first.maxValue);
-      EXPECT_EQ(spec.kind, first.kind);
-      EXPECT_STREQ(spec.help, first.help);
+      EXPECT_EQ(definition.name, expectedName);
+      EXPECT_STREQ(definition.unit, first.unit);
+      EXPECT_EQ(definition.minValue, first.minValue);
+      EXPECT_EQ(definition.maxValue, first.maxValue);
+      EXPECT_EQ(definition.kind, first.kind);
+      EXPECT_STREQ(definition.help, first.help);
       if (field != kVoicePhaseOffset && field != kVoicePan) {
-        EXPECT_EQ(spec.defaultValue, first.defaultValue);
+        EXPECT_EQ(definition.defaultValue, first.defaultValue);
       }
     }
   }
@@ -242,9 +242,9 @@ TEST(VoiceLayout, PhaseAndPanDefaultsFanOut) {
 TEST(ParamValueLabel, EveryValueOfEverySteppedParameterHasALabel) {
   for (int i = 0; i < kParamCount; ++i) {
     if (!IsSteppedParam(i)) continue;
-    SCOPED_TRACE(GetParamSpec(i)->name);
-    const int minValue = static_cast<int>(GetParamSpec(i)->minValue);
-    const int maxValue = static_cast<int>(GetParamSpec(i)->maxValue);
+    SCOPED_TRACE(GetParamDefinition(i)->name);
+    const int minValue = static_cast<int>(GetParamDefinition(i)->minValue);
+    const int maxValue = static_cast<int>(GetParamDefinition(i)->maxValue);
     std::set<std::string> labels;
     for (int value = minValue; value <= maxValue; ++value) {
       const char* label = ParamValueLabel(i, value);
@@ -355,11 +355,11 @@ TEST(SanitizeParams, GarbageBecomesAValidSet) {
   SanitizeParams(input.data(), output.data());
   for (int i = 0; i < kParamCount; ++i) {
     SCOPED_TRACE(i);
-    const ParamSpec& spec = *GetParamSpec(i);
+    const ParamDefinition& definition = *GetParamDefinition(i);
     ASSERT_TRUE(std::isfinite(output[i]));
-    EXPECT_GE(output[i], spec.minValue);
-    EXPECT_LE(output[i], spec.maxValue);
-    if (spec.kind == ParamKind::kStepped) {
+    EXPECT_GE(output[i], definition.minValue);
+    EXPECT_LE(output[i], definition.maxValue);
+    if (definition.kind == ParamKind::kStepped) {
       EXPECT_EQ(output[i], std::trunc(output[i]));
     }
   }

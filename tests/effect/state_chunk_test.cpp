@@ -84,14 +84,14 @@ TEST(StateChunk, WriterThatCannotGrowReportsFailureAndLeavesTheChunk) {
 // bounds are 32-bit floats, and a value at float(0.01) is the "Rate" minimum, not below it.
 TEST(StateChunk, EveryParameterAtItsMinimumMaximumAndDefaultPasses) {
   for (int i = 0; i < kParamCount; ++i) {
-    const ParamSpec& spec = *GetParamSpec(i);
-    for (float v : {spec.minValue, spec.maxValue, spec.defaultValue, static_cast<float>(double{spec.minValue})}) {
+    const ParamDefinition& definition = *GetParamDefinition(i);
+    for (float v : {definition.minValue, definition.maxValue, definition.defaultValue, static_cast<float>(double{definition.minValue})}) {
       Defaults values;
       values.values[i] = v;
       HeapBuffer chunk;
       ASSERT_TRUE(WriteStateChunk(chunk, values.values, values.values, 0, 0));
       StateChunkContents state;
-      ASSERT_TRUE(ParseStateChunk(chunk, 0, state)) << spec.name << " = " << v;
+      ASSERT_TRUE(ParseStateChunk(chunk, 0, state)) << definition.name << " = " << v;
       ASSERT_EQ(state.current[i], v);
     }
   }
@@ -100,7 +100,7 @@ TEST(StateChunk, EveryParameterAtItsMinimumMaximumAndDefaultPasses) {
 TEST(StateChunk, ValidatorRefusesWhatNoParameterCanHold) {
   const int voices = FindParamIndex("voices");
   const int rate = FindParamIndex("rate");
-  const ParamSpec& rateSpec = *GetParamSpec(rate);
+  const ParamDefinition& rateDefinition = *GetParamDefinition(rate);
   struct Case {
     const char* what;
     int index;
@@ -108,8 +108,8 @@ TEST(StateChunk, ValidatorRefusesWhatNoParameterCanHold) {
   } cases[] = {
       {"not a number", rate, std::numeric_limits<float>::quiet_NaN()},
       {"infinite", rate, std::numeric_limits<float>::infinity()},
-      {"just below the minimum", rate, std::nextafter(rateSpec.minValue, -1.0f)},
-      {"just above the maximum", rate, std::nextafter(rateSpec.maxValue, 100.0f)},
+      {"just below the minimum", rate, std::nextafter(rateDefinition.minValue, -1.0f)},
+      {"just above the maximum", rate, std::nextafter(rateDefinition.maxValue, 100.0f)},
       {"half a voice", voices, 2.5f},
       {"too many voices", voices, 9.0f},
   };

@@ -56,7 +56,7 @@ class Vst3Controller : public ::testing::Test {
 
 // The normalized form of a real value, from the table's own ranges and shapes.
 double TableNormalized(int index, double value) {
-  const halcyra::ParamSpec& row = *halcyra::GetParamSpec(index);
+  const halcyra::ParamDefinition& row = *halcyra::GetParamDefinition(index);
   const double min = row.minValue, max = row.maxValue;
   if (row.kind == halcyra::ParamKind::kExponential) return std::log(value / min) / std::log(max / min);
   return (value - min) / (max - min);
@@ -87,7 +87,7 @@ TEST_F(Vst3Controller, EveryParameterInfoMatchesTheParameterTable) {
     ParameterInfo info;
     ASSERT_EQ(kResultOk, controller_->getParameterInfo(i, info));
     const int index = static_cast<int>(info.id);
-    const halcyra::ParamSpec* row = halcyra::GetParamSpec(index);
+    const halcyra::ParamDefinition* row = halcyra::GetParamDefinition(index);
     ASSERT_NE(nullptr, row) << "identifier " << info.id;
     SCOPED_TRACE(row->name);
     EXPECT_EQ(row->name, Text(info.title));

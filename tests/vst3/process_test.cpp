@@ -75,7 +75,7 @@ void SendChanges(PluginInstance& plugin, ParameterChanges& changes, int32 frames
 }
 
 double NormalizedOf(int index, double value) {
-  const halcyra::ParamSpec& row = *halcyra::GetParamSpec(index);
+  const halcyra::ParamDefinition& row = *halcyra::GetParamDefinition(index);
   if (row.kind == halcyra::ParamKind::kExponential)
     return std::log(value / row.minValue) / std::log(double(row.maxValue) / row.minValue);
   return (value - row.minValue) / (double(row.maxValue) - row.minValue);

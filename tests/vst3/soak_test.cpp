@@ -180,7 +180,7 @@ TEST(Vst3Soak, ProcessingAndControllerThreadsAtOnceStayValid) {
     const std::vector<uint8_t> state = plugin.State();
     ASSERT_EQ(1048u, state.size());
     for (int i = 0; i < halcyra::kParamCount; ++i) {
-      const halcyra::ParamSpec& row = *halcyra::GetParamSpec(i);
+      const halcyra::ParamDefinition& row = *halcyra::GetParamDefinition(i);
       for (size_t offset : {size_t(halcyra::kStateCurrentOffset), size_t(halcyra::kStateInactiveOffset)}) {
         float value = 0.0f;
         std::memcpy(&value, state.data() + offset + 4 * size_t(i), 4);

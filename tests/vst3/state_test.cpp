@@ -60,7 +60,7 @@ T Read(const std::vector<uint8_t>& bytes, size_t offset) {
 }
 
 double NormalizedOf(int index, double value) {
-  const halcyra::ParamSpec& row = *halcyra::GetParamSpec(index);
+  const halcyra::ParamDefinition& row = *halcyra::GetParamDefinition(index);
   if (row.kind == halcyra::ParamKind::kExponential)
     return std::log(value / row.minValue) / std::log(double(row.maxValue) / row.minValue);
   return (value - row.minValue) / (double(row.maxValue) - row.minValue);
@@ -70,7 +70,7 @@ double NormalizedOf(int index, double value) {
 StateImage DistinctState() {
   StateImage image;
   for (int i = 0; i < halcyra::kParamCount; ++i) {
-    const halcyra::ParamSpec& row = *halcyra::GetParamSpec(i);
+    const halcyra::ParamDefinition& row = *halcyra::GetParamDefinition(i);
     const float at = i % 2 ? 0.25f : 0.75f;
     float value = row.minValue + at * (row.maxValue - row.minValue);
     if (row.kind == halcyra::ParamKind::kStepped) value = std::round(value);
@@ -118,7 +118,7 @@ class Vst3State : public ::testing::Test {
     for (int i = 0; i < halcyra::kParamCount; ++i) {
       EXPECT_NEAR(NormalizedOf(i, image.current[i]), plugin_->controller->getParamNormalized(ParamID(i)),
                   1e-6)
-          << halcyra::GetParamSpec(i)->name;
+          << halcyra::GetParamDefinition(i)->name;
     }
     EXPECT_EQ(double(image.bypass), plugin_->controller->getParamNormalized(kBypassParamId));
   }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "core/math_constants.h"
 #include <cstring>
 
 #include "effect/state_chunk.h"
@@ -407,7 +409,7 @@ std::vector<float> AudioBlock::OutputChannel(int channel) const {
 std::vector<float> Sine(int32 frames, double frequency, double sampleRate, double amplitude,
                         int32 startFrame) {
   std::vector<float> out(static_cast<size_t>(frames));
-  const double step = 2.0 * 3.14159265358979323846 * frequency / sampleRate;
+  const double step = plugfw::kTwoPi * frequency / sampleRate;
   for (int32 i = 0; i < frames; ++i)
     out[i] = static_cast<float>(amplitude * std::sin(step * (startFrame + i)));
   return out;
