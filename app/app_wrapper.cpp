@@ -20,7 +20,8 @@ IAppWrapper::IAppWrapper(const InstanceInfo& info, const PluginConfig& config)
 }
 
 void IAppWrapper::SetHostInputChannels(int32_t channels) {
-  hostInputChannels_.store(std::clamp(channels, 0, ChannelCount(IODirection::kInput)), std::memory_order_release);
+  hostInputChannels_.store(std::clamp(channels, 0, ChannelCount(IODirection::kInput)),
+                           std::memory_order_release);
   // An input that is no longer fed must not replay the last samples it converted.
   ZeroScratchBuffers();
 }

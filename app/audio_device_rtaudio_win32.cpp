@@ -86,12 +86,13 @@ class RtAudioDevice : public AudioDevice {
     input.firstChannel = 0;
     RtAudio::StreamOptions options;
     options.flags = RTAUDIO_NONINTERLEAVED;
-    options.numberOfBuffers = static_cast<unsigned int>(request.deviceBuffers > 0 ? request.deviceBuffers : 0);
+    options.numberOfBuffers =
+        static_cast<unsigned int>(request.deviceBuffers > 0 ? request.deviceBuffers : 0);
     unsigned int frames = request.bufferFrames;
     try {
       audio_->openStream(&output, request.inputChannels > 0 ? &input : nullptr, RTAUDIO_FLOAT64,
-                         static_cast<unsigned int>(request.sampleRate), &frames, &RtAudioDevice::OnLibraryAudio,
-                         this, &options, &ForwardLibraryError);
+                         static_cast<unsigned int>(request.sampleRate), &frames,
+                         &RtAudioDevice::OnLibraryAudio, this, &options, &ForwardLibraryError);
     } catch (const std::exception& error) {
       ReportError(error.what());
     }

@@ -50,7 +50,8 @@ class Win32HostEnvironment : public HostEnvironment {
     std::string folder = settingsFolder_;
     if (folder.empty()) {
       char appData[kFolderPathBytes] = {};
-      if (!GetSpecialFolderPathUtf8(nullptr, appData, kFolderPathBytes, CSIDL_LOCAL_APPDATA, false)) return nullptr;
+      if (!GetSpecialFolderPathUtf8(nullptr, appData, kFolderPathBytes, CSIDL_LOCAL_APPDATA, false))
+        return nullptr;
       folder = std::string(appData) + "\\" + kFolderName + "\\";
     }
     if (!FolderExists(folder) && !CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr)) return nullptr;

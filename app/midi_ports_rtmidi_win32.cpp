@@ -113,7 +113,8 @@ class RtMidiOutput : public RtMidiPorts<RtMidiOut, MidiOutput> {
 
 }  // namespace
 
-std::unique_ptr<MidiInput> CreateRtMidiInput(const char* clientName, uint32_t queueLimit, std::string& error) {
+std::unique_ptr<MidiInput> CreateRtMidiInput(const char* clientName, uint32_t queueLimit,
+                                             std::string& error) {
   try {
     auto library = std::make_unique<RtMidiIn>(RtMidi::WINDOWS_MM, clientName, queueLimit);
     // Timing messages are dropped; SysEx and active sensing are passed.

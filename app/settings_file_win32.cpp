@@ -24,7 +24,8 @@ constexpr wchar_t kMissingMarker[] = L"\x01";
 constexpr unsigned char kUtf16Bom[] = {0xFF, 0xFE};
 
 bool WriteBomOnlyFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const BOOL ok = WriteFile(file, kUtf16Bom, sizeof kUtf16Bom, &written, nullptr);
@@ -43,9 +44,9 @@ class ProfileSettingsStore : public SettingsStore {
     if (out == nullptr || size <= 0) return false;
     out[0] = '\0';
     std::vector<wchar_t> wide(static_cast<size_t>(size) + 1);
-    const DWORD units = GetPrivateProfileStringW(WideFromUtf8(section).c_str(), WideFromUtf8(key).c_str(),
-                                                 kMissingMarker, wide.data(), static_cast<DWORD>(wide.size()),
-                                                 path_.c_str());
+    const DWORD units =
+        GetPrivateProfileStringW(WideFromUtf8(section).c_str(), WideFromUtf8(key).c_str(), kMissingMarker,
+                                 wide.data(), static_cast<DWORD>(wide.size()), path_.c_str());
     if (std::wcscmp(wide.data(), kMissingMarker) == 0) return false;
     int32_t kept = static_cast<int32_t>(units);
     // The platform cuts long values by units; never keep half a surrogate pair.
@@ -92,7 +93,8 @@ std::wstring WideFromUtf8(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(units > 0 ? units : 0), L'\0');
-  if (units > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+  if (units > 0)
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
   return wide;
 }
 

@@ -316,7 +316,8 @@ void StandaloneHost::ProbeMidiPorts() {
   if (midiInput_ == nullptr || midiOutput_ == nullptr) return;
   midiInputNames_.assign(1, DeviceSettings::kPortOff);
   midiOutputNames_.assign(1, DeviceSettings::kPortOff);
-  for (uint32_t i = 0, n = midiInput_->PortCount(); i < n; ++i) midiInputNames_.push_back(midiInput_->PortName(i));
+  for (uint32_t i = 0, n = midiInput_->PortCount(); i < n; ++i)
+    midiInputNames_.push_back(midiInput_->PortName(i));
   for (uint32_t i = 0, n = midiOutput_->PortCount(); i < n; ++i) {
     midiOutputNames_.push_back(midiOutput_->PortName(i));
   }
@@ -377,7 +378,9 @@ void StandaloneHost::OnMidiInput(const uint8_t* bytes, size_t size) {
 
 // ---- Editor ----
 
-bool StandaloneHost::OpenEditor(void* parentWindow) { return plugin_->OpenEditorWindow(parentWindow) != nullptr; }
+bool StandaloneHost::OpenEditor(void* parentWindow) {
+  return plugin_->OpenEditorWindow(parentWindow) != nullptr;
+}
 
 void StandaloneHost::CloseEditor() { plugin_->CloseEditorWindow(); }
 

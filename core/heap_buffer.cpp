@@ -32,9 +32,7 @@ const HeapAllocator* SetHeapAllocator(const HeapAllocator* allocator) {
 
 HeapBuffer::HeapBuffer(int32_t granularity) : granularity_(std::max<int32_t>(1, granularity)) {}
 
-HeapBuffer::HeapBuffer(const HeapBuffer& other) : granularity_(other.granularity_) {
-  Append(other);
-}
+HeapBuffer::HeapBuffer(const HeapBuffer& other) : granularity_(other.granularity_) { Append(other); }
 
 HeapBuffer& HeapBuffer::operator=(const HeapBuffer& other) {
   if (this == &other) return *this;

@@ -125,9 +125,9 @@ class DelayLine {
     const double x0 = n.x0;
     const double x1 = n.x1;
     const double x2 = n.older;
-    return x0 + 0.5 * t *
-                    ((x1 - xm) +
-                     t * ((2.0 * xm - 5.0 * x0 + 4.0 * x1 - x2) + t * (3.0 * (x0 - x1) + x2 - xm)));
+    return x0 +
+           0.5 * t *
+               ((x1 - xm) + t * ((2.0 * xm - 5.0 * x0 + 4.0 * x1 - x2) + t * (3.0 * (x0 - x1) + x2 - xm)));
   }
 
   std::unique_ptr<double[]> samples_;

@@ -78,17 +78,20 @@ void Halcyra::DefineParameters() {
       case ParamKind::kStepped: {
         const auto min = static_cast<int32_t>(definition.minValue);
         const auto max = static_cast<int32_t>(definition.maxValue);
-        param.InitIntParam(definition.name, static_cast<int32_t>(definition.defaultValue), min, max, definition.unit, 0, "");
+        param.InitIntParam(definition.name, static_cast<int32_t>(definition.defaultValue), min, max,
+                           definition.unit, 0, "");
         for (int32_t v = min; v <= max; ++v) param.AddDisplayText(v, ParamValueLabel(i, v));
         break;
       }
       case ParamKind::kExponential:
-        param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue, definition.maxValue,
-                              ParamStep(definition.kind), definition.unit, 0, "", plugfw::IParam::ShapeExp(), kParamUnitCode);
+        param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue,
+                              definition.maxValue, ParamStep(definition.kind), definition.unit, 0, "",
+                              plugfw::IParam::ShapeExp(), kParamUnitCode);
         break;
       case ParamKind::kLinear:
-        param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue, definition.maxValue,
-                              ParamStep(definition.kind), definition.unit, 0, "", plugfw::IParam::ShapeLinear(), kParamUnitCode);
+        param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue,
+                              definition.maxValue, ParamStep(definition.kind), definition.unit, 0, "",
+                              plugfw::IParam::ShapeLinear(), kParamUnitCode);
         break;
     }
   }
@@ -198,8 +201,8 @@ void Halcyra::WriteSlice(float** outputs, int32_t outputCount, int32_t offset, i
   if (outputCount == 1) {
     if (!outputs[0]) return;
     for (int32_t i = 0; i < frames; ++i) {
-      outputs[0][offset + i] =
-          static_cast<float>((static_cast<double>(outputLeft_[i]) + static_cast<double>(outputRight_[i])) * 0.5);
+      outputs[0][offset + i] = static_cast<float>(
+          (static_cast<double>(outputLeft_[i]) + static_cast<double>(outputRight_[i])) * 0.5);
     }
     return;
   }
@@ -228,7 +231,8 @@ void Halcyra::ProcessAudio(float** inputs, float** outputs, int32_t frames) {
   float values[kParamCount];
   CurrentValues(values);
   engine_->SetParameters(values);
-  engine_->SetTransport(block_.tempo, block_.songPosition, block_.playing, block_.tempoValid, block_.positionValid);
+  engine_->SetTransport(block_.tempo, block_.songPosition, block_.playing, block_.tempoValid,
+                        block_.positionValid);
   const float* const engineInputs[2] = {inputLeft_, inputRight_};
   float* const engineOutputs[2] = {outputLeft_, outputRight_};
   const float* const sidechain[2] = {sidechainLeft_, sidechainRight_};
@@ -264,7 +268,8 @@ int32_t Halcyra::ReadState(const plugfw::HeapBuffer& chunk, int32_t position) {
     SendParamValueToUI(i, param->GetNormalized(), true);
   }
   RecomputeTail();
-  for (int32_t i = 0; i < kParamCount; ++i) inactiveBank_[i].exchange(state.inactive[i], std::memory_order_acq_rel);
+  for (int32_t i = 0; i < kParamCount; ++i)
+    inactiveBank_[i].exchange(state.inactive[i], std::memory_order_acq_rel);
   recipeIndex_.store(state.recipeIndex, std::memory_order_release);
   activeBank_.store(state.activeBank != 0, std::memory_order_release);
   return position + kStateChunkBytes;
@@ -322,8 +327,9 @@ int32_t Halcyra::MatchRecipe() const {
     bool matches = true;
     for (int32_t i = 0; i < kParamCount && matches; ++i) {
       const ParamDefinition& definition = *GetParamDefinition(i);
-      const float tolerance = std::max((definition.maxValue - definition.minValue) * static_cast<float>(kMatchRangeTolerance),
-                                       kMatchFloorTolerance);
+      const float tolerance =
+          std::max((definition.maxValue - definition.minValue) * static_cast<float>(kMatchRangeTolerance),
+                   kMatchFloorTolerance);
       matches = std::fabs(current[i] - recipes[r].values[i]) <= tolerance;
     }
     if (matches) return r;

@@ -280,7 +280,7 @@ constexpr std::array<ParamDefinition, kParamCount> BuildParamDefinitions() {
       const char* identifier = kVoiceTexts.identifiers[row];
       const float defaultValue = VoiceFieldDefault(voice, field);
       definitions[VoiceParamIndex(voice, field)] = {name,       identifier, f.unit, defaultValue,
-                                              f.minValue, f.maxValue, f.kind, f.help};
+                                                    f.minValue, f.maxValue, f.kind, f.help};
     }
   }
   return definitions;
@@ -372,10 +372,12 @@ constexpr bool SteppedRowsAreLabelled() {
       if (labels.count != 0) return false;
       continue;
     }
-    if (!IsWholeNumber(definition.minValue) || !IsWholeNumber(definition.maxValue) || !IsWholeNumber(definition.defaultValue)) {
+    if (!IsWholeNumber(definition.minValue) || !IsWholeNumber(definition.maxValue) ||
+        !IsWholeNumber(definition.defaultValue)) {
       return false;
     }
-    if (labels.count != static_cast<int>(definition.maxValue) - static_cast<int>(definition.minValue) + 1) return false;
+    if (labels.count != static_cast<int>(definition.maxValue) - static_cast<int>(definition.minValue) + 1)
+      return false;
   }
   return true;
 }
@@ -384,7 +386,8 @@ static_assert(SteppedRowsAreLabelled(), "a stepped parameter's labels do not mat
 constexpr bool DefaultsLieInRange() {
   for (const ParamDefinition& definition : kParamDefinitions) {
     if (!(definition.minValue < definition.maxValue)) return false;
-    if (definition.defaultValue < definition.minValue || definition.defaultValue > definition.maxValue) return false;
+    if (definition.defaultValue < definition.minValue || definition.defaultValue > definition.maxValue)
+      return false;
   }
   return true;
 }
@@ -400,7 +403,8 @@ constexpr double kTailMarginSeconds = 0.1;
 using plugfw::kPi;
 
 // A loop gain of 1 would never decay; the tail relies on the range keeping feedback below unity.
-static_assert(kGlobalDefinitions[kParamFeedback].maxValue < 100.0f, "feedback range must stay below unity gain");
+static_assert(kGlobalDefinitions[kParamFeedback].maxValue < 100.0f,
+              "feedback range must stay below unity gain");
 
 // Passes around a loop with this gain until it is 200 dB down.
 double RepeatsUntilSilent(double loopGain) {
@@ -412,7 +416,9 @@ double FilterSettleSeconds() { return 4.0 * std::log(1.0 / kSilenceRatio) / (10.
 
 }  // namespace
 
-const ParamDefinition* GetParamDefinition(int index) { return IsValidIndex(index) ? &kParamDefinitions[index] : nullptr; }
+const ParamDefinition* GetParamDefinition(int index) {
+  return IsValidIndex(index) ? &kParamDefinitions[index] : nullptr;
+}
 
 int FindParamIndex(const char* identifier) {
   if (identifier == nullptr) return -1;
@@ -434,7 +440,8 @@ const char* ParamValueLabel(int index, int value) {
   const LabelList labels = LabelsOf(index);
   if (labels.count == 0) return "";
   // In 64 bits so that no int value can overflow the offset.
-  const int64_t offset = static_cast<int64_t>(value) - static_cast<int64_t>(kParamDefinitions[index].minValue);
+  const int64_t offset =
+      static_cast<int64_t>(value) - static_cast<int64_t>(kParamDefinitions[index].minValue);
   if (offset < 0 || offset >= labels.count) return "";
   return labels.labels[offset];
 }

@@ -79,8 +79,9 @@ bool ParseStateChunk(const plugfw::HeapBuffer& chunk, int32_t position, StateChu
   GetValues(bytes + kStateInactiveOffset, out.inactive);
   out.recipeIndex = GetStateInt32(bytes + kStateRecipeOffset);
   out.activeBank = GetStateInt32(bytes + kStateActiveBankOffset);
-  return out.recipeIndex >= 0 && out.recipeIndex < kFactoryRecipeCount && (out.activeBank == 0 || out.activeBank == 1) &&
-         ValidateStateValues(out.current) && ValidateStateValues(out.inactive);
+  return out.recipeIndex >= 0 && out.recipeIndex < kFactoryRecipeCount &&
+         (out.activeBank == 0 || out.activeBank == 1) && ValidateStateValues(out.current) &&
+         ValidateStateValues(out.inactive);
 }
 
 }  // namespace halcyra

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t start : {0, position}) {
     const int32_t result = plugin.ReadState(chunk, start);
     if (result == -1) {
-      if (!Same(StateOf(plugin), before.Data(), before.Size()) || plugin.TailSamples() != tailBefore) std::abort();
+      if (!Same(StateOf(plugin), before.Data(), before.Size()) || plugin.TailSamples() != tailBefore)
+        std::abort();
       continue;
     }
     if (result != start + halcyra::kStateChunkBytes) std::abort();

@@ -25,7 +25,9 @@ void PutInt32(HeapBuffer& chunk, int32_t offset, int32_t value) {
   halcyra::PutStateInt32(chunk.Data() + offset, value);
 }
 
-void PutFloat(HeapBuffer& chunk, int32_t offset, float value) { halcyra::PutStateFloat(chunk.Data() + offset, value); }
+void PutFloat(HeapBuffer& chunk, int32_t offset, float value) {
+  halcyra::PutStateFloat(chunk.Data() + offset, value);
+}
 
 }  // namespace
 

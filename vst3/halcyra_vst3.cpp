@@ -98,8 +98,8 @@ void Halcyra::CaptureTransport(const ProcessContext* context) {
   info.tempo = kDefaultTempo;
   info.songPosition = 0.0;
   if (context) {
-    info.tempoValid = (context->state & ProcessContext::kTempoValid) && std::isfinite(context->tempo) &&
-                      context->tempo > 0;
+    info.tempoValid =
+        (context->state & ProcessContext::kTempoValid) && std::isfinite(context->tempo) && context->tempo > 0;
     info.positionValid =
         (context->state & ProcessContext::kProjectTimeMusicValid) && std::isfinite(context->projectTimeMusic);
     info.tempo = info.tempoValid ? context->tempo : kDefaultTempo;
@@ -117,7 +117,8 @@ void Halcyra::ApplyHostParameterChanges(IParameterChanges* changes) {
     if (!queue || queue->getPointCount() < 1) continue;
     int32 offset = 0;
     ParamValue value = 0;
-    if (queue->getPoint(queue->getPointCount() - 1, offset, value) != kResultTrue || !std::isfinite(value)) continue;
+    if (queue->getPoint(queue->getPointCount() - 1, offset, value) != kResultTrue || !std::isfinite(value))
+      continue;
     const ParamID id = queue->getParameterId();
     if (id == plugfw::kBypassParamId) {
       SetHostBypass(value > 0.5);
@@ -136,7 +137,8 @@ void Halcyra::CaptureBuses(const ProcessData& data) {
   const bool mainActive = data.numInputs > 0 && main && main->isActive();
   info.mainInputChannels = mainActive ? data.inputs[0].numChannels : 0;
   info.mainSilenceMask = data.numInputs > 0 ? data.inputs[0].silenceFlags : kBothChannelsSilent;
-  info.sidechainPresent = data.numInputs > 1 && sidechain && sidechain->isActive() && data.inputs[1].numChannels > 0;
+  info.sidechainPresent =
+      data.numInputs > 1 && sidechain && sidechain->isActive() && data.inputs[1].numChannels > 0;
   info.sidechainSilenceMask = data.numInputs > 1 ? data.inputs[1].silenceFlags : kBothChannelsSilent;
   SetHostBlockInfo(info);
 }
@@ -201,7 +203,8 @@ tresult PLUGIN_API Halcyra::setState(IBStream* state) {
   while (read < kVst3StateBytes) {
     int32 count = 0;
     const int32 left = kVst3StateBytes - read;
-    if (state->read(bytes + read, left, &count) != kResultOk || count < 1 || count > left) return kResultFalse;
+    if (state->read(bytes + read, left, &count) != kResultOk || count < 1 || count > left)
+      return kResultFalse;
     read += count;
   }
   uint8_t extra = 0;
@@ -215,7 +218,8 @@ tresult PLUGIN_API Halcyra::setState(IBStream* state) {
   if (ReadState(chunk, 0) != kStateChunkBytes) return kResultFalse;
   SetHostBypass(bypassWord == 1);
   SyncParameterObjects();
-  if (plugfw::IVST3BypassParameter* bypass = BypassParameter()) bypass->setNormalized(bypassWord == 1 ? 1.0 : 0.0);
+  if (plugfw::IVST3BypassParameter* bypass = BypassParameter())
+    bypass->setNormalized(bypassWord == 1 ? 1.0 : 0.0);
   SendAllParamValuesToUI();
   return kResultOk;
 }

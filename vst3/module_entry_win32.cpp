@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <new>
 
 #include "core/resources.h"

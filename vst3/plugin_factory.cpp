@@ -29,7 +29,8 @@ const PluginFactory::Entry* PluginFactory::EntryAt(int32 index) const {
 tresult PLUGIN_API PluginFactory::queryInterface(const TUID iid, void** obj) {
   if (!obj) return kInvalidArgument;
   if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IPluginFactory::iid) ||
-      FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) || FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid)) {
+      FUnknownPrivate::iidEqual(iid, IPluginFactory2::iid) ||
+      FUnknownPrivate::iidEqual(iid, IPluginFactory3::iid)) {
     addRef();
     *obj = static_cast<IPluginFactory3*>(this);
     return kResultOk;

@@ -33,9 +33,11 @@ class PluginFactory : public Steinberg::IPluginFactory3 {
   Steinberg::int32 PLUGIN_API countClasses() override;
   Steinberg::tresult PLUGIN_API getClassInfo(Steinberg::int32 index, Steinberg::PClassInfo* info) override;
   // Never lets an exception out: a class that fails to construct answers kOutOfMemory.
-  Steinberg::tresult PLUGIN_API createInstance(Steinberg::FIDString cid, Steinberg::FIDString iid, void** obj) override;
+  Steinberg::tresult PLUGIN_API createInstance(Steinberg::FIDString cid, Steinberg::FIDString iid,
+                                               void** obj) override;
   Steinberg::tresult PLUGIN_API getClassInfo2(Steinberg::int32 index, Steinberg::PClassInfo2* info) override;
-  Steinberg::tresult PLUGIN_API getClassInfoUnicode(Steinberg::int32 index, Steinberg::PClassInfoW* info) override;
+  Steinberg::tresult PLUGIN_API getClassInfoUnicode(Steinberg::int32 index,
+                                                    Steinberg::PClassInfoW* info) override;
   Steinberg::tresult PLUGIN_API setHostContext(Steinberg::FUnknown* context) override;
 
  private:

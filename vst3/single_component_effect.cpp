@@ -6,7 +6,9 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 SingleComponentEffect::SingleComponentEffect()
-    : audioInputs_(kAudio, kInput), audioOutputs_(kAudio, kOutput), eventInputs_(kEvent, kInput),
+    : audioInputs_(kAudio, kInput),
+      audioOutputs_(kAudio, kOutput),
+      eventInputs_(kEvent, kInput),
       eventOutputs_(kEvent, kOutput) {
   processSetup_.processMode = kRealtime;
   processSetup_.symbolicSampleSize = kSample32;
@@ -41,7 +43,8 @@ int32 PLUGIN_API SingleComponentEffect::getBusCount(MediaType type, BusDirection
   return list ? static_cast<int32>(list->size()) : 0;
 }
 
-tresult PLUGIN_API SingleComponentEffect::getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo& info) {
+tresult PLUGIN_API SingleComponentEffect::getBusInfo(MediaType type, BusDirection dir, int32 index,
+                                                     BusInfo& info) {
   BusList* list = GetBusList(type, dir);
   if (!list || index < 0 || index >= static_cast<int32>(list->size())) return kInvalidArgument;
   info.mediaType = type;
@@ -53,7 +56,8 @@ tresult PLUGIN_API SingleComponentEffect::getRoutingInfo(RoutingInfo& /*inInfo*/
   return kNotImplemented;
 }
 
-tresult PLUGIN_API SingleComponentEffect::activateBus(MediaType type, BusDirection dir, int32 index, TBool state) {
+tresult PLUGIN_API SingleComponentEffect::activateBus(MediaType type, BusDirection dir, int32 index,
+                                                      TBool state) {
   BusList* list = GetBusList(type, dir);
   if (!list || index < 0 || index >= static_cast<int32>(list->size())) return kInvalidArgument;
   list->at(index)->setActive(state);
@@ -67,7 +71,8 @@ tresult PLUGIN_API SingleComponentEffect::setState(IBStream* /*state*/) { return
 tresult PLUGIN_API SingleComponentEffect::getState(IBStream* /*state*/) { return kNotImplemented; }
 
 tresult PLUGIN_API SingleComponentEffect::setBusArrangements(SpeakerArrangement* /*inputs*/, int32 /*numIns*/,
-                                                             SpeakerArrangement* /*outputs*/, int32 /*numOuts*/) {
+                                                             SpeakerArrangement* /*outputs*/,
+                                                             int32 /*numOuts*/) {
   return kResultFalse;
 }
 
@@ -77,7 +82,8 @@ AudioBus* SingleComponentEffect::AudioBusAt(BusDirection dir, int32 index) {
   return FCast<AudioBus>(list.at(index).get());
 }
 
-tresult PLUGIN_API SingleComponentEffect::getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement& arr) {
+tresult PLUGIN_API SingleComponentEffect::getBusArrangement(BusDirection dir, int32 index,
+                                                            SpeakerArrangement& arr) {
   AudioBus* bus = AudioBusAt(dir, index);
   if (!bus) return kInvalidArgument;
   arr = bus->getArrangement();
@@ -104,13 +110,15 @@ uint32 PLUGIN_API SingleComponentEffect::getProcessContextRequirements() {
          Flags::kNeedTimeSignature | Flags::kNeedTempo | Flags::kNeedTransportState;
 }
 
-AudioBus* SingleComponentEffect::AddAudioInput(const TChar* name, SpeakerArrangement arr, BusType type, int32 flags) {
+AudioBus* SingleComponentEffect::AddAudioInput(const TChar* name, SpeakerArrangement arr, BusType type,
+                                               int32 flags) {
   auto* bus = new AudioBus(name, type, flags, arr);
   audioInputs_.emplace_back(owned(bus));
   return bus;
 }
 
-AudioBus* SingleComponentEffect::AddAudioOutput(const TChar* name, SpeakerArrangement arr, BusType type, int32 flags) {
+AudioBus* SingleComponentEffect::AddAudioOutput(const TChar* name, SpeakerArrangement arr, BusType type,
+                                                int32 flags) {
   auto* bus = new AudioBus(name, type, flags, arr);
   audioOutputs_.emplace_back(owned(bus));
   return bus;
@@ -122,7 +130,8 @@ EventBus* SingleComponentEffect::AddEventInput(const TChar* name, int32 channels
   return bus;
 }
 
-EventBus* SingleComponentEffect::AddEventOutput(const TChar* name, int32 channels, BusType type, int32 flags) {
+EventBus* SingleComponentEffect::AddEventOutput(const TChar* name, int32 channels, BusType type,
+                                                int32 flags) {
   auto* bus = new EventBus(name, type, flags, channels);
   eventOutputs_.emplace_back(owned(bus));
   return bus;

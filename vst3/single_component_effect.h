@@ -33,9 +33,10 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
   int32 PLUGIN_API getBusCount(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir) override;
   tresult PLUGIN_API getBusInfo(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir, int32 index,
                                 Steinberg::Vst::BusInfo& bus) override;
-  tresult PLUGIN_API getRoutingInfo(Steinberg::Vst::RoutingInfo& inInfo, Steinberg::Vst::RoutingInfo& outInfo) override;
-  tresult PLUGIN_API activateBus(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir, int32 index,
-                                 Steinberg::TBool state) override;
+  tresult PLUGIN_API getRoutingInfo(Steinberg::Vst::RoutingInfo& inInfo,
+                                    Steinberg::Vst::RoutingInfo& outInfo) override;
+  tresult PLUGIN_API activateBus(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir,
+                                 int32 index, Steinberg::TBool state) override;
   tresult PLUGIN_API setActive(Steinberg::TBool state) override;
   // One state for component and controller: the controller keeps none of its own.
   tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
@@ -58,16 +59,18 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
 
   OBJ_METHODS(SingleComponentEffect, EditControllerEx1)
   DEFINE_INTERFACES
-    DEF_INTERFACE(IComponent)
-    DEF_INTERFACE(IAudioProcessor)
-    DEF_INTERFACE(IProcessContextRequirements)
+  DEF_INTERFACE(IComponent)
+  DEF_INTERFACE(IAudioProcessor)
+  DEF_INTERFACE(IProcessContextRequirements)
   END_DEFINE_INTERFACES(EditControllerEx1)
   REFCOUNT_METHODS(EditControllerEx1)
 
  protected:
-  Steinberg::Vst::AudioBus* AddAudioInput(const Steinberg::Vst::TChar* name, Steinberg::Vst::SpeakerArrangement arr,
+  Steinberg::Vst::AudioBus* AddAudioInput(const Steinberg::Vst::TChar* name,
+                                          Steinberg::Vst::SpeakerArrangement arr,
                                           Steinberg::Vst::BusType type, int32 flags);
-  Steinberg::Vst::AudioBus* AddAudioOutput(const Steinberg::Vst::TChar* name, Steinberg::Vst::SpeakerArrangement arr,
+  Steinberg::Vst::AudioBus* AddAudioOutput(const Steinberg::Vst::TChar* name,
+                                           Steinberg::Vst::SpeakerArrangement arr,
                                            Steinberg::Vst::BusType type, int32 flags);
   Steinberg::Vst::EventBus* AddEventInput(const Steinberg::Vst::TChar* name, int32 channels,
                                           Steinberg::Vst::BusType type, int32 flags);

@@ -74,8 +74,10 @@ void IVST3ControllerBase::ReadChannelContextInfos(IAttributeList& list) {
   int64 value = 0;
   ReadContextText(list, Keys::kChannelNameKey, channelContext_.name);
   ReadContextText(list, Keys::kChannelUIDKey, channelContext_.uid);
-  if (list.getInt(Keys::kChannelIndexKey, value) == kResultTrue) channelContext_.index = static_cast<int32_t>(value);
-  if (list.getInt(Keys::kChannelColorKey, value) == kResultTrue) channelContext_.colour = static_cast<uint32_t>(value);
+  if (list.getInt(Keys::kChannelIndexKey, value) == kResultTrue)
+    channelContext_.index = static_cast<int32_t>(value);
+  if (list.getInt(Keys::kChannelColorKey, value) == kResultTrue)
+    channelContext_.colour = static_cast<uint32_t>(value);
   if (list.getInt(Keys::kChannelIndexNamespaceOrderKey, value) == kResultTrue) {
     channelContext_.namespaceOrder = static_cast<int32_t>(value);
   }

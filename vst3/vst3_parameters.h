@@ -21,7 +21,8 @@ class IVST3Parameter : public Steinberg::Vst::Parameter {
 
   void toString(Steinberg::Vst::ParamValue valueNormalized, Steinberg::Vst::String128 text) const override;
   // False for text that spells a value that is not a finite number.
-  bool fromString(const Steinberg::Vst::TChar* text, Steinberg::Vst::ParamValue& valueNormalized) const override;
+  bool fromString(const Steinberg::Vst::TChar* text,
+                  Steinberg::Vst::ParamValue& valueNormalized) const override;
   Steinberg::Vst::ParamValue toPlain(Steinberg::Vst::ParamValue valueNormalized) const override;
   Steinberg::Vst::ParamValue toNormalized(Steinberg::Vst::ParamValue plainValue) const override;
 

@@ -10,18 +10,30 @@ using namespace Steinberg::Vst;
 
 SpeakerArrangement SpeakerArrangementForChannelCount(int32_t channels) {
   switch (channels) {
-    case 1: return 0x80000;
-    case 2: return 0x3;
-    case 3: return 0x7;
-    case 4: return 0xF00000;
-    case 5: return 0x37;
-    case 6: return 0x3F;
-    case 7: return 0xF7;
-    case 8: return 0x63F;
-    case 9: return 0x7C000F00000;
-    case 10: return 0x300063F;
-    case 16: return 0x3FFC000F00000;
-    default: return 0;
+    case 1:
+      return 0x80000;
+    case 2:
+      return 0x3;
+    case 3:
+      return 0x7;
+    case 4:
+      return 0xF00000;
+    case 5:
+      return 0x37;
+    case 6:
+      return 0x3F;
+    case 7:
+      return 0xF7;
+    case 8:
+      return 0x63F;
+    case 9:
+      return 0x7C000F00000;
+    case 10:
+      return 0x300063F;
+    case 16:
+      return 0x3FFC000F00000;
+    default:
+      return 0;
   }
 }
 
@@ -47,7 +59,8 @@ void IVST3ProcessorBase::UpdateTimeInfo(const ProcessData& data) {
   TransportInfo& transport = Transport();
   const ProcessContext& context = processContext_;
   const bool musicValid = (context.state & ProcessContext::kProjectTimeMusicValid) != 0;
-  transport.samplePosition = musicValid ? static_cast<double>(context.projectTimeSamples) : TransportInfo::kUnknown;
+  transport.samplePosition =
+      musicValid ? static_cast<double>(context.projectTimeSamples) : TransportInfo::kUnknown;
   transport.quarterNotePosition = context.projectTimeMusic;
   transport.tempo = context.tempo;
   transport.lastBarStart = context.barPositionMusic;

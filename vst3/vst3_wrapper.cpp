@@ -133,7 +133,8 @@ tresult PLUGIN_API IVST3Wrapper::setBusArrangements(SpeakerArrangement* inputs, 
   if (numIns < 0 || numOuts < 0 || (numIns > 0 && !inputs) || (numOuts > 0 && !outputs)) return kResultFalse;
   SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), false);
   SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), false);
-  if (numIns > MaxBusCount(IODirection::kInput) || numOuts > MaxBusCount(IODirection::kOutput)) return kResultFalse;
+  if (numIns > MaxBusCount(IODirection::kInput) || numOuts > MaxBusCount(IODirection::kOutput))
+    return kResultFalse;
   int32_t inputChannels[64];
   int32_t outputChannels[64];
   if (numIns > 64 || numOuts > 64) return kResultFalse;
@@ -183,9 +184,10 @@ tresult PLUGIN_API IVST3Wrapper::getProgramName(ProgramListID listId, int32 prog
   return kResultOk;
 }
 
-tresult PLUGIN_API IVST3Wrapper::getMidiControllerAssignment(int32 busIndex, int16 channel, CtrlNumber controller,
-                                                             ParamID& id) {
-  if (busIndex != 0 || channel < 0 || channel > 0 || controller < 0 || controller >= kMidiControllersPerChannel) {
+tresult PLUGIN_API IVST3Wrapper::getMidiControllerAssignment(int32 busIndex, int16 channel,
+                                                             CtrlNumber controller, ParamID& id) {
+  if (busIndex != 0 || channel < 0 || channel > 0 || controller < 0 ||
+      controller >= kMidiControllersPerChannel) {
     return kResultFalse;
   }
   const ParamID candidate = kFirstMidiControllerId + channel * kMidiControllersPerChannel + controller;
@@ -238,7 +240,9 @@ void IVST3Wrapper::GetChannelName(HeapString& name) const { name.Set(ChannelInfo
 
 int32_t IVST3Wrapper::GetChannelIndex() const { return ChannelInfo().index; }
 
-void IVST3Wrapper::GetChannelNamespace(HeapString& text) const { text.Set(ChannelInfo().indexNamespace.Get()); }
+void IVST3Wrapper::GetChannelNamespace(HeapString& text) const {
+  text.Set(ChannelInfo().indexNamespace.Get());
+}
 
 int32_t IVST3Wrapper::GetChannelNamespaceOrder() const { return ChannelInfo().namespaceOrder; }
 
@@ -278,8 +282,8 @@ void IVST3Wrapper::DrainProcessorQueues() {
   OnIdleTick();
 }
 
-void IVST3Wrapper::AttachBus(IODirection direction, int32_t firstChannel, AudioBusBuffers& bus, int32_t frames,
-                             bool doublePrecision) {
+void IVST3Wrapper::AttachBus(IODirection direction, int32_t firstChannel, AudioBusBuffers& bus,
+                             int32_t frames, bool doublePrecision) {
   if (doublePrecision) {
     AttachHostBuffers(direction, firstChannel, bus.numChannels, bus.channelBuffers64, frames);
   } else {
@@ -308,7 +312,8 @@ void IVST3Wrapper::AttachInputBuses(ProcessData& data) {
   }
   SetChannelsConnected(IODirection::kInput, 0, main.numChannels, true);
   AttachBus(IODirection::kInput, 0, main, data.numSamples, doublePrecision);
-  if (sidechainActive_) AttachBus(IODirection::kInput, MainInputChannels(), sidechain, data.numSamples, doublePrecision);
+  if (sidechainActive_)
+    AttachBus(IODirection::kInput, MainInputChannels(), sidechain, data.numSamples, doublePrecision);
 }
 
 void IVST3Wrapper::AttachOutputBuses(ProcessData& data) {
@@ -318,7 +323,8 @@ void IVST3Wrapper::AttachOutputBuses(ProcessData& data) {
     AudioBusBuffers& bus = data.outputs[b];
     AudioBus* sdkBus = AudioBusAt(kOutput, b);
     SetChannelsConnected(IODirection::kOutput, first, bus.numChannels, sdkBus && sdkBus->isActive());
-    SetChannelsConnected(IODirection::kOutput, first + bus.numChannels, ChannelCount(IODirection::kOutput), false);
+    SetChannelsConnected(IODirection::kOutput, first + bus.numChannels, ChannelCount(IODirection::kOutput),
+                         false);
     AttachBus(IODirection::kOutput, first, bus, data.numSamples, doublePrecision);
     first += bus.numChannels;
   }

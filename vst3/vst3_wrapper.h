@@ -51,7 +51,8 @@ class IVST3Wrapper : public IApiBase,
   // IEditController and IUnitInfo. An index outside the parameter list is refused, not thrown.
   tresult PLUGIN_API getParameterInfo(int32 paramIndex, Steinberg::Vst::ParameterInfo& info) override;
   Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
-  tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value) override;
+  tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id,
+                                        Steinberg::Vst::ParamValue value) override;
   tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId, int32 programIndex,
                                     Steinberg::Vst::String128 name) override;
 
@@ -84,8 +85,8 @@ class IVST3Wrapper : public IApiBase,
 
   OBJ_METHODS(IVST3Wrapper, SingleComponentEffect)
   DEFINE_INTERFACES
-    DEF_INTERFACE(IMidiMapping)
-    DEF_INTERFACE(IInfoListener)
+  DEF_INTERFACE(IMidiMapping)
+  DEF_INTERFACE(IInfoListener)
   END_DEFINE_INTERFACES(SingleComponentEffect)
   REFCOUNT_METHODS(SingleComponentEffect)
 
@@ -102,8 +103,8 @@ class IVST3Wrapper : public IApiBase,
   const IOConfig* LayoutWithMostBuses(IODirection direction) const;
   void AttachInputBuses(Steinberg::Vst::ProcessData& data);
   void AttachOutputBuses(Steinberg::Vst::ProcessData& data);
-  void AttachBus(IODirection direction, int32_t firstChannel, Steinberg::Vst::AudioBusBuffers& bus, int32_t frames,
-                 bool doublePrecision);
+  void AttachBus(IODirection direction, int32_t firstChannel, Steinberg::Vst::AudioBusBuffers& bus,
+                 int32_t frames, bool doublePrecision);
   void RestartComponent(int32 flags);
   void FlushDeferredRestart();
 

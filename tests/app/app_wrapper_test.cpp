@@ -60,8 +60,12 @@ MidiMessage Note(uint8_t number) {
 struct Block {
   std::vector<double> inLeft, inRight, sideLeft, sideRight, outLeft, outRight;
   explicit Block(int32_t frames)
-      : inLeft(frames, 0.5), inRight(frames, -0.25), sideLeft(frames, 0.9), sideRight(frames, 0.9),
-        outLeft(frames, 7.0), outRight(frames, 7.0) {}
+      : inLeft(frames, 0.5),
+        inRight(frames, -0.25),
+        sideLeft(frames, 0.9),
+        sideRight(frames, 0.9),
+        outLeft(frames, 7.0),
+        outRight(frames, 7.0) {}
   bool Run(IAppWrapper& plugin, int32_t frames) {
     double* inputs[] = {inLeft.data(), inRight.data(), sideLeft.data(), sideRight.data()};
     double* outputs[] = {outLeft.data(), outRight.data()};

@@ -16,17 +16,15 @@ namespace {
 TEST(ForEachBlock, CoversTheBufferFromItsFirstFrameInBlocksOfAtMost512) {
   using Blocks = std::vector<std::pair<int32_t, int32_t>>;
   const std::pair<int32_t, Blocks> cases[] = {
-      {512, {{0, 512}}},
-      {1024, {{0, 512}, {512, 512}}},
-      {256, {{0, 256}}},
-      {1000, {{0, 512}, {512, 488}}},
-      {1, {{0, 1}}},
-      {1537, {{0, 512}, {512, 512}, {1024, 512}, {1536, 1}}},
+      {512, {{0, 512}}}, {1024, {{0, 512}, {512, 512}}},
+      {256, {{0, 256}}}, {1000, {{0, 512}, {512, 488}}},
+      {1, {{0, 1}}},     {1537, {{0, 512}, {512, 512}, {1024, 512}, {1536, 1}}},
       {0, {}},
   };
   for (const auto& [frames, expected] : cases) {
     Blocks seen;
-    ForEachBlock(frames, kAppBlockFrames, [&](int32_t start, int32_t length) { seen.emplace_back(start, length); });
+    ForEachBlock(frames, kAppBlockFrames,
+                 [&](int32_t start, int32_t length) { seen.emplace_back(start, length); });
     EXPECT_EQ(seen, expected) << frames;
   }
 }
@@ -60,7 +58,10 @@ TEST(AudioDeviceNames, PrefixAndBlanksAreDroppedSoSavedNamesMatch) {
       {"Driver:Line In", "Line In"},
       {"A: B: C", "B: C"},
       {"Trailing ", "Trailing"},
-      {"Prefix: \xC3\x9C" "ber", "\xC3\x9C" "ber"},
+      {"Prefix: \xC3\x9C"
+       "ber",
+       "\xC3\x9C"
+       "ber"},
   };
   for (const Case& c : cases) EXPECT_EQ(AudioDeviceDisplayName(c.library), c.display) << c.library;
 

@@ -129,7 +129,9 @@ TEST(ReadDeviceSettings, UnknownKeysAndSectionsAreIgnored) {
 
 TEST(WriteDeviceSettings, WritesAllThirteenKeysInFileOrderAndReadsBackTheSame) {
   DeviceSettings written;
-  written.audioInputDevice.Set("Mikrofon (\xC3\x9C" "ber)");
+  written.audioInputDevice.Set(
+      "Mikrofon (\xC3\x9C"
+      "ber)");
   written.audioOutputDevice.Set("Speakers");
   written.midiInputPort.Set("Keys 1");
   written.sampleRate = 96000;
@@ -140,8 +142,8 @@ TEST(WriteDeviceSettings, WritesAllThirteenKeysInFileOrderAndReadsBackTheSame) {
   FakeSettingsStore store(file);
   ASSERT_TRUE(WriteDeviceSettings(store, written));
   const std::vector<std::pair<std::string, std::string>> order = {
-      {"audio", "driver"}, {"audio", "indev"}, {"audio", "outdev"}, {"audio", "in1"},   {"audio", "in2"},
-      {"audio", "out1"},   {"audio", "out2"},  {"audio", "buffer"}, {"audio", "sr"},    {"midi", "indev"},
+      {"audio", "driver"}, {"audio", "indev"}, {"audio", "outdev"}, {"audio", "in1"}, {"audio", "in2"},
+      {"audio", "out1"},   {"audio", "out2"},  {"audio", "buffer"}, {"audio", "sr"},  {"midi", "indev"},
       {"midi", "outdev"},  {"midi", "inchan"}, {"midi", "outchan"}};
   EXPECT_EQ(file.writeOrder, order);
   EXPECT_EQ(file.Get("audio", "sr"), "96000");
@@ -155,9 +157,9 @@ TEST(ParseSettingsNumber, AcceptsOnlyPlainDecimals) {
     bool ok;
     int32_t value;
   };
-  const Case cases[] = {{"0", true, 0},          {"  42 ", true, 42},    {"2147483647", true, INT32_MAX},
-                        {"2147483648", false, 0}, {"+5", false, 0},      {"-5", false, 0},
-                        {"5x", false, 0},         {"0x10", false, 0},    {"", false, 0},
+  const Case cases[] = {{"0", true, 0},           {"  42 ", true, 42}, {"2147483647", true, INT32_MAX},
+                        {"2147483648", false, 0}, {"+5", false, 0},    {"-5", false, 0},
+                        {"5x", false, 0},         {"0x10", false, 0},  {"", false, 0},
                         {"  ", false, 0},         {"1 2", false, 0}};
   for (const Case& c : cases) {
     int32_t value = -7;
@@ -169,13 +171,17 @@ TEST(ParseSettingsNumber, AcceptsOnlyPlainDecimals) {
 }
 
 TEST(Utf8PrefixLength, NeverSplitsASequence) {
-  const std::string text = "ab\xC3\xA9" "c\xE2\x82\xAC" "d\xF0\x9F\x8E\xB5";  // a b é c € d 🎵
+  const std::string text =
+      "ab\xC3\xA9"
+      "c\xE2\x82\xAC"
+      "d\xF0\x9F\x8E\xB5";  // a b é c € d 🎵
   const int32_t length = static_cast<int32_t>(text.size());
   struct Case {
     int32_t room;
     int32_t kept;
   };
-  const Case cases[] = {{100, length}, {2, 2}, {3, 2}, {4, 4}, {5, 5}, {6, 5}, {7, 5}, {8, 8}, {10, 9}, {12, 9}, {0, 0}};
+  const Case cases[] = {{100, length}, {2, 2}, {3, 2},  {4, 4},  {5, 5}, {6, 5},
+                        {7, 5},        {8, 8}, {10, 9}, {12, 9}, {0, 0}};
   for (const Case& c : cases) EXPECT_EQ(Utf8PrefixLength(text.c_str(), length, c.room), c.kept) << c.room;
 }
 

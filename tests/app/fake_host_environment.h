@@ -5,13 +5,13 @@
 // Sleeping only adds up the time asked for.
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <map>
-#include <mutex>
-#include <thread>
-#include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -45,7 +45,8 @@ class FakeSettingsStore : public SettingsStore {
     if (found == file_.values.end()) return false;
     std::string value = found->second;
     const size_t first = value.find_first_not_of(" \t");
-    value = first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    value = first == std::string::npos ? std::string()
+                                       : value.substr(first, value.find_last_not_of(" \t") - first + 1);
     const int32_t kept = Utf8PrefixLength(value.c_str(), static_cast<int32_t>(value.size()), size - 1);
     std::memcpy(out, value.data(), static_cast<size_t>(kept));
     out[kept] = '\0';

@@ -32,7 +32,7 @@ constexpr int kZeroRunIsGap = 4;
 constexpr int kMaxGaps = 3;
 constexpr double kMaxGapFraction = 0.01;
 constexpr float kClipLevel = 0.99f;
-constexpr size_t kFitWindow = 4800;  // 100 ms
+constexpr size_t kFitWindow = 4800;     // 100 ms
 constexpr double kPureResidual = 0.01;  // -40 dB
 constexpr double kMinPureFraction = 0.85;
 
@@ -218,10 +218,13 @@ void Check(bool ok, const char* run, const char* what) {
 }
 
 void Print(const char* run, const char* channel, const Measures& m) {
-  std::printf("%s %s: active %.2f s, peak %.3f, rms %.4f, gaps %d (%zu samples), longest zero run %d at %.2f s, peak %.1f Hz, tone fraction %.4f, "
-              "envelope variation %.4f, fit amplitude %.4f, fit residual %.4f, pure windows %.3f\n",
-              run, channel, m.activeSeconds, m.peak, m.rms, m.gaps, m.gapSamples, m.longestZeroRun, m.longestZeroRunAt, m.peakHz, m.toneFraction,
-              m.envelopeVariation, m.fitAmplitude, m.fitResidual, m.pureWindowFraction);
+  std::printf(
+      "%s %s: active %.2f s, peak %.3f, rms %.4f, gaps %d (%zu samples), longest zero run %d at %.2f s, peak "
+      "%.1f Hz, tone fraction %.4f, "
+      "envelope variation %.4f, fit amplitude %.4f, fit residual %.4f, pure windows %.3f\n",
+      run, channel, m.activeSeconds, m.peak, m.rms, m.gaps, m.gapSamples, m.longestZeroRun,
+      m.longestZeroRunAt, m.peakHz, m.toneFraction, m.envelopeVariation, m.fitAmplitude, m.fitResidual,
+      m.pureWindowFraction);
 }
 
 }  // namespace
@@ -261,7 +264,8 @@ int main(int argc, char** argv) {
     };
     Check(gapFree(e) && gapFree(b), names[c], "no gaps of exact zeros beyond an occasional dropped period");
     Check(std::fabs(e.peakHz - toneHz) < 5.0 && e.toneFraction > 0.7, "effect", "the tone dominates");
-    Check(e.rms > 0.25 * inputRms && e.rms < 2.0 * inputRms, "effect", "level within -12..+6 dB of the input");
+    Check(e.rms > 0.25 * inputRms && e.rms < 2.0 * inputRms, "effect",
+          "level within -12..+6 dB of the input");
     Check(e.fitResidual > 0.05, "effect", "modulation moves the tone (sidebands or envelope)");
     Check(std::fabs(b.peakHz - toneHz) < 2.0 && b.toneFraction > 0.98, "bypass", "only the tone");
     Check(b.rms > 0.944 * inputRms && b.rms < 1.059 * inputRms, "bypass", "level within 0.5 dB of the input");

@@ -43,7 +43,9 @@ class UnattendedEnvironment : public plugfw::HostEnvironment {
   std::unique_ptr<plugfw::SettingsStore> OpenSettings(std::string& path) override {
     return platform_->OpenSettings(path);
   }
-  void ShowError(const char* text, const char* title) override { std::fprintf(stderr, "%s: %s\n", title, text); }
+  void ShowError(const char* text, const char* title) override {
+    std::fprintf(stderr, "%s: %s\n", title, text);
+  }
   void SleepMs(int32_t milliseconds) override { platform_->SleepMs(milliseconds); }
 
  private:

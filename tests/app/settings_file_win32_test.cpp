@@ -20,7 +20,8 @@ namespace {
 
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size() + 1, L'\0');
-  const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
   wide.resize(units > 0 ? static_cast<size_t>(units - 1) : 0);
   return wide;
 }
@@ -30,7 +31,9 @@ class PlatformSettingsEnvironment : public test::FakeHostEnvironment {
  public:
   PlatformSettingsEnvironment(test::FakeEnvironmentState& state, const std::string& folder)
       : FakeHostEnvironment(state), platform_(CreateWin32HostEnvironment(folder.c_str())) {}
-  std::unique_ptr<SettingsStore> OpenSettings(std::string& path) override { return platform_->OpenSettings(path); }
+  std::unique_ptr<SettingsStore> OpenSettings(std::string& path) override {
+    return platform_->OpenSettings(path);
+  }
 
  private:
   std::unique_ptr<HostEnvironment> platform_;
@@ -48,7 +51,9 @@ class SettingsFileTest : public ::testing::Test {
     RemoveAll();
     CreateDirectoryW(Wide(folder_).c_str(), nullptr);
     AudioDeviceInfo input;
-    input.name = "Mikrofon (\xC3\x9C" "SB)";
+    input.name =
+        "Mikrofon (\xC3\x9C"
+        "SB)";
     input.inputChannels = 2;
     input.isDefaultInput = true;
     AudioDeviceInfo output;
@@ -73,7 +78,8 @@ class SettingsFileTest : public ::testing::Test {
   }
   std::string FileBytes() const {
     std::string bytes;
-    HANDLE file = CreateFileW(Wide(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(Wide(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char chunk[4096];
     DWORD got = 0;
@@ -101,7 +107,9 @@ class SettingsFileTest : public ::testing::Test {
 
 TEST_F(SettingsFileTest, NonAsciiNamesSurviveInAUtf16FileWithByteOrderMark) {
   DeviceSettings written;
-  written.audioInputDevice.Set("Mikrofon (\xC3\x9C" "SB) \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5");
+  written.audioInputDevice.Set(
+      "Mikrofon (\xC3\x9C"
+      "SB) \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5");
   written.audioOutputDevice.Set("Lautsprecher");
   written.midiInputPort.Set("Clavier \xC3\xA9lectrique");
   written.sampleRate = 48000;
@@ -138,7 +146,9 @@ TEST_F(SettingsFileTest, FirstRunCreatesTheFolderAndWritesTheDefaults) {
   EXPECT_STREQ(read.midiOutputPort.Get(), "off");
   ASSERT_TRUE(host->ApplyAudioSettings());
   ReadDeviceSettings(*Store(), read);
-  EXPECT_STREQ(read.audioInputDevice.Get(), "Mikrofon (\xC3\x9C" "SB)");
+  EXPECT_STREQ(read.audioInputDevice.Get(),
+               "Mikrofon (\xC3\x9C"
+               "SB)");
 }
 
 struct BadFile {
@@ -158,15 +168,17 @@ TEST_F(SettingsFileTest, NoBadFileStopsAStartAndEachIsRewrittenValid) {
       {"byte order mark only", true, "\xFF\xFE", 44100, 512},
       {"binary garbage", true, garbage, 44100, 512},
       {"garbage numbers", true,
-       "[audio]\r\ndriver=abc\r\nsr=forty-eight\r\nbuffer=0x200\r\nin1=-1\r\nin2=\r\n[midi]\r\ninchan=300\r\n",
+       "[audio]\r\ndriver=abc\r\nsr=forty-eight\r\nbuffer=0x200\r\nin1=-1\r\nin2=\r\n[midi]\r\ninchan="
+       "300\r\n",
        44100, 512},
       {"absurd rate and buffer", true, "[audio]\r\nsr=999999999\r\nbuffer=7\r\n", 44100, 512},
       {"tiny rate, huge buffer", true, "[audio]\r\nsr=100\r\nbuffer=1048576\r\n", 44100, 512},
-      {"valid values kept", true, "[audio]\r\nsr=96000\r\nbuffer=256\r\nwhatever=1\r\n[junk]\r\nx=y\r\n", 96000,
-       256},
+      {"valid values kept", true, "[audio]\r\nsr=96000\r\nbuffer=256\r\nwhatever=1\r\n[junk]\r\nx=y\r\n",
+       96000, 256},
       {"overlong name", true, "[audio]\r\nindev=" + std::string(5000, 'x') + "\r\nsr=22050\r\n", 22050, 512},
       {"ANSI non-ASCII name", true, "[audio]\r\nindev=Mikrofon (\xDCSB)\r\nsr=48000\r\n", 48000, 512},
-      {"UTF-16 garbage numbers", true, Utf16File(L"[audio]\r\nsr=\u00BD\r\nbuffer=512\u00B2\r\n"), 44100, 512},
+      {"UTF-16 garbage numbers", true, Utf16File(L"[audio]\r\nsr=\u00BD\r\nbuffer=512\u00B2\r\n"), 44100,
+       512},
       {"no sections", true, "sr=48000\r\nbuffer=64\r\n", 44100, 512},
   };
   for (const BadFile& c : cases) {
@@ -174,7 +186,8 @@ TEST_F(SettingsFileTest, NoBadFileStopsAStartAndEachIsRewrittenValid) {
     RemoveAll();
     CreateDirectoryW(Wide(folder_).c_str(), nullptr);
     if (c.present) WriteFileBytes(c.bytes);
-    StandaloneHost* host = StandaloneHost::Create(std::make_unique<PlatformSettingsEnvironment>(state_, folder_));
+    StandaloneHost* host =
+        StandaloneHost::Create(std::make_unique<PlatformSettingsEnvironment>(state_, folder_));
     ASSERT_NE(host, nullptr);
     ASSERT_TRUE(host->Init());
     EXPECT_TRUE(host->ApplyAudioSettings());
@@ -187,7 +200,9 @@ TEST_F(SettingsFileTest, NoBadFileStopsAStartAndEachIsRewrittenValid) {
     EXPECT_EQ(ReadDeviceSettings(*Store(), read), 13);
     EXPECT_EQ(read.sampleRate, c.expectedRate);
     EXPECT_EQ(read.bufferSize, c.expectedBuffer);
-    EXPECT_STREQ(read.audioInputDevice.Get(), "Mikrofon (\xC3\x9C" "SB)");
+    EXPECT_STREQ(read.audioInputDevice.Get(),
+                 "Mikrofon (\xC3\x9C"
+                 "SB)");
     EXPECT_STREQ(read.audioOutputDevice.Get(), "Lautsprecher");
     EXPECT_STREQ(read.midiInputPort.Get(), "off");
     EXPECT_EQ(read.midiInputChannel, 0);

@@ -197,11 +197,12 @@ TEST(ApiBaseQueues, SysExCopiesItsBytesAndRefusesSizesThatDoNotFit) {
 }
 
 TEST_F(ApiBaseTest, ProcessorParamChangesArriveAsClampedRealValues) {
-  api.PushParamChangeFromProcessor(0, 0.26, true);  // 2.6 -> step 3
+  api.PushParamChangeFromProcessor(0, 0.26, true);   // 2.6 -> step 3
   api.PushParamChangeFromProcessor(0, 42.0, false);  // passed as given, clamped on arrival by the UI
   api.DrainProcessorQueues();
-  EXPECT_EQ(api.calls, (Calls{"SendParamValueToUI(0,3,real)", "ParamChangedUI(0,Editor Delegate)",
-                              "SendParamValueToUI(0,42,real)", "ParamChangedUI(0,Editor Delegate)", "OnIdleTick"}));
+  EXPECT_EQ(api.calls,
+            (Calls{"SendParamValueToUI(0,3,real)", "ParamChangedUI(0,Editor Delegate)",
+                   "SendParamValueToUI(0,42,real)", "ParamChangedUI(0,Editor Delegate)", "OnIdleTick"}));
 }
 
 TEST_F(ApiBaseTest, DrainDeliversParametersThenMidiThenSysExThenTicks) {
@@ -232,9 +233,10 @@ TEST(ApiBaseDrain, ItemsPushedWhileDrainingArriveInTheSameTickInOrder) {
   api.PushParamChangeFromProcessor(1, 0.0, false);
   api.calls.clear();
   api.DrainProcessorQueues();
-  EXPECT_EQ(api.calls, (Calls{"SendParamValueToUI(1,0,real)", "ParamChangedUI(1,Editor Delegate)",
-                              "SendParamValueToUI(1,0.25,real)", "ParamChangedUI(1,Editor Delegate)",
-                              "SendParamValueToUI(1,0.5,real)", "ParamChangedUI(1,Editor Delegate)", "OnIdleTick"}));
+  EXPECT_EQ(api.calls,
+            (Calls{"SendParamValueToUI(1,0,real)", "ParamChangedUI(1,Editor Delegate)",
+                   "SendParamValueToUI(1,0.25,real)", "ParamChangedUI(1,Editor Delegate)",
+                   "SendParamValueToUI(1,0.5,real)", "ParamChangedUI(1,Editor Delegate)", "OnIdleTick"}));
 }
 
 TEST_F(ApiBaseTest, CompareStateMatchesWithinTheToleranceAndRefusesShortArrays) {
@@ -283,7 +285,9 @@ TEST(ApiBaseThreads, ProcessorToEditorQueuesAcrossTwoThreads) {
     }
     void BeginParamEditFromUI(int32_t) override {}
     void EndParamEditFromUI(int32_t) override {}
-    void SendParamValueToUI(int32_t, double value, bool) override { values.push_back(static_cast<int32_t>(value)); }
+    void SendParamValueToUI(int32_t, double value, bool) override {
+      values.push_back(static_cast<int32_t>(value));
+    }
     void SendMidiMsgToUI(const MidiMessage& message) override { midi.push_back(message.sampleOffset); }
     std::vector<int32_t> values;
     std::vector<int32_t> midi;

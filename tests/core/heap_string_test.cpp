@@ -69,17 +69,17 @@ TEST_P(HeapStringInsert, SplicesOrRefuses) {
   EXPECT_STREQ(text.Get(), c.result);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HeapStringInsert,
-    ::testing::Values(InsertCase{"Dual", 4, " Stereo", 7, 0, true, "Dual Stereo"},    // append
-                      InsertCase{"Tri", 0, "A ", 2, 3, true, "A Tri"},                  // prepend
-                      InsertCase{"abcdef", 2, "XY", 2, 2, true, "abXYcd"},              // tail cut
-                      InsertCase{"abc", 0, "", 0, 0, true, ""},                         // clears
-                      InsertCase{"abc", 1, "X", 0, 1, false, "abc"},                    // no length
-                      InsertCase{"abc", -1, "X", 1, 0, false, "abc"},                   // negative
-                      InsertCase{"abc", 4, "X", 1, 0, false, "abc"},                    // past end
-                      InsertCase{"abc", 1, "X", 1, 3, false, "abc"},                    // tail too long
-                      InsertCase{"abc", 1, nullptr, 1, 0, false, "abc"}));
+INSTANTIATE_TEST_SUITE_P(Cases, HeapStringInsert,
+                         ::testing::Values(InsertCase{"Dual", 4, " Stereo", 7, 0, true,
+                                                      "Dual Stereo"},                            // append
+                                           InsertCase{"Tri", 0, "A ", 2, 3, true, "A Tri"},      // prepend
+                                           InsertCase{"abcdef", 2, "XY", 2, 2, true, "abXYcd"},  // tail cut
+                                           InsertCase{"abc", 0, "", 0, 0, true, ""},             // clears
+                                           InsertCase{"abc", 1, "X", 0, 1, false, "abc"},        // no length
+                                           InsertCase{"abc", -1, "X", 1, 0, false, "abc"},       // negative
+                                           InsertCase{"abc", 4, "X", 1, 0, false, "abc"},        // past end
+                                           InsertCase{"abc", 1, "X", 1, 3, false, "abc"},  // tail too long
+                                           InsertCase{"abc", 1, nullptr, 1, 0, false, "abc"}));
 
 TEST(HeapString, InsertFromItsOwnTextSurvivesGrowthAndTheTailShift) {
   HeapString text("abcdef");

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "effect/chorus_engine.h"
 #include "core/math_constants.h"
+#include "effect/chorus_engine.h"
 
 namespace halcyra {
 

@@ -286,7 +286,8 @@ TEST(Halcyra, ChangesRecomputeTheTail) {
 // --- block entry -------------------------------------------------------------------------
 
 struct Block {
-  explicit Block(int32_t frames) : frames(frames), in(4, std::vector<float>(frames)), out(2, std::vector<float>(frames, 7.0f)) {
+  explicit Block(int32_t frames)
+      : frames(frames), in(4, std::vector<float>(frames)), out(2, std::vector<float>(frames, 7.0f)) {
     for (int32_t i = 0; i < frames; ++i) {
       in[0][i] = static_cast<float>(0.5 * std::sin(0.031 * i));
       in[1][i] = static_cast<float>(0.4 * std::sin(0.017 * i + 1.0));
@@ -420,10 +421,10 @@ TEST(HalcyraEditor, ScaleFollowsTheParentWithinItsLimits) {
     double scale;
     bool limited;
   } cases[] = {
-      {2360, 1600, 1.0, true, 1.5, true},  {1180, 680, 1.0, true, 0.85, false},
-      {1180, 800, 1.0, true, 1.0, false},  {1180, 800, 2.0, true, 0.85, true},
-      {1770, 2000, 1.0, true, 1.5, false}, {0, 800, 1.0, false, 0, false},
-      {1180, -1, 1.0, false, 0, false},    {1180, 800, 0.0, false, 0, false},
+      {2360, 1600, 1.0, true, 1.5, true},         {1180, 680, 1.0, true, 0.85, false},
+      {1180, 800, 1.0, true, 1.0, false},         {1180, 800, 2.0, true, 0.85, true},
+      {1770, 2000, 1.0, true, 1.5, false},        {0, 800, 1.0, false, 0, false},
+      {1180, -1, 1.0, false, 0, false},           {1180, 800, 0.0, false, 0, false},
       {1180, 800, std::nan(""), false, 0, false},
   };
   for (const Case& c : cases) {

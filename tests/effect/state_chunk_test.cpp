@@ -85,7 +85,8 @@ TEST(StateChunk, WriterThatCannotGrowReportsFailureAndLeavesTheChunk) {
 TEST(StateChunk, EveryParameterAtItsMinimumMaximumAndDefaultPasses) {
   for (int i = 0; i < kParamCount; ++i) {
     const ParamDefinition& definition = *GetParamDefinition(i);
-    for (float v : {definition.minValue, definition.maxValue, definition.defaultValue, static_cast<float>(double{definition.minValue})}) {
+    for (float v : {definition.minValue, definition.maxValue, definition.defaultValue,
+                    static_cast<float>(double{definition.minValue})}) {
       Defaults values;
       values.values[i] = v;
       HeapBuffer chunk;
@@ -124,7 +125,8 @@ TEST(StateChunk, ValidatorRefusesWhatNoParameterCanHold) {
 TEST(StateChunk, ParserRefusesEveryMalformedChunk) {
   const int voices = FindParamIndex("voices");
   const auto putInt = [](HeapBuffer& chunk, int32_t offset, int32_t value) {
-    for (int i = 0; i < 4; ++i) chunk.Data()[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      chunk.Data()[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
   };
   const auto putFloat = [&](HeapBuffer& chunk, int32_t offset, float value) {
     int32_t bits;

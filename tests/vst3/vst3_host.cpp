@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/math_constants.h"
 #include <cstring>
+#include "core/math_constants.h"
 
 #include "effect/state_chunk.h"
 
