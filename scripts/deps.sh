@@ -14,6 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth libgl1-mesa-dri pulseaudio pulseaudio-utils
   libstb-dev libgtest-dev juce-modules-source-data fonts-roboto-unhinted
+  libosmesa6-dev libxsimd-dev x11-apps
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
