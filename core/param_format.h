@@ -22,7 +22,8 @@ enum class LeadingNumber { kNone, kFinite, kOutOfRange };
 // Reads the decimal number at the start of text: optional white space, an
 // optional sign, digits with an optional '.', an optional exponent. The rest of
 // the text is ignored. "inf", "nan" and hexadecimal are not numbers here.
-// number is set only for kFinite.
-LeadingNumber ReadLeadingNumber(const char* text, double& number);
+// number is set only for kFinite; so is *rest, when given, to the first character
+// after the number.
+LeadingNumber ReadLeadingNumber(const char* text, double& number, const char** rest = nullptr);
 
 }  // namespace plugfw
