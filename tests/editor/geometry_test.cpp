@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "editor/layout_grid.h"
+#include "editor/linear_gradient.h"
+#include "editor/palette.h"
+
+namespace halcyra {
+namespace {
+
+using plugfw::gfx::FillPattern;
+using plugfw::gfx::PatternType;
+using plugfw::gfx::Rect;
+
+// Where the gradient puts a point along its axis: 0 at the first point, 1 at the second.
+double AxisPosition(const FillPattern& pattern, double x, double y) { return pattern.transform.MapY(x, y); }
+
+TEST(LinearGradient, MapsTheFirstPointToZeroAndTheSecondToOne) {
+  struct Case {
+    float x1, y1, x2, y2;
+  };
+  const Case cases[] = {
+      {590, 0, 590, 800},    // the backdrop
+      {612, 634, 612, 678},  // a knob body of radius 22
+      {10, 20, 110, 20},     // horizontal
+      {0, 0, 30, 40},        // slanted
+      {50, 80, 50, 20},      // upwards
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.x2 + c.y2);
+    const FillPattern pattern =
+        MakeLinearGradient(c.x1, c.y1, c.x2, c.y2, {{PaperColour, 0}, {PanelColour, 1}});
+    EXPECT_EQ(pattern.type, PatternType::kLinear);
+    EXPECT_EQ(pattern.extend, plugfw::gfx::PatternExtend::kPad);
+    EXPECT_NEAR(AxisPosition(pattern, c.x1, c.y1), 0.0, 1e-6);
+    EXPECT_NEAR(AxisPosition(pattern, c.x2, c.y2), 1.0, 1e-6);
+    EXPECT_NEAR(AxisPosition(pattern, (c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2), 0.5, 1e-6);
+  }
+  // Across a vertical gradient nothing changes.
+  const FillPattern vertical = MakeLinearGradient(590, 0, 590, 800, {});
+  EXPECT_NEAR(AxisPosition(vertical, 0, 200), AxisPosition(vertical, 1180, 200), 1e-9);
+}
+
+TEST(LinearGradient, KeepsSixteenStopsInOrder) {
+  const plugfw::gfx::PatternStop stop = {AmberColour, 0.5f};
+  const FillPattern pattern = MakeLinearGradient(0, 0, 0, 10,
+                                                 {{TealColour, 0.f},
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  stop,
+                                                  {BlueColour, 1.f},
+                                                  {RuleColour, 1.f}});
+  ASSERT_EQ(pattern.stopCount, 16);
+  EXPECT_EQ(pattern.stops[0].colour, TealColour);
+  EXPECT_EQ(pattern.stops[15].colour, BlueColour);
+  EXPECT_EQ(pattern.stops[15].offset, 1.f);
+}
+
+TEST(LinearGradient, WithoutDirectionShowsTheFirstStopInsteadOfInfinities) {
+  const FillPattern pattern = MakeLinearGradient(40, 40, 40, 40, {{TealColour, 0}, {AmberColour, 1}});
+  for (const double x : {0.0, 40.0, 1000.0}) EXPECT_EQ(AxisPosition(pattern, x, x * 0.5), 0.0);
+}
+
+TEST(LayoutGrid, CellsTogglesTabsAndPageButtonsSitOnTheirRows) {
+  EXPECT_EQ(ParameterCellRect(0, false), Rect(45, 607, 175, 711));
+  EXPECT_EQ(ParameterCellRect(7, false), Rect(1007.5f, 607, 1137.5f, 711));
+  EXPECT_EQ(ParameterCellRect(5, true), Rect(965, 391, 1135, 508));
+  EXPECT_EQ(ToggleRectInCell(ParameterCellRect(1, false), false), Rect(187.5f, 644, 307.5f, 687));
+  EXPECT_EQ(ToggleRectInCell(ParameterCellRect(0, true), true), Rect(50, 428, 210, 471));
+  EXPECT_EQ(TabButtonRect(5), Rect(971, 522, 1145, 559));
+  EXPECT_EQ(SectionButtonRect(1), Rect(258, 567, 455, 596));
+  EXPECT_EQ(VoiceButtonRect(7), Rect(1011.5f, 567, 1135.5f, 596));
+}
+
+}  // namespace
+}  // namespace halcyra
