@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "editor/knob_geometry.h"
 #include "editor/layout_grid.h"
 #include "editor/linear_gradient.h"
 #include "editor/palette.h"
@@ -80,6 +81,36 @@ TEST(LayoutGrid, CellsTogglesTabsAndPageButtonsSitOnTheirRows) {
   EXPECT_EQ(TabButtonRect(5), Rect(971, 522, 1145, 559));
   EXPECT_EQ(SectionButtonRect(1), Rect(258, 567, 455, 596));
   EXPECT_EQ(VoiceButtonRect(7), Rect(1011.5f, 567, 1135.5f, 596));
+}
+
+TEST(KnobGeometry, ArcRunsFromSevenToFiveOClock) {
+  EXPECT_FLOAT_EQ(KnobAngleDegrees(0.0), -138.f);
+  EXPECT_FLOAT_EQ(KnobAngleDegrees(0.25), -69.f);
+  EXPECT_FLOAT_EQ(KnobAngleDegrees(0.5), 0.f);
+  EXPECT_FLOAT_EQ(KnobAngleDegrees(1.0), 138.f);
+}
+
+TEST(KnobGeometry, PointerAndValueBoxSitInTheCell) {
+  const KnobGeometry normal = MeasureKnob(ParameterCellRect(0, false));
+  EXPECT_FALSE(normal.wide);
+  EXPECT_FLOAT_EQ(normal.centreX, 110.f);
+  EXPECT_FLOAT_EQ(normal.centreY, 656.f);
+  EXPECT_FLOAT_EQ(normal.radius, 22.f);
+  EXPECT_EQ(normal.valueBox, Rect(50, 682, 170, 708));
+
+  const KnobGeometry wide = MeasureKnob(ParameterCellRect(0, true));
+  EXPECT_TRUE(wide.wide);
+  EXPECT_FLOAT_EQ(wide.centreY, 448.f);
+  EXPECT_FLOAT_EQ(wide.radius, 27.f);
+
+  // At the centre value the pointer stands straight up; at the end it leans right and down.
+  const KnobPointer up = KnobPointerAt(normal, 0.f);
+  EXPECT_NEAR(up.x1, 110.f, 1e-4);
+  EXPECT_NEAR(up.y1, 656.f - 12.f, 1e-4);
+  EXPECT_NEAR(up.y2, 656.f - 26.f, 1e-4);
+  const KnobPointer end = KnobPointerAt(normal, 138.f);
+  EXPECT_NEAR(end.x2, 110.f + 26.f * 0.66913f, 1e-3);
+  EXPECT_NEAR(end.y2, 656.f + 26.f * 0.74314f, 1e-3);
 }
 
 }  // namespace
