@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "vst3/vst3_text.h"
+#include "vst3/vst3_view.h"
 
 namespace plugfw {
 
@@ -36,6 +38,30 @@ IVST3Wrapper::IVST3Wrapper(const InstanceInfo& /*info*/, const PluginConfig& con
 }
 
 IVST3Wrapper::~IVST3Wrapper() = default;
+
+Steinberg::IPlugView* PLUGIN_API IVST3Wrapper::createView(Steinberg::FIDString name) {
+  if (!HasEditor() || name == nullptr || std::strcmp(name, Steinberg::Vst::ViewType::kEditor) != 0) {
+    return nullptr;
+  }
+  view_ = new IVST3View(*this);
+  return view_;
+}
+
+void IVST3Wrapper::ForgetView(const IVST3View* view) {
+  if (view_ == view) view_ = nullptr;
+}
+
+bool IVST3Wrapper::RequestEditorResize(int32_t width, int32_t height) {
+  if (!HasEditor()) return true;
+  const bool changed = width != EditorWidth() || height != EditorHeight();
+  SetEditorSize(width, height);
+  if (changed && view_ != nullptr && !requestingResize_) {
+    requestingResize_ = true;
+    view_->ResizeThroughFrame(width, height);
+    requestingResize_ = false;
+  }
+  return true;
+}
 
 const IOConfig* IVST3Wrapper::LayoutWithMostBuses(IODirection direction) const {
   const IOConfig* best = nullptr;

@@ -19,6 +19,8 @@
 
 namespace plugfw {
 
+class IVST3View;
+
 class IVST3Wrapper : public IApiBase,
                      public IVST3ProcessorBase,
                      public IVST3ControllerBase,
@@ -56,6 +58,10 @@ class IVST3Wrapper : public IApiBase,
   tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId, int32 programIndex,
                                     Steinberg::Vst::String128 name) override;
 
+  // A new view for "editor" when the plug-in has an editor, else null. The plug-in remembers
+  // the latest view until that view is removed or destroyed.
+  Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
+
   // IMidiMapping: only for controllers that exist as parameters.
   tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, Steinberg::int16 channel,
                                                  Steinberg::Vst::CtrlNumber controller,
@@ -80,6 +86,13 @@ class IVST3Wrapper : public IApiBase,
   // Tells the host only when the latency really changed; inside the host's activation and
   // set-up calls the news waits until the call returns.
   bool SetLatencySamples(int32_t samples) override;
+  // UI thread: the editor asks the host for a size through the view's frame. The size is stored
+  // first, so a host that calls onSize back from inside resizeView sees it, and such a call
+  // starts no second, nested request.
+  bool RequestEditorResize(int32_t width, int32_t height) override;
+  // UI thread, from a view being removed or destroyed.
+  void ForgetView(const IVST3View* view);
+
   // No parameter queue in this build: MIDI and SysEx toward the editor, then the idle tick.
   void DrainProcessorQueues() override;
 
@@ -108,6 +121,8 @@ class IVST3Wrapper : public IApiBase,
   void RestartComponent(int32 flags);
   void FlushDeferredRestart();
 
+  IVST3View* view_ = nullptr;
+  bool requestingResize_ = false;
   std::atomic<int32_t> hostCallDepth_{0};
   std::atomic<bool> latencyRestartPending_{false};
 };
