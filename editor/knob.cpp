@@ -1,7 +1,10 @@
 #include "editor/knob.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
+#include <cmath>
+#include <cstddef>
 
 #include "editor/control_relevance.h"
 #include "editor/editor_drawing.h"
@@ -44,9 +47,20 @@ constexpr int kEntrySignificantDigits = 8;
 
 std::string ValueEntryInitialText(double plainValue) {
   char text[32];
-  const auto result = std::to_chars(text, text + sizeof(text), plainValue, std::chars_format::general,
-                                    kEntrySignificantDigits);
-  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string();
+  const auto general = std::to_chars(text, text + sizeof(text), plainValue, std::chars_format::general,
+                                     kEntrySignificantDigits);
+  if (general.ec != std::errc()) return std::string();
+  std::string eightDigits(text, general.ptr);
+  // Values travel as 32-bit floats, so 0.35 is stored as 0.3499999940...: its shortest float
+  // text reads back as the same value and is what the musician set.
+  if (!(std::fabs(plainValue) <= static_cast<double>(FLT_MAX))) return eightDigits;
+  const auto narrowed = static_cast<float>(plainValue);
+  if (static_cast<double>(narrowed) != plainValue) return eightDigits;
+  const auto shortest = std::to_chars(text, text + sizeof(text), narrowed);
+  if (shortest.ec != std::errc() || shortest.ptr - text > static_cast<std::ptrdiff_t>(eightDigits.size())) {
+    return eightDigits;
+  }
+  return std::string(text, shortest.ptr);
 }
 
 Knob::Knob(const Rect& bounds, int32_t paramIdx, const char* caption, plugfw::gfx::IGfxEditorDelegate* plugin,

@@ -71,7 +71,8 @@ class ValueEntry : public plugfw::gfx::IControl {
 };
 
 // The text a value entry opens with: the plain value with up to 8 significant digits, written
-// the same under every locale ("0.35", "-71.428574", "1e-05").
+// the same under every locale; a value that is a 32-bit float in its shortest form that reads
+// back as that float ("0.35" for 0.35f, "-71.42857", "1e-05").
 std::string ValueEntryInitialText(double plainValue);
 
 }  // namespace halcyra
