@@ -142,6 +142,15 @@ TEST_F(DrawingTest, ShapesBuildTheirPathsThenStrokeOrFillOnce) {
   }
 }
 
+TEST_F(DrawingTest, AGridOverHugeOrBrokenBoundsEnds) {
+  gfx.DrawGrid(ColourGray, Rect(0, 0, 1e9f, 10), 2, 2);
+  EXPECT_LE(gfx.log.Count("PathMoveTo"), 10000 + 4);
+  EXPECT_EQ(gfx.log.Count("PathStroke"), 1);
+  gfx.log.Clear();
+  gfx.DrawGrid(ColourGray, Rect(std::nanf(""), 0, 100, 100), 10, std::nanf(""));
+  EXPECT_EQ(gfx.log.Count("PathMoveTo"), 0);
+}
+
 TEST_F(DrawingTest, AnEllipseIsAUnitCircleUnderItsOwnTransformAndLeavesTheStackAsItWas) {
   gfx.FillEllipse(ColourGreen, 10, 20, 4, 2, 30);
   const Texts calls = gfx.log.Texts();

@@ -207,6 +207,58 @@ TEST_F(ControlListTest, ClosingTheEditorFromInsideAWalkDeletesItWhenTheWalkEnds)
   EXPECT_EQ(log[log.size() - 3], "still alive");
 }
 
+TEST_F(ControlListTest, RemovingTheControlsForgetsTheOneInTextEntry) {
+  LoggingControl* edited = Attach("edited");
+  gfx->CreateTextEntry(edited, DefaultTextStyle, Rect(0, 0, 40, 16), "12.5", 0);
+  EXPECT_EQ(gfx->GetControlInTextEntry(), edited);
+  EXPECT_EQ(gfx->log.Texts().back(), "ShowNativeTextEntry -1 '12.5' 0 0 40 16 7");
+  gfx->RemoveAllControls();
+  EXPECT_EQ(gfx->GetControlInTextEntry(), nullptr);  // it points at no deleted control
+}
+
+TEST_F(ControlListTest, TheAttachedTextEntryShowsOverTheControlAndCancelsWithoutApplying) {
+  gfx->AttachTextEntry();
+  LoggingControl* edited = Attach("edited");
+  gfx->CreateTextEntry(edited, DefaultTextStyle, Rect(5, 5, 45, 21), "0.50", 0);
+  ITextEntryControl* entry = gfx->GetTextEntryControl();
+  EXPECT_TRUE(entry->IsEditing());
+  EXPECT_EQ(entry->GetRect(), Rect(5, 5, 45, 21));
+  EXPECT_STREQ(entry->GetText(), "0.50");
+  EXPECT_EQ(entry->GetTextStyle().textColour, DefaultTextStyle.entryTextColour);
+  EXPECT_EQ(gfx->log.Count("ShowNativeTextEntry"), 0);
+  entry->CancelEntry();
+  EXPECT_FALSE(entry->IsEditing());
+  EXPECT_TRUE(entry->GetRect().Unset());
+  EXPECT_EQ(gfx->GetControlInTextEntry(), nullptr);
+}
+
+TEST_F(ControlListTest, TheBaseDestructorNeverCallsIntoThePlatformItOutlives) {
+  gfx->AttachControl(Make("a"));
+  gfx->HideMouseCursor(true, true);  // as a knob drag leaves it
+  gfx->removeControlsOnDestruction = false;
+  gfx.reset();  // a pure virtual call from the base destructor would abort here
+  EXPECT_EQ(log.back(), "~ a");
+}
+
+TEST_F(ControlListTest, AMenuAnswerThatClosesTheEditorEndsTheEditFirst) {
+  struct Closing : LoggingControl {
+    using LoggingControl::LoggingControl;
+    void OnPopupMenuSelection(IPopupMenu* menu, int32_t valIdx) override {
+      LoggingControl::OnPopupMenuSelection(menu, valIdx);
+      IGfx::DeleteSafely(GetUI());
+    }
+  };
+  RecordingGfx* doomed = gfx.release();
+  auto* control = new Closing("closing", log, Rect(0, 0, 10, 10), 0);
+  doomed->AttachControl(control);
+  doomed->menuAnswer = 1;
+  IPopupMenu menu("", {"a", "b"});
+  doomed->ShowPopupMenuFor(control, menu, Rect(0, 0, 10, 10), 0, false);
+  EXPECT_EQ(log.back(), "~ closing");
+  EXPECT_EQ(log[log.size() - 2], "OnPopupMenuSelection 1 0 closing");
+  EXPECT_EQ(delegate.calls, Texts{"EndParamEditFromUI 0"});
+}
+
 TEST_F(ControlListTest, TooltipsTurnHoverTrackingOnButNotOff) {
   EXPECT_FALSE(gfx->HoverTracking());
   gfx->EnableTooltips(true);
