@@ -1,6 +1,6 @@
 #pragma once
 // Colour: alpha, red, green and blue, each 0 to 255, and the toolkit's named colours.
-// Plain constants, usable from any thread.
+// Any thread: plain constants.
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Rect: an axis-aligned rectangle in editor units, the geometry every control, clip and
-// dirty area of the editor is made of. Plain value; any thread may use its own copies.
+// dirty area of the editor is made of. Any thread: a plain value, each thread its own copies.
 //
 // "Empty" means a non-positive width or height; "unset" means all four values are 0 and
 // is the stronger case: an unset rect contains no point at all. Every test in the

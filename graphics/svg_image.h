@@ -1,6 +1,6 @@
 #pragma once
 // SvgImage: one image parsed by nanosvg, owned, and the parse of an SVG text into one.
-// UI thread (any thread may parse its own copy).
+// UI thread; Any thread may parse its own copy.
 
 #include <memory>
 

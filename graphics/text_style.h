@@ -1,7 +1,7 @@
 #pragma once
 // TextStyle: font, size, colours, angle and alignment of a piece of text, copied whole
-// into every control, and the three default styles. Plain constants, usable from any
-// thread; constant-initialised, so they exist before any editor does.
+// into every control, and the three default styles. Any thread: plain constants,
+// constant-initialised, so they exist before any editor does.
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // WidgetColorSet and WidgetStyle: the toolkit's default look of a widget. No control of
 // this program reads a widget style; the records stand as the toolkit's defaults.
-// Constants, usable from any thread.
+// Any thread: constants.
 
 #include <cstdint>
 #include <initializer_list>

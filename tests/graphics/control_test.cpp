@@ -364,6 +364,21 @@ TEST_F(ControlTest, APromptMenuOfAnIntegerParameterWithTextsTypesTheItemsValue) 
   EXPECT_TRUE(delegate.calls.empty());
 }
 
+TEST_F(ControlTest, AMenuAnswerForASecondSlotTakesThatSlotsParameter) {
+  struct TwoSlots : IControl {
+    TwoSlots() : IControl(Rect(0, 0, 10, 10), {kMix, kOctave}) { SetPromptDisabled(false); }
+    void Draw(IGfx&) override {}
+  };
+  TwoSlots& two = Attach(new TwoSlots());
+  two.SetValue(0.5, 1);
+  IPopupMenu menu("", {"-2 oct", "-1 oct", "unison", "+1 oct", "+2 oct"});
+  menu.SetChosenItemIdx(3);
+  two.OnPopupMenuSelection(&menu, 1);
+  EXPECT_DOUBLE_EQ(delegate.GetParam(kOctave)->Value(), 1.0);  // +1 octave, on Octave's range
+  EXPECT_DOUBLE_EQ(two.GetValue(1), 0.75);
+  EXPECT_DOUBLE_EQ(two.GetValue(0), 0.0);
+}
+
 TEST_F(ControlTest, APromptMenuAnswerReachesTheControlAndEndsTheEdit) {
   TestKnob& shape = Attach(new TestKnob(Rect(0, 0, 30, 30), kShape));
   shape.SetPromptDisabled(false);
@@ -392,8 +407,11 @@ TEST_F(ControlTest, AnimationProgressRunsOnTheReplaceableClock) {
   EXPECT_DOUBLE_EQ(control.AnimationProgress(), 0.0);
   int ended = 0;
   control.SetAnimationEndActionFunction([&ended](IControl&) { ++ended; });
-  control.SetAnimation([](IControl& c) {
+  size_t frames = 0;
+  // The animation ends itself and still reads what it captured: that must outlive the end.
+  control.SetAnimation([&frames, label = std::string(64, 'x')](IControl& c) {
     if (c.AnimationProgress() >= 1.0) c.OnEndAnimation();
+    frames += label.size() / 64;
   });
   control.StartAnimation(1000);
   clock.AdvanceMs(250);
@@ -406,6 +424,7 @@ TEST_F(ControlTest, AnimationProgressRunsOnTheReplaceableClock) {
   EXPECT_DOUBLE_EQ(control.AnimationProgress(), 1.5);  // not clamped
   control.Animate();
   EXPECT_EQ(ended, 1);
+  EXPECT_EQ(frames, 2u);
   EXPECT_FALSE(control.GetAnimationFunction());
 
   control.SetAnimation([](IControl&) {});

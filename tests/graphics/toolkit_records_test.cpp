@@ -15,6 +15,7 @@
 #include "graphics/fill_pattern.h"
 #include "graphics/path_transform.h"
 #include "graphics/rect.h"
+#include "graphics/rect_list.h"
 #include "graphics/text_style.h"
 #include "graphics/widget_style.h"
 
@@ -87,6 +88,25 @@ TEST(RectTest, PixelAlignmentGrowsOutwardToTheDeviceGrid) {
   EXPECT_NEAR(aligned.right, 21.3333, 1e-4);
   EXPECT_NEAR(aligned.bottom, 21.3333, 1e-4);
   EXPECT_EQ(Rect(1, 2, 3, 4).PixelAligned(1.f), Rect(1, 2, 3, 4));
+}
+
+TEST(RectListTest, KeepsOrderAndReadsOutsideAsUnset) {
+  RectList list;
+  EXPECT_TRUE(list.Add(Rect(0, 0, 1, 1)));
+  EXPECT_TRUE(list.Add(Rect(2, 2, 3, 3)));
+  EXPECT_TRUE(list.Add(Rect(4, 4, 5, 5)));
+  list.Remove(1);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Get(1), Rect(4, 4, 5, 5));
+  list.Set(0, Rect(9, 9, 10, 10));
+  EXPECT_EQ(list.Get(0), Rect(9, 9, 10, 10));
+  EXPECT_TRUE(list.Get(2).Unset());
+  EXPECT_TRUE(list.Get(-1).Unset());
+  list.Remove(5);
+  list.Set(7, Rect(1, 1, 2, 2));
+  EXPECT_EQ(list.Count(), 2);
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
 }
 
 TEST(ColourTest, DefaultsDeriveFromTheNamedColours) {

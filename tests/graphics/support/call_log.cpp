@@ -63,8 +63,8 @@ std::string DescribeRect(const Rect& rect) {
 
 std::string DescribeTransform(const PathTransform& t) {
   char text[160];
-  // Rounded, so that 1e-17 from a rotation reads as 0.
-  const auto clean = [](double v) { return std::fabs(v) < 1e-9 ? 0.0 : v; };
+  // Rounded, so that the 2e-8 a rotation by 90 degrees leaves reads as 0.
+  const auto clean = [](double v) { return std::fabs(v) < 1e-6 ? 0.0 : v; };
   std::snprintf(text, sizeof text, "%g %g %g %g %g %g", clean(t.xx), clean(t.yx), clean(t.xy), clean(t.yy),
                 clean(t.tx), clean(t.ty));
   return text;

@@ -25,7 +25,9 @@ RecordingBitmap::RecordingBitmap(int32_t handle, int32_t width, int32_t height, 
 RecordingGfx::RecordingGfx(IGfxEditorDelegate& delegate, int32_t width, int32_t height, float drawScale)
     : IGfx(delegate, width, height, kFps, drawScale) {}
 
-RecordingGfx::~RecordingGfx() { RemoveAllControls(); }
+RecordingGfx::~RecordingGfx() {
+  if (removeControlsOnDestruction) RemoveAllControls();
+}
 
 GfxCall& RecordingGfx::AddBlend(GfxCall& call, const Blend* blend) {
   call.hasBlend = blend != nullptr;

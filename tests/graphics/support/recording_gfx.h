@@ -44,6 +44,8 @@ class RecordingGfx : public IGfx {
   float mouseX = 0.f;
   float mouseY = 0.f;
   int32_t messageBoxAnswer = 1;
+  // Cleared, the destructor leaves the controls to the graphics context's own.
+  bool removeControlsOnDestruction = true;
   std::vector<uint8_t> lastShadowMask;
 
   void SetScreenScale(float scale) { SetScreenScaleValue(scale); }
