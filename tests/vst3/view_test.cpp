@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
+#include "core/resources.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "tests/vst3/vst3_host.h"
@@ -163,6 +165,29 @@ TEST_F(Vst3View, TwoViewsLiveAndGoInEitherOrder) {
       first->release();
       second->release();
     }
+  }
+}
+
+TEST(Vst3Resources, TheModuleCarriesTheLogoAndTheFont) {
+  PluginModule module(PluginDllPath());
+  ASSERT_TRUE(module.Loaded());
+  struct Case {
+    const char* name;
+    const char* type;
+    const char* magic;  // how the file starts
+  };
+  const Case cases[] = {{"kestralyn_logo.svg", "SVG", "<?xml"},
+                        {"Roboto-Regular.ttf", "TTF", "\x00\x01\x00\x00"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plugfw::HeapString stored;
+    ASSERT_EQ(plugfw::LocateResource(c.name, c.type, &stored, module.Handle()),
+              plugfw::ResourceLocation::kModuleResource);
+    int32_t size = 0;
+    const uint8_t* data = plugfw::FindResourceData(stored.Get(), c.type, &size, module.Handle());
+    ASSERT_NE(data, nullptr);
+    EXPECT_GT(size, 1000);
+    EXPECT_EQ(std::memcmp(data, c.magic, 4), 0);
   }
 }
 
