@@ -10,9 +10,14 @@ using plugfw::gfx::PatternType;
 
 FillPattern MakeLinearGradient(float x1, float y1, float x2, float y2,
                                std::initializer_list<PatternStop> stops) {
+  return MakeLinearGradient(x1, y1, x2, y2, stops.begin(), static_cast<int32_t>(stops.size()));
+}
+
+FillPattern MakeLinearGradient(float x1, float y1, float x2, float y2, const PatternStop* stops,
+                               int32_t count) {
   FillPattern pattern(PatternType::kLinear);
-  for (const PatternStop& stop : stops) {
-    if (!pattern.AddStop(stop.colour, stop.offset)) break;
+  for (int32_t i = 0; stops != nullptr && i < count; ++i) {
+    if (!pattern.AddStop(stops[i].colour, stops[i].offset)) break;
   }
   const double dx = static_cast<double>(x2) - x1;
   const double dy = static_cast<double>(y2) - y1;

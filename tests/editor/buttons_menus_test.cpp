@@ -15,17 +15,6 @@ class ButtonsAndMenus : public EditorFixture {
   double Plain(int32_t param) const { return plugin_->GetParam(param)->Value(); }
   void SetPlain(int32_t param, double value) { plugin_->GetParam(param)->Set(value); }
 
-  std::vector<std::string> DrawnTexts(IControl& control) {
-    gfx_->log.Clear();
-    control.Draw(*gfx_);
-    std::vector<std::string> texts;
-    for (const auto& call : gfx_->log.Named("DoDrawText")) {
-      const size_t open = call.text.find('\'');
-      texts.push_back(call.text.substr(open + 1, call.text.find('\'', open + 1) - open - 1));
-    }
-    return texts;
-  }
-
   PresetMenu& Recipes() { return *ControlsOf<PresetMenu>().at(0); }
 
   static KeyEvent Key(int32_t code) {

@@ -76,6 +76,18 @@ class EditorFixture : public ::testing::Test {
     control.OnMouseDown(r.CentreX(), r.CentreY(), ModifierKeys{});
   }
 
+  // Every single-line text the control draws, in order.
+  std::vector<std::string> DrawnTexts(IControl& control) {
+    gfx_->log.Clear();
+    control.Draw(*gfx_);
+    std::vector<std::string> texts;
+    for (const auto& call : gfx_->log.Named("DoDrawText")) {
+      const size_t open = call.text.find('\'');
+      texts.push_back(call.text.substr(open + 1, call.text.find('\'', open + 1) - open - 1));
+    }
+    return texts;
+  }
+
   // Every frame asks each control IsDirty before drawing.
   void Frame() {
     for (IControl* control : Controls()) control->IsDirty();

@@ -21,18 +21,6 @@ class FrameControls : public EditorFixture {
     EXPECT_EQ(found.size(), 1u);
     return *found.at(0);
   }
-
-  // Every single-line text the control draws.
-  std::vector<std::string> Texts(IControl& control) {
-    gfx_->log.Clear();
-    control.Draw(*gfx_);
-    std::vector<std::string> texts;
-    for (const auto& call : gfx_->log.Named("DoDrawText")) {
-      const size_t open = call.text.find('\'');
-      texts.push_back(call.text.substr(open + 1, call.text.find('\'', open + 1) - open - 1));
-    }
-    return texts;
-  }
 };
 
 TEST_F(FrameControls, BackdropShadesTheEditorAndTitlesIt) {
@@ -54,7 +42,7 @@ TEST_F(FrameControls, BackdropShadesTheEditorAndTitlesIt) {
   }
   EXPECT_EQ(bright, 67);
   EXPECT_EQ(faint, 133);
-  const auto texts = Texts(backdrop);
+  const auto texts = DrawnTexts(backdrop);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "HALCYRA");
   EXPECT_EQ(texts[1], "PHASE / PITCH / MOTION");
@@ -101,7 +89,7 @@ TEST_F(FrameControls, HelpStripRedrawsWhenTheTextChanges) {
   EXPECT_FALSE(help.IsDirty());
   Press(*ButtonCaptioned("MODULATION"));
   EXPECT_TRUE(help.IsDirty());
-  const auto texts = Texts(help);
+  const auto texts = DrawnTexts(help);
   // The title; the wrapped text goes through the back end's multi-line drawing.
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts[0], "128 STABLE CONTROLS / DISCOVERABLE VIEWS");
@@ -114,13 +102,13 @@ TEST_F(FrameControls, StatusPrintsTempoAndSignalLinesEveryFrame) {
   Status& status = Only<Status>();
   status.SetClean();
   EXPECT_TRUE(status.IsDirty());
-  const auto texts = Texts(status);
+  const auto texts = DrawnTexts(status);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "0 PDC / INTENTIONAL WET DELAY / 120.0 BPM FALLBACK");
   EXPECT_EQ(texts[1], "REAL SIGNAL / NO AUTOMATIC NOISE OR LIMITER");
   plugin_->GetParam(kParamMonitor)->Set(7);
   plugin_->GetParam(kParamProcessBand)->Set(2);
-  EXPECT_EQ(Texts(status)[1], "ACTUAL SPLITS 180Hz / 3500Hz / EXTERNAL MONITOR / MISSING IS SILENT");
+  EXPECT_EQ(DrawnTexts(status)[1], "ACTUAL SPLITS 180Hz / 3500Hz / EXTERNAL MONITOR / MISSING IS SILENT");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "editor/knob_geometry.h"
 #include "editor/layout_grid.h"
 #include "editor/linear_gradient.h"
@@ -42,25 +44,12 @@ TEST(LinearGradient, MapsTheFirstPointToZeroAndTheSecondToOne) {
 }
 
 TEST(LinearGradient, KeepsSixteenStopsInOrder) {
-  const plugfw::gfx::PatternStop stop = {AmberColour, 0.5f};
-  const FillPattern pattern = MakeLinearGradient(0, 0, 0, 10,
-                                                 {{TealColour, 0.f},
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  stop,
-                                                  {BlueColour, 1.f},
-                                                  {RuleColour, 1.f}});
+  std::vector<plugfw::gfx::PatternStop> stops(17, {AmberColour, 0.5f});
+  stops[0] = {TealColour, 0.f};
+  stops[15] = {BlueColour, 1.f};
+  stops[16] = {RuleColour, 1.f};
+  const FillPattern pattern =
+      MakeLinearGradient(0, 0, 0, 10, stops.data(), static_cast<int32_t>(stops.size()));
   ASSERT_EQ(pattern.stopCount, 16);
   EXPECT_EQ(pattern.stops[0].colour, TealColour);
   EXPECT_EQ(pattern.stops[15].colour, BlueColour);
