@@ -25,7 +25,7 @@ constexpr wchar_t kFolderTitle[] = L"Choose a Directory";
 
 COLORREF (&CustomColours())[kCustomColours] {
   static COLORREF colours[kCustomColours] = {kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite,
-                                              kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite};
+                                             kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite};
   return colours;
 }
 
@@ -50,14 +50,15 @@ std::wstring FilterEntry(const std::string& pattern) {
 
 }  // namespace
 
-bool PickColour(HWND window, Colour* colour, const char* prompt, const std::function<void(const Colour&)>& done,
-                const PlatformSeam& seam) {
+bool PickColour(HWND window, Colour* colour, const char* prompt,
+                const std::function<void(const Colour&)>& done, const PlatformSeam& seam) {
   if (window == nullptr || colour == nullptr) return false;
   const std::wstring widePrompt = WideFromUtf8(prompt);
   CHOOSECOLORW chooser = {};
   chooser.lStructSize = sizeof(chooser);
   chooser.hwndOwner = window;
-  chooser.rgbResult = RGB(ColourChannel(colour->red), ColourChannel(colour->green), ColourChannel(colour->blue));
+  chooser.rgbResult =
+      RGB(ColourChannel(colour->red), ColourChannel(colour->green), ColourChannel(colour->blue));
   chooser.lpCustColors = CustomColours();
   chooser.Flags = kColourFlags;
   chooser.lCustData = prompt != nullptr ? reinterpret_cast<LPARAM>(widePrompt.c_str()) : 0;
@@ -70,8 +71,9 @@ bool PickColour(HWND window, Colour* colour, const char* prompt, const std::func
   return true;
 }
 
-void PickFile(HWND window, std::string* fileName, std::string* folder, FileAction action, const char* extensions,
-              const std::function<void(const std::string&, const std::string&)>& done, const PlatformSeam& seam) {
+void PickFile(HWND window, std::string* fileName, std::string* folder, FileAction action,
+              const char* extensions, const std::function<void(const std::string&, const std::string&)>& done,
+              const PlatformSeam& seam) {
   if (window == nullptr) {
     fileName->clear();
     return;

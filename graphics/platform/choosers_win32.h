@@ -17,7 +17,8 @@ namespace plugfw::gfx {
 // title. On OK the colour takes the choice, done runs with it and the result is
 // true; a cancel or a missing window changes nothing and gives false. The 16
 // custom colours are kept for the life of the process.
-bool PickColour(HWND window, Colour* colour, const char* prompt, const std::function<void(const Colour&)>& done,
+bool PickColour(HWND window, Colour* colour, const char* prompt,
+                const std::function<void(const Colour&)>& done,
                 const PlatformSeam& seam = SystemPlatformSeam());
 
 enum class FileAction { kOpen = 0, kSave = 1 };
@@ -27,8 +28,8 @@ enum class FileAction { kOpen = 0, kSave = 1 };
 // full path and folder its folder (ending in a backslash); on cancel fileName
 // becomes empty and folder stays. done then runs with both. Without a window
 // fileName becomes empty and nothing more happens.
-void PickFile(HWND window, std::string* fileName, std::string* folder, FileAction action, const char* extensions,
-              const std::function<void(const std::string&, const std::string&)>& done,
+void PickFile(HWND window, std::string* fileName, std::string* folder, FileAction action,
+              const char* extensions, const std::function<void(const std::string&, const std::string&)>& done,
               const PlatformSeam& seam = SystemPlatformSeam());
 
 // Asks for a folder. On a choice folder becomes its path ending in one backslash;

@@ -46,7 +46,9 @@ DataObject::DataObject(const FORMATETC& format, std::wstring path) : format_(for
   format_.ptd = nullptr;  // the offer is for any device
 }
 
-HRESULT DataObject::QueryInterface(REFIID iid, void** object) { return Answer(this, iid, IID_IDataObject, object); }
+HRESULT DataObject::QueryInterface(REFIID iid, void** object) {
+  return Answer(this, iid, IID_IDataObject, object);
+}
 ULONG DataObject::AddRef() { return ++references_; }
 ULONG DataObject::Release() {
   const ULONG left = --references_;
@@ -98,7 +100,9 @@ HRESULT DataObject::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) { return E_
 HRESULT DataObject::DUnadvise(DWORD) { return E_NOTIMPL; }
 HRESULT DataObject::EnumDAdvise(IEnumSTATDATA**) { return E_NOTIMPL; }
 
-HRESULT DropSource::QueryInterface(REFIID iid, void** object) { return Answer(this, iid, IID_IDropSource, object); }
+HRESULT DropSource::QueryInterface(REFIID iid, void** object) {
+  return Answer(this, iid, IID_IDropSource, object);
+}
 ULONG DropSource::AddRef() { return ++references_; }
 ULONG DropSource::Release() {
   const ULONG left = --references_;

@@ -8,7 +8,8 @@ namespace {
 
 constexpr wchar_t kOwnerProperty[] = L"PlugFwNativeEditBox";
 // Multi-line so that the formatting rectangle can centre the one line.
-constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | ES_MULTILINE | ES_AUTOHSCROLL;
+constexpr DWORD kEditStyle =
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | ES_MULTILINE | ES_AUTOHSCROLL;
 constexpr WORD kAcceleratorNotification = 1;
 
 DWORD AlignmentStyle(TextAlign align) {
@@ -30,7 +31,8 @@ COLORREF ColourRef(const Colour& colour) {
 LOGFONTW MessageFont() {
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return metrics.lfMessageFont;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    return metrics.lfMessageFont;
   LOGFONTW font = {};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   return font;
@@ -45,9 +47,10 @@ bool NativeEditBox::Open(HWND window, HINSTANCE module, const NativeEditRequest&
   const PixelRect place = EditBoxPixels(request.bounds, request.backing);
   const int width = place.right - place.left;
   const int height = place.bottom - place.top;
-  edit_ = CreateWindowExW(0, L"EDIT", WideFromUtf8(request.text).c_str(), kEditStyle | AlignmentStyle(request.style.align),
-                          place.left, place.top, width, height, window,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), module, nullptr);
+  edit_ =
+      CreateWindowExW(0, L"EDIT", WideFromUtf8(request.text).c_str(),
+                      kEditStyle | AlignmentStyle(request.style.align), place.left, place.top, width, height,
+                      window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), module, nullptr);
   if (edit_ == nullptr) return false;
   param_ = request.param;
   allowed_ = EntryCharactersFor(request.param);
@@ -111,7 +114,8 @@ HBRUSH NativeEditBox::ColourControl(HDC dc, HWND control) const {
 std::string NativeEditBox::Text() const {
   if (edit_ == nullptr) return std::string();
   wchar_t units[kMaxReadUnits + 1] = {};
-  int length = static_cast<int>(SendMessageW(edit_, WM_GETTEXT, kMaxReadUnits + 1, reinterpret_cast<LPARAM>(units)));
+  int length =
+      static_cast<int>(SendMessageW(edit_, WM_GETTEXT, kMaxReadUnits + 1, reinterpret_cast<LPARAM>(units)));
   if (length < 0) length = 0;
   if (length > kMaxReadUnits) length = kMaxReadUnits;
   // The cut may fall inside a surrogate pair: end before it rather than lose all.
@@ -155,7 +159,8 @@ LRESULT NativeEditBox::Handle(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
     case WM_GETDLGCODE: {
       LRESULT code = CallWindowProcW(saved, edit, message, wParam, lParam);
       const auto* asked = reinterpret_cast<const MSG*>(lParam);
-      if (asked != nullptr && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
+      if (asked != nullptr && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN)
+        code |= DLGC_WANTALLKEYS;
       return code;
     }
     case WM_KEYDOWN:

@@ -21,10 +21,10 @@ namespace plugfw::gfx {
 struct NativeEditRequest {
   const IParam* param = nullptr;  // the parameter typed for, or null
   TextStyle style;
-  Rect bounds;                    // editor units
-  float backing = 1.f;            // device pixels per unit
-  int32_t maxLength = 0;          // characters; 0 or less: the box's own limit
-  const char* text = "";          // UTF-8
+  Rect bounds;            // editor units
+  float backing = 1.f;    // device pixels per unit
+  int32_t maxLength = 0;  // characters; 0 or less: the box's own limit
+  const char* text = "";  // UTF-8
   // The style's font at scale 1, copied by the caller under the font-handle lock;
   // null: the system's message font.
   const LOGFONTW* font = nullptr;

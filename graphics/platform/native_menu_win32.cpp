@@ -29,7 +29,8 @@ bool AppendEntry(HMENU handle, const IPopupMenu& menu, int32_t index, int32_t id
   }
   HMENU subhandle = BuildNativeMenu(*submenu, next);
   if (subhandle == nullptr) return false;
-  if (AppendMenuW(handle, EntryFlags(style) | MF_POPUP, reinterpret_cast<UINT_PTR>(subhandle), label.c_str())) {
+  if (AppendMenuW(handle, EntryFlags(style) | MF_POPUP, reinterpret_cast<UINT_PTR>(subhandle),
+                  label.c_str())) {
     return true;
   }
   DestroyMenu(subhandle);

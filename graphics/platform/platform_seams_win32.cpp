@@ -7,8 +7,8 @@ namespace plugfw::gfx {
 
 const PlatformSeam& SystemPlatformSeam() {
   static const PlatformSeam seam = {
-      MessageBoxW,     ChooseColorW,  GetOpenFileNameW, GetSaveFileNameW, SHBrowseForFolderW, SHGetPathFromIDListW,
-      CoTaskMemFree,   ShellExecuteW, InternetGetConnectedState, GetSystemDirectoryW,
+      MessageBoxW,          ChooseColorW,  GetOpenFileNameW, GetSaveFileNameW,          SHBrowseForFolderW,
+      SHGetPathFromIDListW, CoTaskMemFree, ShellExecuteW,    InternetGetConnectedState, GetSystemDirectoryW,
   };
   return seam;
 }

@@ -19,8 +19,8 @@ struct PlatformSeam {
   PIDLIST_ABSOLUTE(WINAPI* browseForFolder)(LPBROWSEINFOW dialog);
   BOOL(WINAPI* pathFromIdList)(PCIDLIST_ABSOLUTE list, LPWSTR path);
   void(WINAPI* freeIdList)(LPVOID list);
-  HINSTANCE(WINAPI* shellExecute)(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder,
-                                  INT show);
+  HINSTANCE(WINAPI* shellExecute)
+  (HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder, INT show);
   BOOL(WINAPI* internetConnected)(LPDWORD flags, DWORD reserved);
   UINT(WINAPI* systemDirectory)(LPWSTR buffer, UINT size);
 };

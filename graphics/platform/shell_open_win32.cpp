@@ -39,7 +39,8 @@ bool OpenWebAddress(HWND window, const char* address, const char* title, const c
   bool opened = false;
   if (IsOpenableWebAddress(address) && WideFromUtf8Strict(address, &wideAddress) &&
       (!WebAddressNeedsConnection(address) || IsConnected(seam))) {
-    opened = ShellAccepted(seam.shellExecute(window, L"open", wideAddress.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    opened = ShellAccepted(
+        seam.shellExecute(window, L"open", wideAddress.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   }
   if (!opened) ShowFailure(window, wideTitle, failure, seam);
   return opened;
@@ -54,8 +55,8 @@ bool RevealInExplorer(const char* path, bool select, const PlatformSeam& seam) {
   workingFolder += L'\\';
   std::wstring arguments;
   if (!WideFromUtf8Strict(RevealArguments(path, select).c_str(), &arguments)) return false;
-  return ShellAccepted(seam.shellExecute(nullptr, L"open", L"explorer.exe", arguments.c_str(), workingFolder.c_str(),
-                                         SW_SHOWNORMAL));
+  return ShellAccepted(seam.shellExecute(nullptr, L"open", L"explorer.exe", arguments.c_str(),
+                                         workingFolder.c_str(), SW_SHOWNORMAL));
 }
 
 }  // namespace plugfw::gfx

@@ -27,7 +27,8 @@ bool WideFromUtf8Strict(const char* text, std::wstring* out) {
   const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
   if (needed < 1) return false;
   std::wstring wide(static_cast<size_t>(needed), L'\0');
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide.data(), needed) != needed) return false;
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide.data(), needed) != needed)
+    return false;
   wide.resize(static_cast<size_t>(needed) - 1);
   *out = std::move(wide);
   return true;
@@ -37,11 +38,12 @@ bool Utf8FromWide(const wchar_t* text, int32_t count, std::string* out) {
   out->clear();
   if (text == nullptr) return false;
   if (count == 0 || (count < 0 && text[0] == L'\0')) return true;
-  const int needed = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, count, nullptr, 0, nullptr, nullptr);
+  const int needed =
+      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, count, nullptr, 0, nullptr, nullptr);
   if (needed < 1) return false;
   std::string utf8(static_cast<size_t>(needed), '\0');
-  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, count, utf8.data(), needed, nullptr, nullptr) !=
-      needed) {
+  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, count, utf8.data(), needed, nullptr,
+                          nullptr) != needed) {
     return false;
   }
   if (count < 0) utf8.resize(static_cast<size_t>(needed) - 1);

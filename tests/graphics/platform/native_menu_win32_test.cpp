@@ -38,11 +38,12 @@ class NativeMenu : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(window_.Handle(), nullptr);
-    auto submenu = std::make_unique<IPopupMenu>(nullptr, std::initializer_list<const char*>{"BBD", "Tape & Echo", "Vintage"},
-                                                [this](IPopupMenu& menu) {
-                                                  ++submenuCompletions_;
-                                                  completedWith_ = &menu;
-                                                });
+    auto submenu = std::make_unique<IPopupMenu>(
+        nullptr, std::initializer_list<const char*>{"BBD", "Tape & Echo", "Vintage"},
+        [this](IPopupMenu& menu) {
+          ++submenuCompletions_;
+          completedWith_ = &menu;
+        });
     submenu_ = submenu.get();
     root_.AddItem("Digital");
     root_.AddItem("Analog", std::move(submenu));

@@ -19,8 +19,8 @@ class TestWindow {
     windowClass.lpszClassName = className;
     registered_ = RegisterClassW(&windowClass) != 0;
     className_ = className;
-    window_ = CreateWindowExW(0, className, L"Platform test", WS_OVERLAPPEDWINDOW, 40, 40, 480, 320,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateWindowExW(0, className, L"Platform test", WS_OVERLAPPEDWINDOW, 40, 40, 480, 320, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window_ != nullptr) {
       SetActiveWindow(window_);
       SetFocus(window_);
