@@ -49,12 +49,6 @@ DataObject::DataObject(const FORMATETC& format, std::wstring path) : format_(for
 HRESULT DataObject::QueryInterface(REFIID iid, void** object) {
   return Answer(this, iid, IID_IDataObject, object);
 }
-ULONG DataObject::AddRef() { return ++references_; }
-ULONG DataObject::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
 
 bool DataObject::Offers(const FORMATETC& format) const {
   return (format.tymed & TYMED_HGLOBAL) != 0 && format.dwAspect == DVASPECT_CONTENT &&
@@ -103,12 +97,6 @@ HRESULT DataObject::EnumDAdvise(IEnumSTATDATA**) { return E_NOTIMPL; }
 HRESULT DropSource::QueryInterface(REFIID iid, void** object) {
   return Answer(this, iid, IID_IDropSource, object);
 }
-ULONG DropSource::AddRef() { return ++references_; }
-ULONG DropSource::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
 
 HRESULT DropSource::QueryContinueDrag(BOOL escapePressed, DWORD keyState) {
   if (escapePressed) return DRAGDROP_S_CANCEL;
@@ -124,12 +112,6 @@ EnumFORMATETC::EnumFORMATETC(const FORMATETC& format, ULONG position) : format_(
 
 HRESULT EnumFORMATETC::QueryInterface(REFIID iid, void** object) {
   return Answer(this, iid, IID_IEnumFORMATETC, object);
-}
-ULONG EnumFORMATETC::AddRef() { return ++references_; }
-ULONG EnumFORMATETC::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 HRESULT EnumFORMATETC::Next(ULONG count, FORMATETC* formats, ULONG* fetched) {
