@@ -1,11 +1,12 @@
 #pragma once
-// How the main window's size follows the editor. The client area is exactly the editor window's
-// pixel size (editor units x draw scale x screen scale, truncated the way the editor window
-// sizes itself), with the frame, caption and menu bar added around it. When the editor resizes
-// itself it grows or shrinks the main window by the same amount, so the client area reported
-// afterwards already matches it and must not be handed back to the editor: only a client area
-// that differs (the system moved or limited the window) asks the editor to fit it. Portable; UI
-// thread.
+// How the main window's size follows the editor. Its client area is the editor's pixel size:
+// editor units x draw scale x screen scale, truncated as the editor window sizes itself (while
+// the editor window exists, its own size is taken, so its rounding is kept), with the frame,
+// caption and menu bar added around it. When the editor resizes itself it grows or shrinks the
+// main window by the same amount, so the client area reported afterwards already matches it and
+// must not be handed back to the editor, which would fit itself again and drift: only a client
+// area that differs (the system moved or limited the window) asks the editor to fit it.
+// Portable; UI thread.
 
 #include <cstdint>
 

@@ -9,7 +9,6 @@
 #include <exception>
 #include <string>
 
-#include "app/editor_geometry.h"
 #include "app/main_window.h"
 #include "app/main_window_sizing.h"
 #include "app/preferences_dialog.h"
@@ -38,6 +37,7 @@ constexpr int kFitPasses = 2;
 struct MainWindowState {
   HINSTANCE module = nullptr;
   HWND window = nullptr;
+  HWND editor = nullptr;  // the editor's window inside ours, when one opened
   MainWindowOptions options;
   MessageBoxFunction showBox = nullptr;
   int exitCode = 0;
@@ -98,15 +98,28 @@ halcyra::Halcyra* Plugin() {
   return host != nullptr ? &host->Plugin() : nullptr;
 }
 
-EditorGeometry Geometry(HWND window) {
-  const halcyra::Halcyra* plugin = Plugin();
-  return plugin != nullptr ? CurrentEditorGeometry(*plugin, WindowDpiScale(window)) : EditorGeometry{};
+PixelSize WindowSize(HWND window) {
+  RECT outer = {};
+  GetWindowRect(window, &outer);
+  return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
-// Sizes the window so that its client area is the editor's pixel size, at origin, or centred on
-// its monitor without one.
+bool EditorIsOpen() { return State().editor != nullptr && IsWindow(State().editor); }
+
+// The client area the editor needs: the editor window's own size while it is open (it sized
+// itself from its units, draw scale and screen scale, and its own rounding must be kept), else
+// the size an editor at draw scale 1 would take on this window's screen.
+PixelSize EditorClientSize(HWND window) {
+  if (EditorIsOpen()) return WindowSize(State().editor);
+  const halcyra::Halcyra* plugin = Plugin();
+  if (plugin == nullptr) return {};
+  return EditorPixelSize(plugin->EditorWidth(), plugin->EditorHeight(), 1.0f, WindowDpiScale(window));
+}
+
+// Sizes the window so that its client area is the editor's, at origin, or centred on its monitor
+// without one.
 void FitClientToEditor(HWND window, const POINT* origin) {
-  const PixelSize client = Geometry(window).Pixels();
+  const PixelSize client = EditorClientSize(window);
   if (client.width <= 0 || client.height <= 0) return;
   for (int pass = 0; pass < kFitPasses; ++pass) {
     const PixelSize size = WindowSizeForClient(client, FrameSize(window));
@@ -141,7 +154,8 @@ INT_PTR OpenWindow(HWND window) {
     RemoveMenu(menu, kDebugMenuPosition, MF_BYPOSITION);
     DrawMenuBar(window);
   }
-  host->OpenEditor(window);
+  // No editor (none can be made) leaves an empty client area of the editor's size.
+  state.editor = static_cast<HWND>(host->Plugin().OpenEditorWindow(window));
   FitClientToEditor(window, nullptr);
   ShowWindow(window, SW_SHOW);
   if (!state.options.screenshotPath.empty()) SetTimer(window, kScreenshotTimer, kScreenshotDelayMs, nullptr);
@@ -218,6 +232,7 @@ void EndMainWindow(HWND window) {
   state.destroying = true;
   KillTimer(window, kScreenshotTimer);
   if (StandaloneHost* host = StandaloneHost::Instance()) host->CloseEditor();
+  state.editor = nullptr;
   state.window = nullptr;
   StandaloneHost::Destroy();
   PostQuitMessage(state.exitCode);
@@ -228,9 +243,8 @@ void EndMainWindow(HWND window) {
 void FollowClientSize(HWND window, WPARAM kind) {
   if (kind != SIZE_RESTORED && kind != SIZE_MAXIMIZED) return;
   halcyra::Halcyra* plugin = Plugin();
-  const EditorGeometry geometry = Geometry(window);
   const PixelSize client = ClientSize(window);
-  if (plugin != nullptr && geometry.open && EditorShouldFitClient(client, geometry.Pixels())) {
+  if (plugin != nullptr && EditorIsOpen() && EditorShouldFitClient(client, WindowSize(State().editor))) {
     plugin->HandleParentResize(client.width, client.height);
   }
 }

@@ -151,6 +151,7 @@ struct FakeMidiState {
   std::vector<std::string> inputPorts;
   std::vector<std::string> outputPorts;
   bool createFails = false;
+  bool openFails = false;
   int32_t creations = 0;
   int32_t openInputPort = -1;
   int32_t openOutputPort = -1;
@@ -166,7 +167,7 @@ class FakeMidiInput : public MidiInput {
   uint32_t PortCount() override { return static_cast<uint32_t>(state_.inputPorts.size()); }
   std::string PortName(uint32_t index) override { return state_.inputPorts.at(index); }
   bool OpenPort(uint32_t index, const char* portName) override {
-    if (index >= state_.inputPorts.size()) return false;
+    if (index >= state_.inputPorts.size() || state_.openFails) return false;
     state_.openInputPort = static_cast<int32_t>(index);
     state_.inputPortName = portName;
     return true;
@@ -188,7 +189,7 @@ class FakeMidiOutput : public MidiOutput {
   uint32_t PortCount() override { return static_cast<uint32_t>(state_.outputPorts.size()); }
   std::string PortName(uint32_t index) override { return state_.outputPorts.at(index); }
   bool OpenPort(uint32_t index, const char* /*portName*/) override {
-    if (index >= state_.outputPorts.size()) return false;
+    if (index >= state_.outputPorts.size() || state_.openFails) return false;
     state_.openOutputPort = static_cast<int32_t>(index);
     return true;
   }
