@@ -1,8 +1,7 @@
 #pragma once
 // The standalone program's command line: "--screenshot" takes the word after it as the path of a
 // screenshot to save before quitting, "--no-io" starts without audio and MIDI devices. Words are
-// the system's own split of the command line, so a quoted path may hold spaces. Portable; UI
-// thread, at start-up.
+// the system's own split of the command line, so a quoted path may hold spaces. Portable.
 
 #include <string>
 #include <vector>
@@ -19,8 +18,8 @@ struct CommandLineOptions {
   bool Unattended() const { return WithoutDevices(); }
 };
 
-// The words after the program's name. Unknown words are ignored; "--screenshot" as the last word
-// gives no path.
+// UI thread, at start-up. The words after the program's name. Unknown words are ignored; "--screenshot" as
+// the last word gives no path.
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& words);
 
 }  // namespace plugfw

@@ -6,7 +6,7 @@
 // main window by the same amount, so the client area reported afterwards already matches it and
 // must not be handed back to the editor, which would fit itself again and drift: only a client
 // area that differs (the system moved or limited the window) asks the editor to fit it.
-// Portable; UI thread.
+// Portable; pure arithmetic, so any thread, though only the UI thread needs it.
 
 #include <cstdint>
 
@@ -20,19 +20,19 @@ struct PixelSize {
   bool operator!=(const PixelSize& other) const { return !(*this == other); }
 };
 
-// The editor window's size in device pixels: each side int(screen scale x int(units x draw
+// Any thread. The editor window's size in device pixels: each side int(screen scale x int(units x draw
 // scale)), in single precision like the editor's own scales. Zero for scales that are not
 // finite or not above 0.
 PixelSize EditorPixelSize(int32_t width, int32_t height, float drawScale, float screenScale);
 
-// The window size for a client area inside a frame (window size minus client size).
+// Any thread. The window size for a client area inside a frame (window size minus client size).
 PixelSize WindowSizeForClient(PixelSize client, PixelSize frame);
 
-// The window's minimum or maximum tracking size for an editor bound in units at a DPI scale:
+// Any thread. The window's minimum or maximum tracking size for an editor bound in units at a DPI scale:
 // the bound's pixels (truncated) with the frame added, since tracking sizes are window sizes.
 PixelSize TrackingSize(int32_t editorWidth, int32_t editorHeight, float dpiScale, PixelSize frame);
 
-// Whether a client area reported by a size change should be handed to the editor: only when it
+// Any thread. Whether a client area reported by a size change should be handed to the editor: only when it
 // is not empty and differs from the editor's current pixel size.
 bool EditorShouldFitClient(PixelSize client, PixelSize editorPixels);
 

@@ -199,8 +199,13 @@ void OpenPreferences(HWND window) {
   StandaloneHost* host = StandaloneHost::Instance();
   if (host == nullptr) return;
   const INT_PTR result = RunPreferencesDialog(State().module, window, *host);
-  if (result == kPreferencesAccepted) host->WriteSettings();
-  if (result == kPreferencesFailed) EndAfterFailure("the preferences dialog failed");
+  if (result == kPreferencesFailed) {
+    EndAfterFailure("the preferences dialog failed");
+    return;
+  }
+  // The window (and with it the host) may have been closed while the dialog ran.
+  host = StandaloneHost::Instance();
+  if (result == kPreferencesAccepted && host != nullptr) host->WriteSettings();
 }
 
 INT_PTR HandleCommand(HWND window, int command) {

@@ -30,7 +30,7 @@ enum class ApplyOutcome {
   kFailed,  // reported to the user
 };
 
-// Opens the stream with the host's current settings; a stream that does not open with devices
+// UI thread. Opens the stream with the host's current settings; a stream that does not open with devices
 // that exist is reported (missing devices the host reports itself). Start-up and the dialog.
 bool ApplyAudioSettingsOrReport(StandaloneHost& host);
 
@@ -43,6 +43,7 @@ class PreferencesSession {
   static constexpr const char* kMidiPortFailedText = "The MIDI port could not be opened";
   static constexpr const char* kErrorTitle = "Error";
 
+  // UI thread, like every operation of the session.
   explicit PreferencesSession(StandaloneHost& host) : host_(host) {}
 
   // Opening: a saved MIDI port that no longer exists becomes "off" (and is saved), then the

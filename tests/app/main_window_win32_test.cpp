@@ -92,17 +92,8 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     Boxes().clear();
     SetMainWindowMessageBox(&RecordBox);
-    AudioDeviceInfo output;
-    output.name = "Speakers";
-    output.outputChannels = 2;
-    output.isDefaultOutput = true;
-    output.sampleRates = {44100, 48000};
-    AudioDeviceInfo input = output;
-    input.name = "Line In";
-    input.outputChannels = 0;
-    input.inputChannels = 2;
-    input.isDefaultInput = true;
-    state.audio.devices = {output, input};
+    state.audio.devices = {test::FakeDevice("Speakers", 0, 2, {44100, 48000}, true),
+                           test::FakeDevice("Line In", 2, 0, {44100, 48000}, true)};
   }
   void TearDown() override {
     if (HWND window = MainWindowHandle()) DestroyWindow(window);
@@ -252,6 +243,28 @@ TEST_F(MainWindowTest, OnlyPreferencesEndedWithOkAreSaved) {
     KillTimer(nullptr, timer);
     EXPECT_EQ(state.settings.rewrites, rewrites + (button == IDOK ? 1 : 0)) << button;
   }
+}
+
+// An exception from the audio library inside the dialog's procedure cannot cross the system's
+// frames: it ends the dialog, and the main window ends the program cleanly with exit code 1.
+TEST_F(MainWindowTest, AnExceptionInTheDialogEndsTheProgramWithExitCode1) {
+  HWND window = Open();
+  ASSERT_NE(window, nullptr);
+  ModalScript() = [this] {
+    HWND dialog = FindWindowW(L"#32770", L"Preferences");
+    SendDlgItemMessageW(dialog, IDC_BUFFER_SIZE, CB_SETCURSEL, 2, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BUFFER_SIZE, CBN_SELCHANGE), 0);
+    state.audioCreationThrows = true;  // Cancel recreates the audio object
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  };
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunModalScript);
+  Command(window, IDM_PREFERENCES);
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(StandaloneHost::Instance(), nullptr);
+  EXPECT_EQ(MainWindowExitCode(), 1);
+  EXPECT_EQ(MainWindowFailure(), "the preferences dialog failed");
+  EXPECT_EQ(PostedQuitCode(), 1);
 }
 
 TEST_F(MainWindowTest, QuitClosesTheEditorDeletesTheHostAndPostsTheQuit) {

@@ -77,32 +77,14 @@ void Press(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-AudioDeviceInfo Device(const char* name, int32_t inputs, int32_t outputs, std::vector<int32_t> rates,
-                       bool isDefault = false) {
-  AudioDeviceInfo info;
-  info.name = name;
-  info.inputChannels = inputs;
-  info.outputChannels = outputs;
-  info.isDefaultInput = isDefault && inputs > 0;
-  info.isDefaultOutput = isDefault && outputs > 0;
-  info.sampleRates = std::move(rates);
-  return info;
-}
-
 class PreferencesDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    state.audio.devices = {Device("Primary Sound Driver", 0, 2, {44100, 48000}, true),
-                           Device("Speakers", 0, 8, {44100, 48000, 96000}),
-                           Device("Capture: Line In", 2, 0, {44100, 48000}, true),
-                           Device(kUsbMic, 4, 0, {48000})};
-    state.midi.inputPorts = {"Keys"};
-    state.midi.outputPorts = {"Synth"};
-    state.settings.Set("audio", "indev", "Line In");
-    state.settings.Set("audio", "outdev", "Speakers");
-    state.settings.Set("audio", "sr", "48000");
-    state.settings.Set("midi", "indev", "Keys");
-    state.settings.Set("midi", "outdev", "off");
+    state.audio.devices = {test::FakeDevice("Primary Sound Driver", 0, 2, {44100, 48000}, true),
+                           test::FakeDevice("Speakers", 0, 8, {44100, 48000, 96000}),
+                           test::FakeDevice("Capture: Line In", 2, 0, {44100, 48000}, true),
+                           test::FakeDevice(kUsbMic, 4, 0, {48000})};
+    test::SaveStudioChoices(state);
   }
   void TearDown() override { StandaloneHost::Destroy(); }
 
