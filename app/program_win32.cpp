@@ -76,8 +76,10 @@ void InitialiseCommonControls() {
   InitCommonControlsEx(&controls);
 }
 
+// On the window in front (the preferences dialog while it is open), else on the main window.
 void ShowErrorOnMainWindow(const char* text, const char* title) {
-  MessageBoxUtf8(MainWindowHandle(), text, title, MB_OK);
+  HWND owner = GetActiveWindow();
+  MessageBoxUtf8(owner != nullptr ? owner : MainWindowHandle(), text, title, MB_OK);
 }
 
 // A failure that ends the program: a box for a musician, standard error for an unattended run.

@@ -61,6 +61,10 @@ status=0
 timeout 120 "$wine_run" "$exe" --no-io --screenshot "$(windows_path "$work/shot.png")" || status=$?
 [ "$status" -eq 0 ] || fail "the screenshot run ended with $status"
 "$wine_run" "$probe" check-png "$(windows_path "$work/shot.png")" 1180 800 || fail "not the window's picture"
+# A quoted path with spaces and characters outside the system's code page.
+status=0
+timeout 120 "$wine_run" "$exe" --screenshot "$(windows_path "$work/Grüße Bild 截图.png")" || status=$?
+[ "$status" -eq 0 ] && [ -s "$work/Grüße Bild 截图.png" ] || fail "a path outside the code page was not written ($status)"
 status=0
 timeout 120 "$wine_run" "$exe" --no-io --screenshot "$(windows_path "$work/missing/shot.png")" 2>"$work/err" || status=$?
 [ "$status" -eq 1 ] || fail "an unwritable screenshot ended with $status, not 1"
