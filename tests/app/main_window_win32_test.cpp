@@ -125,6 +125,8 @@ TEST_F(MainWindowTest, AnEmptyClientAreaOfTheEditorsSizeUnderFileAndHelp) {
   wchar_t title[32] = {};
   GetWindowTextW(window, title, 32);
   EXPECT_STREQ(title, L"HALCYRA");
+  EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
 
   const float dpi = WindowDpiScale(window);
   EXPECT_EQ(ClientOf(window), EditorPixelSize(1180, 800, 1.0f, dpi));
