@@ -142,8 +142,7 @@ Bytes BuildFont(const SyntheticFace& face) {
 }
 
 Bytes BuildCollection(const std::vector<SyntheticFace>& faces) {
-  Bytes out;
-  out.insert(out.end(), {'t', 't', 'c', 'f'});
+  Bytes out{'t', 't', 'c', 'f'};
   AppendU32(out, 0x00010000);
   AppendU32(out, static_cast<uint32_t>(faces.size()));
   size_t offsets = out.size();
