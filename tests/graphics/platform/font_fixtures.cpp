@@ -183,3 +183,98 @@ Bytes WrapInCollection(const Bytes& font, uint32_t copies) {
 }
 
 }  // namespace plugfw::gfx::test
+
+namespace plugfw::gfx::test {
+
+Bytes BuildSfnt(const std::vector<std::pair<std::string, Bytes>>& tables) {
+  Bytes out;
+  AppendU32(out, 0x00010000);
+  AppendU16(out, static_cast<uint16_t>(tables.size()));
+  AppendU16(out, 0);
+  AppendU16(out, 0);
+  AppendU16(out, 0);
+  size_t records = out.size();
+  out.resize(out.size() + 16 * tables.size(), 0);
+  for (size_t i = 0; i < tables.size(); ++i) {
+    Pad4(out);
+    size_t at = records + 16 * i;
+    std::memcpy(&out[at], tables[i].first.data(), 4);
+    PutU32(out, at + 8, static_cast<uint32_t>(out.size()));
+    PutU32(out, at + 12, static_cast<uint32_t>(tables[i].second.size()));
+    out.insert(out.end(), tables[i].second.begin(), tables[i].second.end());
+  }
+  Pad4(out);
+  return out;
+}
+
+Bytes BuildGridFont(int32_t cells) {
+  constexpr uint16_t kEm = 1000;
+  SyntheticFace face;
+  face.unitsPerEm = kEm;
+  Bytes head = HeadTable(face);
+  PutU16(head, 50, 1);  // long loca offsets
+  Bytes hhea = HheaTable(face);
+  PutU16(hhea, 34, 2);  // two horizontal metrics
+  Bytes maxp;
+  AppendU32(maxp, 0x00005000);
+  AppendU16(maxp, 2);
+  Bytes hmtx;
+  for (int i = 0; i < 2; ++i) {
+    AppendU16(hmtx, kEm);
+    AppendU16(hmtx, 0);
+  }
+  // One segment mapping 'A' to glyph 1, and the closing 0xFFFF segment.
+  Bytes cmap;
+  AppendU16(cmap, 0);
+  AppendU16(cmap, 1);
+  AppendU16(cmap, 3);
+  AppendU16(cmap, 1);
+  AppendU32(cmap, 12);
+  const uint16_t format4[] = {
+      4, 32, 0, 4, 4, 1, 0, 'A', 0xFFFF, 0, 'A', 0xFFFF, static_cast<uint16_t>(1 - 'A'), 1, 0, 0};
+  for (uint16_t v : format4) AppendU16(cmap, v);
+  // Glyph 1: a grid of cells x cells small squares, each its own contour, all on-curve
+  // points with 16-bit deltas.
+  Bytes glyph;
+  const int32_t contours = cells * cells;
+  const int16_t step = static_cast<int16_t>(kEm / cells), side = static_cast<int16_t>(step / 2);
+  AppendU16(glyph, static_cast<uint16_t>(contours));
+  for (int16_t v :
+       {int16_t{0}, int16_t{0}, static_cast<int16_t>(step * cells), static_cast<int16_t>(step * cells)})
+    AppendU16(glyph, static_cast<uint16_t>(v));
+  for (int32_t c = 0; c < contours; ++c) AppendU16(glyph, static_cast<uint16_t>(4 * c + 3));
+  AppendU16(glyph, 0);  // no instructions
+  for (int32_t p = 0; p < 4 * contours; ++p) glyph.push_back(0x01);
+  std::vector<int16_t> xs, ys;
+  for (int32_t row = 0; row < cells; ++row) {
+    for (int32_t col = 0; col < cells; ++col) {
+      int16_t x = static_cast<int16_t>(col * step), y = static_cast<int16_t>(row * step);
+      xs.insert(xs.end(), {x, x, static_cast<int16_t>(x + side), static_cast<int16_t>(x + side)});
+      ys.insert(ys.end(), {y, static_cast<int16_t>(y + side), static_cast<int16_t>(y + side), y});
+    }
+  }
+  int16_t last = 0;
+  for (int16_t x : xs) {
+    AppendU16(glyph, static_cast<uint16_t>(x - last));
+    last = x;
+  }
+  last = 0;
+  for (int16_t y : ys) {
+    AppendU16(glyph, static_cast<uint16_t>(y - last));
+    last = y;
+  }
+  Pad4(glyph);
+  Bytes loca;
+  AppendU32(loca, 0);
+  AppendU32(loca, 0);
+  AppendU32(loca, static_cast<uint32_t>(glyph.size()));
+  return BuildSfnt({{"cmap", cmap},
+                    {"glyf", glyph},
+                    {"head", head},
+                    {"hhea", hhea},
+                    {"hmtx", hmtx},
+                    {"loca", loca},
+                    {"maxp", maxp}});
+}
+
+}  // namespace plugfw::gfx::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plugfw::gfx::test {
@@ -55,4 +56,12 @@ namespace plugfw::gfx::test {
 // A collection of copies faces over one real font file: every face's directory points at
 // the same tables, moved behind the collection header.
 Bytes WrapInCollection(const Bytes& font, uint32_t copies);
+}  // namespace plugfw::gfx::test
+
+namespace plugfw::gfx::test {
+// An sfnt file of the tables given, in that order.
+Bytes BuildSfnt(const std::vector<std::pair<std::string, Bytes>>& tables);
+// A TrueType font whose glyph for 'A' is a grid of cells x cells squares, each a contour of
+// its own: as complex an outline as a dense ideograph, in a few kilobytes.
+Bytes BuildGridFont(int32_t cells);
 }  // namespace plugfw::gfx::test

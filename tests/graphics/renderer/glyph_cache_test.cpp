@@ -91,6 +91,27 @@ INSTANTIATE_TEST_SUITE_P(Glyphs, GlyphBitmaps,
                                            BitmapCase{'@', 36.0f}, BitmapCase{0xE9, 18.5f},
                                            BitmapCase{0x20AC, 10.0f}));
 
+// A glyph whose outline needs more working memory than the scratch area holds (a grid of
+// 1,600 squares, wider than 64 pixels) must still come out whole: stb_truetype's rasteriser
+// does not check its scanline allocation and would crash on a null one.
+TEST_F(GlyphCacheTest, GlyphsBeyondTheScratchAreaAreStillRasterised) {
+  Bytes grid = test::BuildGridFont(40);
+  int32_t gridFont =
+      GlyphCacheAddFont(cache, "grid", grid.data(), static_cast<int32_t>(grid.size()), 0, false);
+  ASSERT_GE(gridFont, 0);
+  Glyph* glyph = GlyphCacheGetGlyph(cache, gridFont, 'A', Tenths(150.0f), 0, kGlyphBitmapRequired);
+  ASSERT_NE(glyph, nullptr);
+  EXPECT_NE(cache->overflowBlocks, nullptr) << "the outline no longer exceeds the scratch area";
+  test::ReferenceGlyph reference = test::ReferenceGlyphOf(grid, 'A', 150.0f);
+  ASSERT_GT(reference.x1 - reference.x0, 64);
+  EXPECT_EQ(
+      AtlasBlock(glyph->x0 + 2, glyph->y0 + 2, reference.x1 - reference.x0, reference.y1 - reference.y0),
+      reference.bitmap);
+  // The next glyph starts from an empty scratch area again.
+  ASSERT_NE(GlyphCacheGetGlyph(cache, font, 'A', 140, 0, kGlyphBitmapRequired), nullptr);
+  EXPECT_EQ(cache->overflowBlocks, nullptr);
+}
+
 TEST_F(GlyphCacheTest, BlurIsCappedAtTwentyAndPadsByItsAmount) {
   Glyph* glyph = GlyphCacheGetGlyph(cache, font, 'O', 240, 30, kGlyphBitmapRequired);
   ASSERT_NE(glyph, nullptr);
