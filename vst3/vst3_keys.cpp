@@ -1,5 +1,7 @@
 #include "vst3/vst3_keys.h"
 
+#include "core/utf8_encode.h"
+
 namespace plugfw {
 namespace {
 
@@ -45,16 +47,7 @@ char16_t CharacterOfCode(int16_t vst3KeyCode) {
 void WriteUtf8(char16_t c, char (&out)[gfx::kKeyUtf8Capacity]) {
   for (char& byte : out) byte = 0;
   if (c == 0 || (c >= 0xD800 && c <= 0xDFFF)) return;
-  if (c < 0x80) {
-    out[0] = static_cast<char>(c);
-  } else if (c < 0x800) {
-    out[0] = static_cast<char>(0xC0 | (c >> 6));
-    out[1] = static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out[0] = static_cast<char>(0xE0 | (c >> 12));
-    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (c & 0x3F));
-  }
+  EncodeUtf8CodePoint(c, out);
 }
 
 }  // namespace
