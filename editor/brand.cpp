@@ -1,5 +1,6 @@
 #include "editor/brand.h"
 
+#include "editor/activation_keys.h"
 #include "editor/editor_drawing.h"
 #include "editor/help_texts.h"
 #include "graphics/gfx.h"
@@ -15,8 +16,6 @@ constexpr float kNameSize = 23.f;
 constexpr float kUnderlineLeft = 37.f;
 constexpr float kUnderlineRight = 230.f;
 constexpr float kUnderlineY = 39.f;
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kKeySpace = 32;
 
 }  // namespace
 
@@ -36,7 +35,7 @@ void Brand::OnMouseDown(float /*x*/, float /*y*/, const plugfw::gfx::ModifierKey
 }
 
 bool Brand::OnKeyDown(float /*x*/, float /*y*/, const plugfw::gfx::KeyEvent& key) {
-  if (key.keyCode != kKeyEnter && key.keyCode != kKeySpace) return false;
+  if (!IsActivationKey(key)) return false;
   OpenMakerSite();
   return true;
 }

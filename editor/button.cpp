@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "editor/activation_keys.h"
 #include "editor/control_relevance.h"
 #include "editor/editor_drawing.h"
 #include "editor/help_texts.h"
@@ -15,8 +16,6 @@ namespace {
 using plugfw::gfx::Rect;
 using plugfw::gfx::TextAlign;
 
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kKeySpace = 32;
 constexpr double kOnFrom = 0.5;
 constexpr float kCaptionSize = 14.f;
 constexpr float kMailCaptionSize = 12.f;
@@ -88,7 +87,7 @@ void Button::OnMouseDoubleClick(float /*x*/, float /*y*/, const plugfw::gfx::Mod
 }
 
 bool Button::OnKeyDown(float /*x*/, float /*y*/, const plugfw::gfx::KeyEvent& key) {
-  if (key.keyCode != kKeyEnter && key.keyCode != kKeySpace) return false;
+  if (!IsActivationKey(key)) return false;
   Act();  // a disabled button still takes the key, doing nothing
   return true;
 }

@@ -1,6 +1,7 @@
 #include "editor/enum_menu.h"
 
 #include "core/heap_string.h"
+#include "editor/activation_keys.h"
 #include "editor/control_relevance.h"
 #include "editor/editor_drawing.h"
 #include "editor/help_texts.h"
@@ -15,8 +16,6 @@ using plugfw::gfx::PopupMenuItem;
 using plugfw::gfx::Rect;
 using plugfw::gfx::TextAlign;
 
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kKeySpace = 32;
 constexpr float kTextSize = 15.f;
 constexpr float kCaptionHeight = 24.f;
 constexpr float kBoxInset = 12.f;
@@ -71,7 +70,7 @@ void EnumMenu::OpenMenu() {
 void EnumMenu::OnMouseDown(float /*x*/, float /*y*/, const plugfw::gfx::ModifierKeys& /*mod*/) { OpenMenu(); }
 
 bool EnumMenu::OnKeyDown(float /*x*/, float /*y*/, const plugfw::gfx::KeyEvent& key) {
-  if (IsDisabled() || (key.keyCode != kKeyEnter && key.keyCode != kKeySpace)) return false;
+  if (IsDisabled() || !IsActivationKey(key)) return false;
   OpenMenu();
   return true;
 }

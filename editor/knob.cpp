@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "editor/activation_keys.h"
 #include "editor/control_relevance.h"
 #include "editor/editor_drawing.h"
 #include "editor/help_texts.h"
@@ -21,7 +22,6 @@ namespace {
 using plugfw::gfx::Rect;
 using plugfw::gfx::TextAlign;
 
-constexpr int32_t kKeyEnter = 13;
 constexpr int32_t kKeyHome = 36;
 constexpr int32_t kKeyLeft = 37;
 constexpr int32_t kKeyUp = 38;

@@ -1,5 +1,6 @@
 #include "editor/preset_menu.h"
 
+#include "editor/activation_keys.h"
 #include "editor/editor_drawing.h"
 #include "editor/help_texts.h"
 #include "editor/plugin_access.h"
@@ -14,8 +15,6 @@ using plugfw::gfx::Rect;
 constexpr Rect kPresetMenuRect = {747.f, 40.f, 1015.f, 82.f};
 constexpr Rect kLabelRect = {761.f, 40.f, 988.f, 82.f};
 constexpr float kLabelSize = 15.f;
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kKeySpace = 32;
 
 }  // namespace
 
@@ -45,7 +44,7 @@ void PresetMenu::OnMouseDown(float /*x*/, float /*y*/, const plugfw::gfx::Modifi
 }
 
 bool PresetMenu::OnKeyDown(float /*x*/, float /*y*/, const plugfw::gfx::KeyEvent& key) {
-  if (key.keyCode != kKeyEnter && key.keyCode != kKeySpace) return false;
+  if (!IsActivationKey(key)) return false;
   OpenMenu();
   return true;
 }
