@@ -7,4 +7,7 @@ mkdir -p build
 bash scripts/deps.sh
 cmake --preset bench >build/bench.configure.log
 cmake --build --preset bench >build/bench.build.log || { tail -40 build/bench.build.log; exit 1; }
-build/bench/bench/engine_bench
+# Every benchmark gets the case filter; each prints only the cases whose names contain it.
+for bench in engine_bench canvas_bench; do
+  build/bench/bench/"$bench" "$@"
+done
