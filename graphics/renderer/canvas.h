@@ -298,4 +298,36 @@ int32_t CanvasCreateImageRgba(CanvasContext* ctx, int32_t width, int32_t height,
 int CanvasImageSize(CanvasContext* ctx, int32_t image, int* width, int* height);
 void CanvasDeleteImage(CanvasContext* ctx, int32_t image);
 
+// Text state. Fonts live in the canvas's glyph cache (ctx->glyphs); -1 is no font. UI thread.
+void CanvasFontSize(CanvasContext* ctx, float size);
+void CanvasFontBlur(CanvasContext* ctx, float blur);
+void CanvasTextLetterSpacing(CanvasContext* ctx, float spacing);
+void CanvasTextLineHeight(CanvasContext* ctx, float lineHeight);
+void CanvasTextAlign(CanvasContext* ctx, int32_t align);
+void CanvasFontFaceId(CanvasContext* ctx, int32_t font);
+int32_t CanvasFindFont(CanvasContext* ctx, const char* name);
+
+// One row of CanvasTextBreakLines; widths and x in the caller's units, x from the row start.
+struct CanvasTextRow {
+  const char* start;
+  const char* end;
+  const char* next;  // where the following row starts
+  float width;
+  float minX;
+  float maxX;
+};
+
+// The transform's mean scale, to 0.01 and at most 4: the glyphs' scale over canvas units.
+// 0 for a transform that is no number.
+float CanvasFontScale(CanvasContext* ctx);
+// Draws UTF-8 [start, end) (end null: up to the NUL) with the fill paint; returns the pen's
+// x after it. Nothing is drawn, and x comes back, without a font or with a size or scale
+// that gives no glyphs. UI thread.
+float CanvasText(CanvasContext* ctx, float x, float y, const char* start, const char* end);
+// Breaks [start, end) into at most maxRows rows no wider than rowWidth: at newlines, before a
+// word that would not fit, inside a word wider than a row, and before any CJK character.
+// Returns the number of rows. UI thread.
+int CanvasTextBreakLines(CanvasContext* ctx, const char* start, const char* end, float rowWidth,
+                         CanvasTextRow* rows, int maxRows);
+
 }  // namespace plugfw::gfx
