@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -321,6 +322,48 @@ TEST_F(GLCanvasTest, LayerDrawnBackShowsUpright) {
   EXPECT_TRUE(PixelNear(pixels, 32, 8, Rgba{255, 0, 0, 255}));
   EXPECT_TRUE(PixelNear(pixels, 32, 56, kClear));
   DeleteLayerFramebuffer(layer);
+}
+
+// A 2 x 1 image as a binary PPM: red, then blue.
+std::vector<uint8_t> TwoPixelPpm() {
+  const std::string header = "P6\n2 1\n255\n";
+  std::vector<uint8_t> bytes(header.begin(), header.end());
+  for (uint8_t b : {255, 0, 0, 0, 0, 255}) bytes.push_back(b);
+  return bytes;
+}
+
+TEST_F(GLCanvasTest, ImagesDecodeFromMemoryAndFilesToOpaqueRgba) {
+  const std::vector<uint8_t> ppm = TwoPixelPpm();
+  const int32_t fromMemory =
+      CanvasCreateImageMem(canvas_, kImageNearest, ppm.data(), static_cast<int32_t>(ppm.size()));
+  ASSERT_NE(fromMemory, 0);
+  int width = 0, height = 0;
+  ASSERT_EQ(CanvasImageSize(canvas_, fromMemory, &width, &height), 1);
+  EXPECT_EQ(width, 2);
+  EXPECT_EQ(height, 1);
+  const std::string path = ::testing::TempDir() + "canvas_image_test.ppm";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(ppm.data(), 1, ppm.size(), file);
+  std::fclose(file);
+  const int32_t fromFile = CanvasCreateImage(canvas_, path.c_str(), kImageNearest);
+  std::remove(path.c_str());
+  ASSERT_NE(fromFile, 0);
+
+  for (int32_t image : {fromMemory, fromFile}) {
+    BindAndClear(target_);
+    CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+    CanvasBeginPath(canvas_);
+    CanvasFillPaint(canvas_, CanvasImagePattern(0, 0, 64, 64, 0.0f, image, 1.0f));
+    CanvasRect(canvas_, 0, 0, 64, 64);
+    CanvasFill(canvas_);
+    const Pixels pixels = Finish();
+    EXPECT_TRUE(PixelNear(pixels, 16, 32, Rgba{255, 0, 0, 255}));
+    EXPECT_TRUE(PixelNear(pixels, 48, 32, Rgba{0, 0, 255, 255}));
+  }
+  const uint8_t notAnImage[] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(CanvasCreateImageMem(canvas_, 0, notAnImage, 8), 0);
+  EXPECT_EQ(CanvasCreateImage(canvas_, "no such file.png", 0), 0);
 }
 
 TEST_F(GLCanvasTest, ImageWithoutTextureDrawsNothing) {

@@ -77,7 +77,6 @@ TEST(GLFunctionLoading, NoResolverLoadsNothing) {
 
 // Shims that stand in for single GL entry points. They forward to the table the scope saved.
 const GLFunctions* gReal = nullptr;
-int gCalls[8];
 enum ShimCounter {
   kBlendCalls,
   kBindTextureCalls,
@@ -86,8 +85,11 @@ enum ShimCounter {
   kUseProgramCalls,
   kDeleteTexturesCalls,
   kDeleteShaderCalls,
-  kStorageCalls
+  kStorageCalls,
+  kStencilTestCalls,
+  kShimCounters
 };
+int gCalls[kShimCounters];
 
 void HALCYRA_GLAPI FailFragmentCompile(GLuint shader, GLenum pname, GLint* params) {
   gReal->GetShaderiv(shader, pname, params);
@@ -295,6 +297,28 @@ void HALCYRA_GLAPI CountBufferData(GLenum target, GLsizeiptr size, const void* d
 void HALCYRA_GLAPI CountUseProgram(GLuint program) {
   if (program != 0) gCalls[kUseProgramCalls]++;
   gReal->UseProgram(program);
+}
+
+void HALCYRA_GLAPI CountStencilTest(GLenum cap) {
+  if (cap == GL_STENCIL_TEST) gCalls[kStencilTestCalls]++;
+  gReal->Enable(cap);
+}
+
+TEST_F(GLBackendTest, OneConvexPathNeedsNoStencilAndTwoDo) {
+  GLTableScope scope;
+  gReal = &scope.Saved();
+  std::memset(gCalls, 0, sizeof(gCalls));
+  gl.Enable = CountStencilTest;
+  FillRect(4, 4, 8, 8, CanvasColour{1, 1, 1, 1});
+  CanvasEndFrame(canvas_);
+  EXPECT_EQ(gCalls[kStencilTestCalls], 0);
+  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  CanvasBeginPath(canvas_);
+  CanvasRect(canvas_, 4, 4, 8, 8);
+  CanvasRect(canvas_, 20, 4, 8, 8);
+  CanvasFill(canvas_);
+  CanvasEndFrame(canvas_);
+  EXPECT_EQ(gCalls[kStencilTestCalls], 1);
 }
 
 TEST_F(GLBackendTest, RepeatedStateCostsNoGLCalls) {
