@@ -85,8 +85,7 @@ TEST_F(GLCanvasTest, ConvexAndStencilFillsOfOneShapeGiveTheSamePixels) {
   AddPolygon(canvas_, convex);
   CanvasFill(canvas_);
   const Pixels fast = Finish();
-  BindAndClear(target_);
-  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  RestartFrame();
   CanvasBeginPath(canvas_);
   AddPolygon(canvas_, stencil);
   CanvasFill(canvas_);
@@ -201,8 +200,7 @@ TEST_F(GLCanvasTest, SquareCapsReachHalfTheWidthPastTheEnds) {
 
 TEST_F(GLCanvasTest, MiterJoinsFillTheOuterCornerAndBevelJoinsCutIt) {
   auto corner = [&](int32_t join) {
-    BindAndClear(target_);
-    CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+    RestartFrame();
     CanvasBeginPath(canvas_);
     CanvasRect(canvas_, 16, 16, 32, 32);
     CanvasStrokeColour(canvas_, kWhite);
@@ -268,9 +266,7 @@ TEST_F(GLCanvasTest, ImagePatternMapsTheImageOntoItsRectangle) {
                             0,   0, 255, 255, 255, 255, 255, 255};  // blue, white
   const int32_t image = CanvasCreateImageRgba(canvas_, 2, 2, kImageNearest, texels);
   ASSERT_NE(image, 0);
-  CanvasFillPaint(canvas_, CanvasImagePattern(16, 16, 32, 32, 0.0f, image, 1.0f));
-  CanvasRect(canvas_, 16, 16, 32, 32);
-  CanvasFill(canvas_);
+  FillWithImage(image, 16, 16, 32, 32);
   const Pixels pixels = Finish();
   EXPECT_TRUE(PixelNear(pixels, 20, 20, Rgba{255, 0, 0, 255}));
   EXPECT_TRUE(PixelNear(pixels, 40, 20, Rgba{0, 255, 0, 255}));
@@ -291,9 +287,7 @@ class ImageAlpha : public GLCanvasTest, public ::testing::WithParamInterface<Ima
 // Half-transparent red, stored straight or premultiplied, lands as premultiplied red.
 TEST_P(ImageAlpha, ImagesComeOutPremultiplied) {
   const int32_t image = CanvasCreateImageRgba(canvas_, 1, 1, GetParam().flags, GetParam().texel);
-  CanvasFillPaint(canvas_, CanvasImagePattern(0, 0, 64, 64, 0.0f, image, 1.0f));
-  CanvasRect(canvas_, 0, 0, 64, 64);
-  CanvasFill(canvas_);
+  FillWithImage(image, 0, 0, 64, 64);
   EXPECT_TRUE(PixelNear(Finish(), 32, 32, Rgba{128, 0, 0, 128}));
 }
 
@@ -312,12 +306,8 @@ TEST_F(GLCanvasTest, LayerDrawnBackShowsUpright) {
   FillRect(0, 0, 32, 16, kRed);
   CanvasEndFrame(canvas_);
 
-  BindAndClear(target_);
-  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
-  CanvasBeginPath(canvas_);
-  CanvasFillPaint(canvas_, CanvasImagePattern(0, 0, 64, 64, 0.0f, layer->image, 1.0f));
-  CanvasRect(canvas_, 0, 0, 64, 64);
-  CanvasFill(canvas_);
+  RestartFrame();
+  FillWithImage(layer->image, 0, 0, 64, 64);
   const Pixels pixels = Finish();
   EXPECT_TRUE(PixelNear(pixels, 32, 8, Rgba{255, 0, 0, 255}));
   EXPECT_TRUE(PixelNear(pixels, 32, 56, kClear));
@@ -351,12 +341,8 @@ TEST_F(GLCanvasTest, ImagesDecodeFromMemoryAndFilesToOpaqueRgba) {
   ASSERT_NE(fromFile, 0);
 
   for (int32_t image : {fromMemory, fromFile}) {
-    BindAndClear(target_);
-    CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
-    CanvasBeginPath(canvas_);
-    CanvasFillPaint(canvas_, CanvasImagePattern(0, 0, 64, 64, 0.0f, image, 1.0f));
-    CanvasRect(canvas_, 0, 0, 64, 64);
-    CanvasFill(canvas_);
+    RestartFrame();
+    FillWithImage(image, 0, 0, 64, 64);
     const Pixels pixels = Finish();
     EXPECT_TRUE(PixelNear(pixels, 16, 32, Rgba{255, 0, 0, 255}));
     EXPECT_TRUE(PixelNear(pixels, 48, 32, Rgba{0, 0, 255, 255}));
@@ -370,9 +356,7 @@ TEST_F(GLCanvasTest, ImageWithoutTextureDrawsNothing) {
   const uint8_t texel[] = {255, 255, 255, 255};
   const int32_t image = CanvasCreateImageRgba(canvas_, 1, 1, 0, texel);
   CanvasDeleteImage(canvas_, image);
-  CanvasFillPaint(canvas_, CanvasImagePattern(0, 0, 64, 64, 0.0f, image, 1.0f));
-  CanvasRect(canvas_, 0, 0, 64, 64);
-  CanvasFill(canvas_);
+  FillWithImage(image, 0, 0, 64, 64);
   FillRect(0, 0, 8, 8, kWhite);  // later calls still draw
   EXPECT_TRUE(OnlyRectIs(Finish(), 0, 0, 8, 8, kOpaqueWhite));
 }

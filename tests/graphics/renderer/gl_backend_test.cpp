@@ -172,9 +172,7 @@ TEST_F(GLBackendTest, UpdateUploadsOnlyItsRectangleOutOfTheWholeImage) {
   EXPECT_EQ(GLBackendUpdateTexture(State(), image, 3, 3, 2, 2, alpha), 0);  // runs past the edge
   EXPECT_EQ(GLBackendUpdateTexture(State(), image, 0, 0, 1, 1, nullptr), 0);
   // Drawn 16 pixels per texel, texel row 0 at the top; alpha images read as (a, a, a, a).
-  CanvasFillPaint(canvas_, CanvasImagePattern(0, 0, 64, 64, 0.0f, image, 1.0f));
-  CanvasRect(canvas_, 0, 0, 64, 64);
-  CanvasFill(canvas_);
+  FillWithImage(image, 0, 0, 64, 64);
   const Pixels pixels = Finish();
   for (int ty = 0; ty < 4; ++ty) {
     for (int tx = 0; tx < 4; ++tx) {

@@ -98,6 +98,20 @@ class GLCanvasTest : public ::testing::Test {
     return pixels;
   }
 
+  // A fresh frame on the cleared target.
+  void RestartFrame() {
+    BindAndClear(target_);
+    CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  }
+
+  // The image stretched over the rectangle.
+  void FillWithImage(int32_t image, float x, float y, float w, float h) {
+    CanvasBeginPath(canvas_);
+    CanvasFillPaint(canvas_, CanvasImagePattern(x, y, w, h, 0.0f, image, 1.0f));
+    CanvasRect(canvas_, x, y, w, h);
+    CanvasFill(canvas_);
+  }
+
   void FillRect(float x, float y, float w, float h, CanvasColour colour) {
     CanvasBeginPath(canvas_);
     CanvasRect(canvas_, x, y, w, h);
