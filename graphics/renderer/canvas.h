@@ -167,7 +167,8 @@ struct CanvasPathCache {
   float bounds[4];  // min x, min y, max x, max y
 };
 
-// The back end, called with `state` first. Textures are named by image ids (0: none).
+// The back end, called with `state` first, on the UI thread with its GL context current.
+// Textures are named by image ids (0: none).
 struct CanvasBackendCallbacks {
   void* state;
   int32_t edgeAntiAlias;
@@ -227,6 +228,7 @@ void CanvasResetState(CanvasContext* ctx);
 CanvasState* CanvasCurrentState(CanvasContext* ctx);
 
 // Transforms of six floats. Multiply: t becomes "t, then s"; Premultiply: "s, then t".
+// Any thread: they touch only their arguments.
 void TransformIdentity(float* t);
 void TransformTranslate(float* t, float tx, float ty);
 void TransformScale(float* t, float sx, float sy);
@@ -260,7 +262,8 @@ void CanvasShapeAntiAlias(CanvasContext* ctx, int32_t enabled);
 void CanvasCompositeFactors(CanvasContext* ctx, int32_t srcFactor, int32_t dstFactor);
 void CanvasCompositeFactorsSeparate(CanvasContext* ctx, CanvasCompositeOperation composite);
 
-// Paints, in the current transform once set. UI thread.
+// Paints, taken into the current transform when a setter above receives them. Any thread:
+// they only build the record.
 CanvasPaint CanvasLinearGradient(float sx, float sy, float ex, float ey, CanvasColour inner,
                                  CanvasColour outer);
 CanvasPaint CanvasRadialGradient(float cx, float cy, float innerRadius, float outerRadius, CanvasColour inner,

@@ -114,7 +114,8 @@ struct GLBackendState {
   int32_t dummyTexture;  // image id bound for calls without an image
 };
 
-// The callbacks, in the order CanvasBackendCallbacks carries them. `state` is a GLBackendState.
+// The callbacks, in the order CanvasBackendCallbacks carries them; `state` is a
+// GLBackendState. UI thread, GL current.
 int GLBackendCreate(void* state);
 int GLBackendCreateTexture(void* state, int type, int width, int height, int imageFlags, const uint8_t* data);
 int GLBackendDeleteTexture(void* state, int image);
@@ -139,7 +140,7 @@ void GLBackendDelete(void* state);
 // when the GL table is incomplete, the shaders fail or memory runs out.
 CanvasContext* GLCanvasCreate(int32_t flags);
 
-// Internal to the back end: its texture records and the uniform blocks of the queue.
+// Internal to the back end: its texture records and the uniform blocks of the queue. UI thread.
 GLTextureRecord* GLBackendFindTexture(GLBackendState* state, int image);
 GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset);
 
@@ -157,7 +158,8 @@ struct LayerFramebuffer {
 LayerFramebuffer* CreateLayerFramebuffer(CanvasContext* canvas, int width, int height, int imageFlags);
 // UI thread, GL current. Deletes the framebuffer, its stencil, its image and the record.
 void DeleteLayerFramebuffer(LayerFramebuffer* framebuffer);
-// The pixel size of the framebuffer's image; false when it has none.
+// UI thread. The pixel size of the framebuffer's image, for its viewport; false when it has
+// none.
 bool LayerFramebufferSize(const LayerFramebuffer* framebuffer, int* width, int* height);
 
 }  // namespace plugfw::gfx
