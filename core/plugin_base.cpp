@@ -139,12 +139,11 @@ bool IPluginBase::SerializeParams(HeapBuffer& chunk) const {
 }
 
 int32_t IPluginBase::UnserializeParams(const HeapBuffer& chunk, int32_t startPos) {
-  int32_t pos = startPos < 0 ? -1 : startPos;
-  for (int32_t i = 0; i < NParams() && pos >= 0; ++i) {
-    if (pos > chunk.Size() - kSerializedParamBytes) {
-      pos = -1;
-      break;
-    }
+  // Every value must be there before the first is written: a short chunk changes nothing.
+  const int64_t end = int64_t{startPos} + int64_t{kSerializedParamBytes} * NParams();
+  if (startPos < 0 || end > chunk.Size()) return -1;
+  int32_t pos = startPos;
+  for (int32_t i = 0; i < NParams(); ++i) {
     GetParam(i)->Set(DecodeLittleEndianDouble(chunk.Data() + pos));
     pos += kSerializedParamBytes;
   }

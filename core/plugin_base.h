@@ -95,8 +95,9 @@ class IPluginBase : public gfx::IGfxEditorDelegate {
   // header. False when the chunk could not grow; it is then left at its old size.
   bool SerializeParams(HeapBuffer& chunk) const;
   // Reads values written by SerializeParams from startPos, clamping each, then runs
-  // OnAllParamsChanged(Preset). Returns startPos + 8 per parameter, or -1 when the
-  // position is negative or the chunk ends early; values read before the end stay set.
+  // OnAllParamsChanged(Preset). Returns startPos + 8 per parameter, or -1 with nothing
+  // changed (no value written, no hook run) when the position is negative or the chunk
+  // ends before the last value.
   int32_t UnserializeParams(const HeapBuffer& chunk, int32_t startPos);
 
   // Fills the first free slot with the name (cut below 256 bytes) and a copy of the chunk.
