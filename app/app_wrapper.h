@@ -45,6 +45,9 @@ class IAppWrapper : public IApiBase, public IProcessor {
   // processor refuses.
   bool ProcessHostBlock(double* const* inputs, double* const* outputs, int32_t frames);
 
+  // Set-up. True when construction got everything the wrapper makes (queues, channels, block).
+  bool IsComplete() const;
+
   // UI thread, while no block runs. How many of the plug-in's inputs the host feeds (the device's
   // channels); the others stay disconnected and read silence. All of them until set.
   void SetHostInputChannels(int32_t channels);

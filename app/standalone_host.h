@@ -43,8 +43,9 @@ class StandaloneHost : public AppHost {
     bool found = false;
   };
 
-  // Makes the host (destroying an older one) with its plug-in; null when the plug-in could not
-  // be made. The process keeps the host until Destroy or exit.
+  // UI thread. Makes the host with its plug-in and then destroys an older one; null, never
+  // throwing and with the older host kept, when memory for either could not be had. The process
+  // keeps the host until Destroy or exit.
   static StandaloneHost* Create(std::unique_ptr<HostEnvironment> environment);
   static StandaloneHost* Instance();
   static void Destroy();

@@ -95,6 +95,9 @@ class IApiBase : public IPluginBase {
   bool PushMidiToEditor(const MidiMessage& message) { return midiToEditor_.Push(message); }
   bool PushSysExToEditor(const SysExRef& message);
 
+  // Set-up. True when all five queues got their storage at construction.
+  bool QueuesAllocated() const;
+
   int32_t PendingParamChanges() const { return paramsToEditor_.Count(); }
   int32_t PendingMidiFromEditor() const { return midiFromEditor_.Count(); }
   int32_t PendingSysExFromEditor() const { return sysExFromEditor_.Count(); }

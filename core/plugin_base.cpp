@@ -123,6 +123,15 @@ void IPluginBase::CopyConfig(const PluginConfig& config, int32_t apiKind) {
   extraTextB_.Set(config.extraTextB);
 }
 
+bool IPluginBase::HoldsConfig(const PluginConfig& config) const {
+  const auto holds = [](const char* stored, const char* given) {
+    return std::strncmp(stored, given ? given : "", kMaxConfigNameLength) == 0;
+  };
+  return NParams() == config.paramCount && NPresets() == config.presetCount &&
+         holds(PluginName(), config.pluginName) && holds(ProductName(), config.productName) &&
+         holds(MakerName(), config.makerName);
+}
+
 bool IPluginBase::SerializeParams(HeapBuffer& chunk) const {
   const int32_t startSize = chunk.Size();
   for (int32_t i = 0; i < NParams(); ++i) {

@@ -110,6 +110,11 @@ class IPluginBase : public gfx::IGfxEditorDelegate {
   int32_t CurrentPresetIndex() const { return currentPresetIndex_.load(std::memory_order_relaxed); }
   void SetCurrentPresetIndex(int32_t index) { currentPresetIndex_.store(index, std::memory_order_relaxed); }
 
+  // Set-up. True when construction got all the configuration asks for: every parameter record,
+  // every preset slot and the names. Memory that could not be had leaves parts out instead of
+  // throwing.
+  bool HoldsConfig(const PluginConfig& config) const;
+
   // Stores the host's name and packed version, classifies the name, then runs
   // OnHostIdentified and OnHostSettled.
   void SetHost(const char* name, int32_t packedVersion);

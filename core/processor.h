@@ -132,6 +132,11 @@ class IProcessor {
   // channels (none is made) or its buffer cannot be had.
   bool CreateLatencyDelay();
   LatencyDelay* GetLatencyDelay() { return latencyDelay_.get(); }
+  const LatencyDelay* GetLatencyDelay() const { return latencyDelay_.get(); }
+  // Set-up. True when construction got all it makes: the accepted layouts, and one channel record
+  // with its pointer slot for every channel they need. Memory that could not be had leaves parts
+  // out instead of throwing; a wrapper asks this before it lets the object be used.
+  bool ChannelsComplete() const;
 
   int32_t BlockSize() const { return blockSize_.load(std::memory_order_acquire); }
   double SampleRate() const { return sampleRate_.load(std::memory_order_acquire); }

@@ -33,8 +33,13 @@ class Halcyra : public PluginWrapper {
   static constexpr int32_t kEditorHeight = 800;
   static constexpr double kFallbackSampleRate = 48000.0;
 
+  // Make it through CreatePluginInstance, which refuses an object that is not complete.
   explicit Halcyra(const InstanceInfo& info);
   ~Halcyra() override;
+
+  // Set-up. True when construction got every part: the wrapper's, every parameter with its display
+  // texts, every recipe preset, the names and the engine.
+  bool IsComplete() const;
 
   // Processor.
   void ProcessAudio(float** inputs, float** outputs, int32_t frames) override;
@@ -104,8 +109,9 @@ class Halcyra : public PluginWrapper {
 #endif
 
  private:
-  void DefineParameters();
-  void StoreRecipePresets();
+  // False when a display text or a recipe could not be stored.
+  bool DefineParameters();
+  bool StoreRecipePresets();
   void FillSlice(float* const* inputs, int32_t mainInputs, int32_t offset, int32_t frames);
   void WriteSlice(float** outputs, int32_t outputCount, int32_t offset, int32_t frames) const;
   void ApplyValuesWithoutTail(const float values[kParamCount], bool informHost);
@@ -119,6 +125,7 @@ class Halcyra : public PluginWrapper {
   std::atomic<int32_t> tailSamples_{0};
   std::atomic<bool> active_{false};
   std::atomic<bool> hostBypass_{false};
+  bool builtWhole_ = false;
   bool resizing_ = false;
   bool hostDescribesBlocks_ = false;
   HostBlockInfo block_;
@@ -131,7 +138,7 @@ class Halcyra : public PluginWrapper {
 };
 
 // The only way the plug-in object is made: construction is serialised process-wide. Null when
-// memory for it could not be had.
+// memory for any part of it could not be had; never throws.
 std::unique_ptr<Halcyra> CreatePluginInstance(const Halcyra::InstanceInfo& info);
 
 }  // namespace halcyra

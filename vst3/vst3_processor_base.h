@@ -22,6 +22,9 @@ int32_t SpeakerCount(Steinberg::Vst::SpeakerArrangement arrangement);
 
 class IVST3ProcessorBase : public IProcessor {
  public:
+  // The block size until the host's set-up gives its own.
+  static constexpr int32_t kInitialBlockFrames = 512;
+
   explicit IVST3ProcessorBase(const PluginConfig& config);
 
   // Audio thread. Copies the host's context when there is one (the last copy stays otherwise) and

@@ -37,6 +37,12 @@ IVST3Wrapper::IVST3Wrapper(const InstanceInfo& /*info*/, const PluginConfig& con
 
 IVST3Wrapper::~IVST3Wrapper() = default;
 
+bool IVST3Wrapper::IsComplete() const {
+  const bool delayNeeded = ChannelCount(IODirection::kInput) > 0;
+  return QueuesAllocated() && ChannelsComplete() && BlockSize() == kInitialBlockFrames &&
+         (!delayNeeded || GetLatencyDelay() != nullptr);
+}
+
 const IOConfig* IVST3Wrapper::LayoutWithMostBuses(IODirection direction) const {
   const IOConfig* best = nullptr;
   for (int32_t i = 0; i < IOConfigCount(); ++i) {

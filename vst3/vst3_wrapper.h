@@ -34,6 +34,10 @@ class IVST3Wrapper : public IApiBase,
   IVST3Wrapper(const InstanceInfo& info, const PluginConfig& config);
   ~IVST3Wrapper() override;
 
+  // Set-up. True when construction got everything the wrapper makes (queues, channels, block,
+  // latency delay).
+  bool IsComplete() const;
+
   // IPluginBase.
   tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
   tresult PLUGIN_API terminate() override;

@@ -32,4 +32,23 @@ class AllocationLimit {
   bool Refused() const;
 };
 
+// Runs make() with 0, 1, 2, ... requests granted, so that each of its allocations fails in turn,
+// until a run needed no refusal; answers that run's number of grants. After every run, with the
+// limit gone, check(made, refused) judges what make answered. An exception out of make fails the
+// calling test.
+template <typename Make, typename Check>
+long WithEachAllocationFailing(Make make, Check check) {
+  for (long granted = 0;; ++granted) {
+    decltype(make()) made{};
+    bool refused = false;
+    {
+      AllocationLimit limit(granted);
+      made = make();
+      refused = limit.Refused();
+    }
+    check(made, refused);
+    if (!refused) return granted;
+  }
+}
+
 }  // namespace plugfw::test

@@ -248,9 +248,9 @@ TEST(PluginBaseParams, ShortChunksAndBadPositionsAreRefusedWithMinusOneChangingN
     int32_t startPos;
   };
   const Case cases[] = {
-      {"8 bytes short", 1024 - 8, 0},         {"1 byte short", 1024 - 1, 0},
-      {"start past the last value", 1024, 8}, {"empty chunk", 0, 0},
-      {"start beyond the end", 1024, 2000},   {"negative start", 1024, -1},
+      {"8 bytes short", 1024 - 8, 0},          {"1 byte short", 1024 - 1, 0},
+      {"start past the last value", 1024, 8},  {"empty chunk", 0, 0},
+      {"start beyond the end", 1024, 2000},    {"negative start", 1024, -1},
       {"large negative start", 1024, -100000}, {"start near the largest position", 1024, INT32_MAX - 4},
   };
   TestPlugin writer(ConfigWith(128, 0));
