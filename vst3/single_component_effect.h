@@ -66,18 +66,22 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
   REFCOUNT_METHODS(EditControllerEx1)
 
  protected:
-  Steinberg::Vst::AudioBus* AddAudioInput(const Steinberg::Vst::TChar* name,
-                                          Steinberg::Vst::SpeakerArrangement arr,
-                                          Steinberg::Vst::BusType type, int32 flags);
-  Steinberg::Vst::AudioBus* AddAudioOutput(const Steinberg::Vst::TChar* name,
-                                           Steinberg::Vst::SpeakerArrangement arr,
-                                           Steinberg::Vst::BusType type, int32 flags);
+  // Appends a new audio bus to a list: the component's own or one being built to replace it. Throws
+  // what the standard library throws when memory runs out.
+  static Steinberg::Vst::AudioBus* AddAudioBus(Steinberg::Vst::BusList& list,
+                                               const Steinberg::Vst::TChar* name,
+                                               Steinberg::Vst::SpeakerArrangement arr,
+                                               Steinberg::Vst::BusType type, int32 flags);
+  // The built lists become the component's audio buses; the old ones are left in the arguments.
+  void SwapAudioBuses(Steinberg::Vst::BusList& inputs, Steinberg::Vst::BusList& outputs) noexcept;
   Steinberg::Vst::EventBus* AddEventInput(const Steinberg::Vst::TChar* name, int32 channels,
                                           Steinberg::Vst::BusType type, int32 flags);
   Steinberg::Vst::EventBus* AddEventOutput(const Steinberg::Vst::TChar* name, int32 channels,
                                            Steinberg::Vst::BusType type, int32 flags);
-  void RemoveAudioBuses();
   void RemoveAllBuses();
+  // Undoes what a failed initialize made: buses, parameters, units and the host context, leaving
+  // the component handler alone.
+  void ForgetInitialization();
   Steinberg::Vst::BusList* GetBusList(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir);
   // The audio bus at index, null when there is none.
   Steinberg::Vst::AudioBus* AudioBusAt(Steinberg::Vst::BusDirection dir, int32 index);

@@ -19,6 +19,25 @@
 
 namespace plugfw {
 
+// Where the host stands in the format's life of a component. A call out of order answers
+// kResultFalse (process: see below) and changes nothing:
+//   1. Created (before initialize, after terminate): initialize, the state and the queries are taken;
+//      setupProcessing, setBusArrangements, setActive(true), setProcessing(true) and terminate are
+//      refused, and process answers kResultFalse with silence written to the outputs it can reach.
+//   2. initialize while initialized: refused; nothing is made twice.
+//   3. Initialized, not active: set-up, bus arrangements, activation and terminate are taken.
+//      process answers kResultOk, takes the parameter changes and writes silence: only an active
+//      component makes sound.
+//   4. Active: a different set-up, setBusArrangements and terminate are refused, since the audio
+//      thread reads what they would replace; the same set-up again and a repeated setActive(true)
+//      answer kResultOk and change nothing (no second engine reset mid-stream).
+//   5. setProcessing(true) while not active: refused.
+//   6. Released without terminate, even while active: the destructor lets go of what terminate
+//      would, so the host gets its context and component handler back.
+// getState and setState are taken in every stage and while another thread processes: they touch
+// only values that are exchanged atomically.
+enum class HostStage : int32_t { kCreated, kInitialized, kActive };
+
 class IVST3Wrapper : public IApiBase,
                      public IVST3ProcessorBase,
                      public IVST3ControllerBase,
@@ -37,6 +56,11 @@ class IVST3Wrapper : public IApiBase,
   // Set-up. True when construction got everything the wrapper makes (queues, channels, block,
   // latency delay).
   bool IsComplete() const;
+
+  // Any thread.
+  HostStage Stage() const { return stage_.load(std::memory_order_acquire); }
+  bool IsHostInitialized() const { return Stage() != HostStage::kCreated; }
+  bool IsHostActive() const { return Stage() == HostStage::kActive; }
 
   // IPluginBase.
   tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
@@ -103,7 +127,13 @@ class IVST3Wrapper : public IApiBase,
   const Steinberg::Vst::ProcessSetup& ProcessSetupGiven() const { return processSetup_; }
 
  private:
-  void CreateBuses(const IOConfig* inputLayout, const IOConfig* outputLayout);
+  // Builds the audio buses of the layouts into the lists; false (the lists then hold part of them)
+  // when memory ran out.
+  bool BuildAudioBuses(const IOConfig* inputLayout, const IOConfig* outputLayout,
+                       Steinberg::Vst::BusList& inputs, Steinberg::Vst::BusList& outputs) const;
+  // Buses, event buses and parameter objects of initialize; false when memory ran out.
+  bool MakeBusesAndParameters();
+  bool IsSameSetup(const Steinberg::Vst::ProcessSetup& setup) const;
   const IOConfig* LayoutWithMostBuses(IODirection direction) const;
   void AttachInputBuses(Steinberg::Vst::ProcessData& data);
   void AttachOutputBuses(Steinberg::Vst::ProcessData& data);
@@ -112,6 +142,7 @@ class IVST3Wrapper : public IApiBase,
   void RestartComponent(int32 flags);
   void FlushDeferredRestart();
 
+  std::atomic<HostStage> stage_{HostStage::kCreated};
   std::atomic<int32_t> hostCallDepth_{0};
   std::atomic<bool> latencyRestartPending_{false};
 };
