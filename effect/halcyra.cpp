@@ -92,12 +92,12 @@ bool Halcyra::DefineParameters() {
       case ParamKind::kExponential:
         param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue,
                               definition.maxValue, ParamStep(definition.kind), definition.unit, 0, "",
-                              plugfw::IParam::ShapeExp(), kParamUnitCode);
+                              plugfw::IParam::ShapeExp(), plugfw::kParamUnitCustom);
         break;
       case ParamKind::kLinear:
         param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue,
                               definition.maxValue, ParamStep(definition.kind), definition.unit, 0, "",
-                              plugfw::IParam::ShapeLinear(), kParamUnitCode);
+                              plugfw::IParam::ShapeLinear(), plugfw::kParamUnitCustom);
         break;
     }
   }
@@ -141,7 +141,7 @@ void Halcyra::OnAllParamsChanged(plugfw::ParamSource /*source*/) { RecomputeTail
 
 void Halcyra::ResetProcessing() {
   double rate = SampleRate();
-  if (!std::isfinite(rate) || !(rate > 0)) rate = kFallbackSampleRate;
+  if (!std::isfinite(rate) || !(rate > 0)) rate = kDefaultSampleRate;
   sampleRate_.store(rate, std::memory_order_release);
   float values[kParamCount];
   CurrentValues(values);

@@ -18,7 +18,6 @@ namespace {
 
 constexpr int32 kMaxInputBuses = 2;
 constexpr int32 kMaxChannelsPerBus = 2;
-constexpr double kDefaultTempo = 120.0;
 constexpr uint64 kBothChannelsSilent = 3;
 constexpr int32_t kBypassWordOffset = kStateChunkBytes;
 
@@ -95,14 +94,14 @@ void Halcyra::CaptureTransport(const ProcessContext* context) {
   info.tempoValid = false;
   info.positionValid = false;
   info.playing = false;
-  info.tempo = kDefaultTempo;
+  info.tempo = plugfw::TransportInfo::kDefaultTempo;
   info.songPosition = 0.0;
   if (context) {
     info.tempoValid =
         (context->state & ProcessContext::kTempoValid) && std::isfinite(context->tempo) && context->tempo > 0;
     info.positionValid =
         (context->state & ProcessContext::kProjectTimeMusicValid) && std::isfinite(context->projectTimeMusic);
-    info.tempo = info.tempoValid ? context->tempo : kDefaultTempo;
+    info.tempo = info.tempoValid ? context->tempo : plugfw::TransportInfo::kDefaultTempo;
     info.songPosition = info.positionValid ? context->projectTimeMusic : 0.0;
     info.playing = (context->state & ProcessContext::kPlaying) != 0;
   }

@@ -3,8 +3,9 @@
 // VST3 processor base carry the plug-in; the single-component effect answers the host as
 // component, audio processor and edit controller; IMidiMapping and the channel-context listener
 // complete the interfaces. The plug-in class derives from it and replaces process and the state
-// entries. Controller entries and notifications run on the host's UI thread, process on its
-// processing thread; set-up and activation on the UI thread while processing is off.
+// entries. Controller entries, state and notifications run on the UI thread, process on the
+// audio thread, and initialisation, bus arrangements, processing set-up and activation are
+// set-up, which the stages below enforce.
 
 #include <atomic>
 #include <cstdint>
@@ -50,6 +51,7 @@ class IVST3Wrapper : public IApiBase,
   static constexpr Steinberg::Vst::ParamID kFirstMidiControllerId = 0x10002;
   static constexpr int32_t kMidiControllersPerChannel = 130;
 
+  // Set-up.
   IVST3Wrapper(const InstanceInfo& info, const PluginConfig& config);
   ~IVST3Wrapper() override;
 
@@ -57,26 +59,29 @@ class IVST3Wrapper : public IApiBase,
   // latency delay).
   bool IsComplete() const;
 
-  // Any thread.
+  // Any thread: atomic.
   HostStage Stage() const { return stage_.load(std::memory_order_acquire); }
   bool IsHostInitialized() const { return Stage() != HostStage::kCreated; }
   bool IsHostActive() const { return Stage() == HostStage::kActive; }
 
-  // IPluginBase.
+  // Set-up: IPluginBase. initialize answers kResultFalse having made nothing when memory runs out.
   tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
   tresult PLUGIN_API terminate() override;
 
-  // IComponent and IAudioProcessor.
+  // Set-up: IComponent and IAudioProcessor, refused in the stages listed above.
   tresult PLUGIN_API setActive(Steinberg::TBool state) override;
   tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
-  tresult PLUGIN_API setProcessing(Steinberg::TBool state) override;
-  tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) override;
   tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs, int32 numIns,
                                         Steinberg::Vst::SpeakerArrangement* outputs, int32 numOuts) override;
+  // Any thread: some hosts switch processing from the audio thread, so it only answers.
+  tresult PLUGIN_API setProcessing(Steinberg::TBool state) override;
+  // Any thread: constants and atomic values.
+  tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) override;
   uint32 PLUGIN_API getLatencySamples() override;
   uint32 PLUGIN_API getTailSamples() override;
 
-  // IEditController and IUnitInfo. An index outside the parameter list is refused, not thrown.
+  // UI thread: IEditController and IUnitInfo. An index outside the parameter list is refused, not
+  // thrown.
   tresult PLUGIN_API getParameterInfo(int32 paramIndex, Steinberg::Vst::ParameterInfo& info) override;
   Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
   tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id,
@@ -84,14 +89,14 @@ class IVST3Wrapper : public IApiBase,
   tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId, int32 programIndex,
                                     Steinberg::Vst::String128 name) override;
 
-  // IMidiMapping: only for controllers that exist as parameters.
+  // UI thread: IMidiMapping, only for controllers that exist as parameters.
   tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, Steinberg::int16 channel,
                                                  Steinberg::Vst::CtrlNumber controller,
                                                  Steinberg::Vst::ParamID& id) override;
-  // ChannelContext::IInfoListener.
+  // UI thread: ChannelContext::IInfoListener.
   tresult PLUGIN_API setChannelContextInfos(Steinberg::Vst::IAttributeList* list) override;
 
-  // Framework operations answered with the SDK's edit calls.
+  // UI thread: framework operations answered with the SDK's edit calls.
   void BeginHostParamEdit(int32_t paramIdx) override;
   // The parameter object takes the value before the host hears of it, so a host that reads it
   // back from inside performEdit already sees the new value.
@@ -105,10 +110,11 @@ class IVST3Wrapper : public IApiBase,
   void GetChannelNamespace(HeapString& text) const override;
   int32_t GetChannelNamespaceOrder() const override;
   int32_t GetChannelColor(int32_t& red, int32_t& green, int32_t& blue) const override;
-  // Tells the host only when the latency really changed; inside the host's activation and
+  // Set-up. Tells the host only when the latency really changed; inside the host's activation and
   // set-up calls the news waits until the call returns.
   bool SetLatencySamples(int32_t samples) override;
-  // No parameter queue in this build: MIDI and SysEx toward the editor, then the idle tick.
+  // UI thread. No parameter queue in this build: MIDI and SysEx toward the editor, then the idle
+  // tick.
   void DrainProcessorQueues() override;
 
   OBJ_METHODS(IVST3Wrapper, SingleComponentEffect)
@@ -119,11 +125,13 @@ class IVST3Wrapper : public IApiBase,
   REFCOUNT_METHODS(SingleComponentEffect)
 
  protected:
-  // The buses of this block reach the framework's channels, and the plug-in's block entry runs
+  // Audio thread. The buses of this block reach the framework's channels, and the plug-in's block entry runs
   // over them (32-bit buffers directly, 64-bit converted). The bus arrays must have been checked.
   void ProcessBuses(Steinberg::Vst::ProcessData& data);
-  // Every parameter object takes its parameter's value (after a bulk change the host did not make).
+  // UI thread. Every parameter object takes its parameter's value (after a bulk change the host did
+  // not make).
   void SyncParameterObjects();
+  // Audio thread, or set-up: written only at set-up while inactive.
   const Steinberg::Vst::ProcessSetup& ProcessSetupGiven() const { return processSetup_; }
 
  private:
