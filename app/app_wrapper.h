@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "app/audio_blocks.h"
 #include "core/api_base.h"
 #include "core/plugin_config.h"
 #include "core/processor.h"
@@ -32,7 +33,7 @@ class IAppWrapper : public IApiBase, public IProcessor {
     AppHost* host = nullptr;  // not owned; may be null
   };
 
-  static constexpr int32_t kBlockFrames = 512;
+  static constexpr int32_t kBlockFrames = kAppBlockFrames;
   static constexpr int32_t kMidiInputSlots = 33;
   static constexpr int32_t kSysExInputSlots = 5;
 
