@@ -262,17 +262,9 @@ class Component {
 
 class Vst3CallOrder : public ::testing::TestWithParam<Sequence> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(module_.Loaded());
-    factory_ = module_.GetFactory();
-    ASSERT_NE(nullptr, factory_);
-  }
-  void TearDown() override {
-    if (factory_) factory_->release();
-  }
+  void SetUp() override { ASSERT_NE(nullptr, loaded_.Factory()); }
 
-  PluginModule module_{PluginDllPath()};
-  IPluginFactory* factory_ = nullptr;
+  LoadedFactory loaded_;
 };
 
 TEST_P(Vst3CallOrder, AnswersEachCallAndLetsGoOfTheHost) {
@@ -280,7 +272,7 @@ TEST_P(Vst3CallOrder, AnswersEachCallAndLetsGoOfTheHost) {
   HostApplication host;
   RecordingComponentHandler handler;
   {
-    Component plugin(factory_, host, handler);
+    Component plugin(loaded_.Factory(), host, handler);
     ASSERT_TRUE(plugin.Made());
     for (size_t i = 0; i < sequence.steps.size(); ++i) {
       SCOPED_TRACE(testing::Message() << "step " << i);
@@ -299,18 +291,14 @@ INSTANTIATE_TEST_SUITE_P(Sequences, Vst3CallOrder, ::testing::ValuesIn(kSequence
 class Vst3CallOrderEffects : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(module_.Loaded());
-    factory_ = module_.GetFactory();
-    ASSERT_NE(nullptr, factory_);
-    plugin_ = std::make_unique<Component>(factory_, host_, handler_);
+    ASSERT_NE(nullptr, loaded_.Factory());
+    plugin_ = std::make_unique<Component>(loaded_.Factory(), host_, handler_);
     ASSERT_TRUE(plugin_->Made());
   }
   void TearDown() override {
-    if (plugin_) {
-      plugin_->ShutDown();
-      plugin_->Release();
-    }
-    if (factory_) factory_->release();
+    if (!plugin_) return;
+    plugin_->ShutDown();
+    plugin_->Release();
   }
 
   SpeakerArrangement Arrangement(BusDirection direction, int32 index) {
@@ -319,8 +307,7 @@ class Vst3CallOrderEffects : public ::testing::Test {
     return arrangement;
   }
 
-  PluginModule module_{PluginDllPath()};
-  IPluginFactory* factory_ = nullptr;
+  LoadedFactory loaded_;
   HostApplication host_;
   RecordingComponentHandler handler_;
   std::unique_ptr<Component> plugin_;
