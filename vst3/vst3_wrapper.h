@@ -125,8 +125,9 @@ class IVST3Wrapper : public IApiBase,
   REFCOUNT_METHODS(SingleComponentEffect)
 
  protected:
-  // Audio thread. The buses of this block reach the framework's channels, and the plug-in's block entry runs
-  // over them (32-bit buffers directly, 64-bit converted). The bus arrays must have been checked.
+  // Audio thread. The buses of this block reach the framework's channels, and the plug-in's block
+  // entry runs over them (32-bit buffers directly, 64-bit converted). The bus arrays must have been
+  // checked.
   void ProcessBuses(Steinberg::Vst::ProcessData& data);
   // UI thread. Every parameter object takes its parameter's value (after a bulk change the host did
   // not make).

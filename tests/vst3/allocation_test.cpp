@@ -16,6 +16,7 @@
 #include "tests/core/counting_allocator.h"
 #include "tests/effect/whole_plugin.h"
 #include "tests/vst3/vst3_host.h"
+#include "vst3/plugin_factory.h"
 
 namespace halcyra_test {
 namespace {
@@ -29,15 +30,43 @@ using plugfw::test::WithEachAllocationFailing;
 constexpr double kRate = 48000.0;
 constexpr int32 kMaxBlock = 2048;
 
-TEST(Vst3PluginCreation, EachFailedAllocationGivesNullOrAWholePluginAndNeverThrows) {
-  const long needed = WithEachAllocationFailing([] { return halcyra::CreatePluginInstance({}); },
-                                                [](std::unique_ptr<halcyra::Halcyra>& plugin, bool refused) {
-                                                  if (!refused) {
-                                                    ASSERT_NE(plugin, nullptr)
-                                                        << "creation failed with all the memory it asked for";
-                                                  }
-                                                  if (plugin) halcyra::test::ExpectWholePlugin(*plugin);
-                                                });
+// The module's create function, as the factory calls it: the new object as IAudioProcessor, or null.
+FUnknown* CreateAsTheModuleDoes(void* /*context*/) {
+  std::unique_ptr<halcyra::Halcyra> plugin = halcyra::CreatePluginInstance({});
+  return plugin ? static_cast<IAudioProcessor*>(plugin.release()) : nullptr;
+}
+
+struct Created {
+  tresult answer = kResultFalse;
+  IAudioProcessor* processor = nullptr;
+};
+
+TEST(Vst3PluginCreation, EachFailedAllocationGivesOutOfMemoryOrAWholePluginAndNeverThrows) {
+  PClassInfo2 info{};
+  ExpectedClassId(info.cid);
+  plugfw::PluginFactory factory(PFactoryInfo{}, nullptr);
+  ASSERT_TRUE(factory.AddClass(info, CreateAsTheModuleDoes));
+  const long needed = WithEachAllocationFailing(
+      [&] {
+        Created made;
+        void* object = nullptr;
+        made.answer = factory.createInstance(info.cid, IAudioProcessor::iid, &object);
+        made.processor = static_cast<IAudioProcessor*>(object);
+        return made;
+      },
+      [](Created& made, bool refused) {
+        if (made.answer != kResultOk) {
+          EXPECT_TRUE(refused) << "creation failed with all the memory it asked for";
+          EXPECT_EQ(kOutOfMemory, made.answer);
+          EXPECT_EQ(nullptr, made.processor);
+          return;
+        }
+        ASSERT_NE(nullptr, made.processor);
+        auto* plugin = dynamic_cast<halcyra::Halcyra*>(made.processor);
+        ASSERT_NE(nullptr, plugin);
+        halcyra::test::ExpectWholePlugin(*plugin);
+        made.processor->release();
+      });
   EXPECT_GT(needed, 2 * halcyra::kParamCount);
 }
 
