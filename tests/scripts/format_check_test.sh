@@ -38,6 +38,7 @@ rm -rf "$scratch/.git"
 printf 'int   main( ){return 0;}\n' >"$scratch/core/misformatted.cpp"
 expect_refusal "a file outside any git work tree"
 
-ctest --test-dir "$build" -N -R '^source_format$' | grep -q 'source_format' ||
-  fail "the build's tests do not run the check"
+# Listed whole before it is searched: grep -q stopping early would break ctest's pipe.
+listed="$(ctest --test-dir "$build" -N -R '^source_format$')"
+grep -q 'source_format' <<<"$listed" || fail "the build's tests do not run the check"
 echo "format check test: passed"
