@@ -98,7 +98,7 @@ class StandaloneHost : public AppHost {
   void OnMidiInput(const uint8_t* bytes, size_t size);
   // Any thread (the audio library's): one line to standard error.
   static void OnAudioError(const char* message);
-  // An error for the user, as the environment shows them (a box, or standard error).
+  // UI thread. An error for the user, as the environment shows them (a box, or standard error).
   void ReportError(const char* text, const char* title) { environment_->ShowError(text, title); }
 
   MidiOutput* MidiOutputPort() override { return midiOutput_.get(); }
