@@ -267,7 +267,7 @@ double SpectrumAnalyser::ChannelRmsMagnitude(int k) const {
 }
 
 void SpectrumAnalyser::Analyse(const float* ringLeft, const float* ringRight, int writeIndex,
-                               double sampleRate, int speed, float* bins) {
+                               double sampleRate, int speed, float* bins, bool fresh) {
   if (!prepared_ || ringLeft == nullptr || ringRight == nullptr || bins == nullptr) return;
   const int oldest = ((writeIndex % kFftSize) + kFftSize) % kFftSize;
   LoadWindowedPairBitReversed(ringLeft, ringRight, oldest);
@@ -275,7 +275,7 @@ void SpectrumAnalyser::Analyse(const float* ringLeft, const float* ringRight, in
 
   const double fs = UsableSampleRate(sampleRate);
   if (fs != mappedRate_) MapBinsForRate(fs);
-  const double a = SmoothingCoefficient(speed);
+  const double a = fresh ? 1.0 : SmoothingCoefficient(speed);
   // 20 log10(x) through the natural logarithm, which the C library computes faster.
   constexpr double kDbPerNeper = 20.0 / 2.30258509299404568402;
   for (int i = 0; i < kSpectrumBins; ++i) {

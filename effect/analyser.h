@@ -37,8 +37,9 @@ class SpectrumAnalyser {
   // the n-th oldest sample; the index is wrapped, non-finite samples read as 0, and a non-finite or
   // non-positive rate counts as 48 kHz. speed: 0 Fast, 1 Medium, anything else Slow. `bins` holds the
   // 256 dB values (-120..120), smoothed in place; a bin that arrives non-finite restarts from -120.
+  // `fresh` replaces the bins with this analysis instead of smoothing toward it.
   void Analyse(const float* ringLeft, const float* ringRight, int writeIndex, double sampleRate, int speed,
-               float* bins);
+               float* bins, bool fresh = false);
 
   // The table Fft4096 takes; null until prepared.
   const std::complex<double>* Twiddles() const { return twiddles_.get(); }

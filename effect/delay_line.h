@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "effect/sample_sanitize.h"
+#include "effect/stereo_vector.h"
 
 namespace halcyra {
 
@@ -53,33 +54,23 @@ class DelayLine {
     // The delay is positive and far below 2^63: the signed conversions, cheaper than the unsigned
     // ones on x86-64, give the same whole part.
     const int64_t wholeSigned = static_cast<int64_t>(delay);
-    const std::size_t whole = static_cast<std::size_t>(wholeSigned);
     const double t = delay - static_cast<double>(wholeSigned);
-    const Neighbours n = FetchNeighbours(whole);
+    const Neighbours n = NeighboursAt(static_cast<std::size_t>(wholeSigned));
     return cubic ? Cubic(n, t) : Linear(n, t);
   }
 
   // (1 - cubicWeight) × linear + cubicWeight × cubic, sharing one fetch of the neighbours.
   double ReadBlended(double delaySamples, double cubicWeight) const {
     const double delay = ClampDelay(delaySamples);
-    // The delay is positive and far below 2^63: the signed conversions, cheaper than the unsigned
-    // ones on x86-64, give the same whole part.
     const int64_t wholeSigned = static_cast<int64_t>(delay);
-    const std::size_t whole = static_cast<std::size_t>(wholeSigned);
     const double t = delay - static_cast<double>(wholeSigned);
-    const Neighbours n = FetchNeighbours(whole);
+    const Neighbours n = NeighboursAt(static_cast<std::size_t>(wholeSigned));
     // The settled weights give the same sum with one interpolation skipped.
     if (cubicWeight == 1.0) return Cubic(n, t);
     if (cubicWeight == 0.0) return Linear(n, t);
     return (1.0 - cubicWeight) * Linear(n, t) + cubicWeight * Cubic(n, t);
   }
 
-  std::size_t Size() const { return size_; }
-  std::size_t WriteIndex() const { return writeIndex_; }
-  std::size_t Filled() const { return filled_; }
-  const double* Data() const { return samples_.get(); }
-
- private:
   // tap(i), tap(i + 1), tap(i + 2), tap(i + 3): one newer than the read point,
   // the two it lies between, and one older.
   struct Neighbours {
@@ -89,6 +80,29 @@ class DelayLine {
     double older;
   };
 
+  // The four samples around a whole delay i (at most size - 4).
+  Neighbours NeighboursAt(std::size_t wholeDelay) const {
+    const std::size_t oldestWritesAgo = wholeDelay + 3;
+    if (oldestWritesAgo <= filled_) {
+      const std::size_t oldest = writeIndex_ >= oldestWritesAgo ? writeIndex_ - oldestWritesAgo
+                                                                : writeIndex_ + size_ - oldestWritesAgo;
+      // Steady state: all four lie in one unbroken run of the buffer.
+      if (oldest + 3 < size_) {
+        const double* run = samples_.get() + oldest;
+        return {run[3], run[2], run[1], run[0]};
+      }
+    }
+    return {Tap(wholeDelay), Tap(wholeDelay + 1), Tap(wholeDelay + 2), Tap(wholeDelay + 3)};
+  }
+
+  double MaxDelaySamples() const { return maxDelaySamples_; }
+
+  std::size_t Size() const { return size_; }
+  std::size_t WriteIndex() const { return writeIndex_; }
+  std::size_t Filled() const { return filled_; }
+  const double* Data() const { return samples_.get(); }
+
+ private:
   // Inline with the reads: the engine makes dozens of them per sample.
   double ClampDelay(double delaySamples) const {
     if (!(delaySamples >= kMinDelaySamples)) return kMinDelaySamples;  // NaN lands here too
@@ -104,19 +118,8 @@ class DelayLine {
     return samples_[index];
   }
 
-  Neighbours FetchNeighbours(std::size_t wholeDelay) const {
-    const std::size_t oldestWritesAgo = wholeDelay + 3;
-    if (oldestWritesAgo <= filled_) {
-      const std::size_t oldest = writeIndex_ >= oldestWritesAgo ? writeIndex_ - oldestWritesAgo
-                                                                : writeIndex_ + size_ - oldestWritesAgo;
-      // Steady state: all four lie in one unbroken run of the buffer.
-      if (oldest + 3 < size_) {
-        const double* run = samples_.get() + oldest;
-        return {run[3], run[2], run[1], run[0]};
-      }
-    }
-    return {Tap(wholeDelay), Tap(wholeDelay + 1), Tap(wholeDelay + 2), Tap(wholeDelay + 3)};
-  }
+  friend StereoVector ReadBlendedStereo(const DelayLine& left, const DelayLine& right, StereoVector delay,
+                                        double cubicWeight);
 
   static double Linear(const Neighbours& n, double t) { return n.x0 + (n.x1 - n.x0) * t; }
 
@@ -136,5 +139,26 @@ class DelayLine {
   std::size_t filled_ = 0;
   double maxDelaySamples_ = kMinDelaySamples;
 };
+
+// ReadBlended on two lines at once: the left line at delay.Left(), the right at delay.Right(), with
+// every step on both lanes the same operation as the single read.
+inline StereoVector ReadBlendedStereo(const DelayLine& left, const DelayLine& right, StereoVector delay,
+                                      double cubicWeight) {
+  const StereoVector minimum = StereoVector::Both(DelayLine::kMinDelaySamples);
+  const StereoVector maximum(left.maxDelaySamples_, right.maxDelaySamples_);
+  const StereoVector clamped = Min(Select(delay >= minimum, delay, minimum), maximum);
+  int32_t wholeLeft, wholeRight;
+  TruncateToInts(clamped, wholeLeft, wholeRight);
+  const StereoVector t = clamped - TruncateSmall(clamped);
+  const DelayLine::Neighbours l = left.NeighboursAt(static_cast<std::size_t>(wholeLeft));
+  const DelayLine::Neighbours r = right.NeighboursAt(static_cast<std::size_t>(wholeRight));
+  const StereoVector xm(l.newer, r.newer), x0(l.x0, r.x0), x1(l.x1, r.x1), x2(l.older, r.older);
+  if (cubicWeight == 0.0) return x0 + (x1 - x0) * t;
+  const StereoVector cubic =
+      x0 +
+      0.5 * t * ((x1 - xm) + t * ((2.0 * xm - 5.0 * x0 + 4.0 * x1 - x2) + t * (3.0 * (x0 - x1) + x2 - xm)));
+  if (cubicWeight == 1.0) return cubic;
+  return (1.0 - cubicWeight) * (x0 + (x1 - x0) * t) + cubicWeight * cubic;
+}
 
 }  // namespace halcyra

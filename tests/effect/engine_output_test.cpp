@@ -433,6 +433,7 @@ TEST(EngineMeasurement, AnalyserShowsAFullScaleSineAtItsBin) {
   rig.Set(kParamMix, 0);
   rig.Set(kParamAnalyzerSpeed, 0);
   rig.Start();
+  rig.engine->SetDisplayReaderPresent(true);
   const double hz = 93.0 * kFs / kFftSize;
   rig.Run(SineBlock(48000, 1.0, hz), SineBlock(48000, 1.0, hz));
   const DisplaySnapshot d = rig.engine->ReadDisplay();

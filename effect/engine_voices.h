@@ -1,0 +1,98 @@
+#pragma once
+// The voice stage: eight voice slots that each read the delay lines at a moving delay, under the
+// structures the mode weights select. Per sample it advances every voice's modulation (rate,
+// cycles, pitch ramp, resync glides), renders the sounding voices for both channels at once with
+// every structure above the silent weight, and sums the wet signal, the feedback taps and each
+// voice's display state. Audio thread; nothing here allocates.
+
+#include "effect/engine_input.h"
+#include "effect/engine_math.h"
+#include "effect/engine_smoothing.h"
+#include "effect/modulation.h"
+#include "effect/stereo_vector.h"
+#include "effect/voice_state.h"
+
+namespace halcyra {
+
+// A structure's read delay for a delay in ms: in samples, never below 2 nor above 0.235 fs.
+double ClampedDelaySamples(double delayMs, double sampleRate);
+
+class VoiceStage {
+ public:
+  VoiceStage();
+
+  // What the voices need from the rest of the engine for one sample.
+  struct Inputs {
+    const ParamSmoother& params;
+    const ModeWeights& weights;
+    const DelayLines& lines;
+    const EngineMath& math;
+    double sampleRate;
+    double coef5ms;
+    double effectiveDepthMs;
+    double effectiveRateHz;
+    double driftPhase;
+    bool feedbackActive;  // the taps are read only while the feedback can return them
+  };
+  struct Sums {
+    StereoVector wet;
+    StereoVector taps;
+    double gainSum;  // Σ |voice gain|, which bounds the feedback
+  };
+
+  // Every voice's modulation restarts and its activity snaps to its goal.
+  void Prime(const ParamSmoother& params);
+  // Re-locks every voice's phase to a transport position (quarter notes); with `glide` the
+  // offsets keep the phase continuous and then decay.
+  void Resync(const ParamSmoother& params, double positionQuarterNotes, bool glide);
+  // The voice layout (pans, levels, gains, rates, ramp speeds) follows the parameters: called
+  // for every sample in which a smoothed value changed.
+  void ParamsChanged() {
+    layoutDirty_ = true;
+    activitySettled_ = false;
+  }
+
+  Sums Render(const Inputs& in);
+
+  const VoiceState& State() const { return state_; }
+
+ private:
+  struct VoiceFrame;
+  struct VoiceRead {
+    StereoVector sample;
+    StereoVector delayMs;
+  };
+
+  void StepActivity(const ParamSmoother& params, double coef5ms);
+  void RefreshLayout(const Inputs& in);
+  void AdvanceModulation(const Inputs& in);
+  StereoVector WaveMix(const Inputs& in, StereoVector phase, int seedLeft, int seedRight) const;
+  VoiceRead RenderStructure(const Inputs& in, Structure structure, VoiceFrame& voice) const;
+  VoiceRead RenderMicroPitch(const Inputs& in, const VoiceFrame& voice) const;
+  StereoVector ApplyDetuneHeads(const Inputs& in, StereoVector sample, StereoVector delay,
+                                VoiceFrame& voice) const;
+
+  VoiceState state_;
+  // The layout, refreshed when the parameters change.
+  double humanizeSeed_[kVoiceCount];     // HashUnit(v, 81): fixed per voice
+  double rateFactor_[kVoiceCount] = {};  // 1 + the humanize deviation
+  double panGainLeft_[kVoiceCount] = {};
+  double panGainRight_[kVoiceCount] = {};
+  double centerMs_[kVoiceCount] = {};
+  double phaseOffsetTurns_[kVoiceCount] = {};
+  double detuneCents_[kVoiceCount] = {};
+  double rampStep_[kVoiceCount] = {};
+  double levelGain_[kVoiceCount] = {};
+  double cachedLevelDb_[kVoiceCount];
+  double cachedRampCents_[kVoiceCount];
+  double cachedRampWindow_[kVoiceCount];
+  double gainSum_ = 0.0;
+  int sounding_[kVoiceCount] = {};  // the voices above the silent weight, in order
+  int soundingCount_ = 0;
+  bool layoutDirty_ = true;
+  bool activitySettled_ = false;
+  bool offsetsGliding_ = false;
+  bool rampsMoving_ = false;
+};
+
+}  // namespace halcyra
