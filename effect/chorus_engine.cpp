@@ -59,6 +59,7 @@ void ChorusEngine::Prime(bool bypassRequest) {
   params_.Snap();
   weights_.Snap(params_, bypassRequest);
   voices_.Prime(params_);
+  output_.ParamsChanged(params_);
   lastBypassRequest_ = bypassRequest;
   coefficientsDirty_ = true;
   UpdateCoefficients();
@@ -87,6 +88,8 @@ void ChorusEngine::StepParameters(bool bypassRequest) {
   if (change != ParamSmoother::kNothing) {
     coefficientsDirty_ = true;
     voices_.ParamsChanged();
+    output_.ParamsChanged(params_);
+    UpdateClockSteps();
     if (change & ParamSmoother::kSteppedApplied) weights_.GoalsChanged();
   }
   if ((sampleCounter_ & (kCoefficientInterval - 1)) == 0) UpdateCoefficients();
@@ -141,12 +144,14 @@ StereoVector ChorusEngine::ReadSidechain(const float* const* sidechain, bool pre
   return SanitizeSample(StereoVector(ReadInputSample(left, n), ReadInputSample(right, n)));
 }
 
+void ChorusEngine::UpdateClockSteps() {
+  driftStep_ = params_.Value(kParamDriftRate) / sampleRate_;
+  positionStep_ = TempoInUse(transport_, params_.Value(kParamTempoFallback)) / (sampleRate_ * 60.0);
+}
+
 void ChorusEngine::AdvanceClocks() {
-  driftPhase_ += params_.Value(kParamDriftRate) / sampleRate_;
-  if (transport_.playing && transport_.positionValid) {
-    transport_.expectedPosition +=
-        TempoInUse(transport_, params_.Value(kParamTempoFallback)) / (sampleRate_ * 60.0);
-  }
+  driftPhase_ += driftStep_;
+  if (transport_.playing && transport_.positionValid) transport_.expectedPosition += positionStep_;
 }
 
 void ChorusEngine::Process(const float* const* inputs, float* const* outputs, int frames, bool bypassRequest,
@@ -169,6 +174,7 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
     transport_.expectedPosition = transport_.resyncPosition;
     transport_.resyncPending = false;
   }
+  UpdateClockSteps();
   const bool hasSidechain = sidechainPresent && sidechain != nullptr;
   measurement_.BeginBlock(DisplayReaderPresent(), params_, sidechainPresent);
 

@@ -87,6 +87,8 @@ class ChorusEngine {
   void StepParameters(bool bypassRequest);
   void UpdateCoefficients();
   StereoVector ReadSidechain(const float* const* sidechain, bool present, int n) const;
+  // The drift and transport clocks' steps per sample, for the current parameters and tempo.
+  void UpdateClockSteps();
   void AdvanceClocks();
 
   EngineMath math_;
@@ -117,6 +119,8 @@ class ChorusEngine {
   double splitLowHz_ = 180.0;
   double splitHighHz_ = 3500.0;
   double driftPhase_ = 0.0;
+  double driftStep_ = 0.0;
+  double positionStep_ = 0.0;
   TransportState transport_;
   uint64_t sampleCounter_ = 0;
 

@@ -40,9 +40,11 @@ class DelayLine {
   void Clear();
 
   // Stores the sanitised sample as the newest one.
-  void Write(double x) {
+  void Write(double x) { WriteSanitized(SanitizeSample(x)); }
+  // Stores a sample the caller has already passed through SanitizeSample.
+  void WriteSanitized(double x) {
     if (size_ == 0) return;
-    samples_[writeIndex_] = SanitizeSample(x);
+    samples_[writeIndex_] = x;
     if (++writeIndex_ == size_) writeIndex_ = 0;
     if (filled_ < size_) ++filled_;
   }

@@ -25,16 +25,29 @@ StereoVector SignedSqrt(StereoVector x) { return CopySign(Sqrt(Abs(x)), x); }
 }  // namespace
 
 StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteCount], double inputGain) {
-  const double l = raw.Left(), r = raw.Right();
-  const double sum = l + r;
-  // Stereo, Mono Sum, Left, Right, Decode MS.
-  const StereoVector routes[kInputRouteCount] = {raw, StereoVector::Both(sum / 2.0), StereoVector::Both(l),
-                                                 StereoVector::Both(r), StereoVector(sum, l - r)};
   StereoVector x;
   for (int k = 0; k < kInputRouteCount; ++k) {
     const double w = routeWeights[k];
     if (w == 0.0) continue;
-    x += w * SanitizeSample(routes[k]);
+    const double l = raw.Left(), r = raw.Right();
+    StereoVector route = raw;  // Stereo
+    switch (k) {
+      case 1:  // Mono Sum
+        route = StereoVector::Both((l + r) / 2.0);
+        break;
+      case 2:  // Left
+        route = StereoVector::Both(l);
+        break;
+      case 3:  // Right
+        route = StereoVector::Both(r);
+        break;
+      case 4:  // Decode MS
+        route = StereoVector(l + r, l - r);
+        break;
+      default:
+        break;
+    }
+    x += w * SanitizeSample(route);
   }
   return inputGain * x;
 }
@@ -121,8 +134,9 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
   const StereoVector companded = SignedSqrt(SanitizeSample(main));
   const StereoVector written[kLineSignalCount] = {main, lowLine, midLine, highLine, companded};
   for (int signal = 0; signal < kLineSignalCount; ++signal) {
-    lines[signal][0].Write(written[signal].Left());
-    lines[signal][1].Write(written[signal].Right());
+    const StereoVector sample = SanitizeSample(written[signal]);
+    lines[signal][0].WriteSanitized(sample.Left());
+    lines[signal][1].WriteSanitized(sample.Right());
   }
   return x - proc;
 }

@@ -12,13 +12,13 @@ constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
 StereoVector Mono(StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); }
 StereoVector Side(StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); }
 
-// Σ weight × source over the weights that are not 0.
-template <int kCount>
-StereoVector WeightedMix(const double (&weights)[kCount], const StereoVector (&sources)[kCount]) {
+// Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out.
+template <int kCount, typename Source>
+StereoVector WeightedMix(const double (&weights)[kCount], Source source) {
   StereoVector sum;
   for (int k = 0; k < kCount; ++k) {
     if (weights[k] == 0.0) continue;
-    sum += weights[k] * sources[k];
+    sum += weights[k] * source(k);
   }
   return sum;
 }
@@ -35,6 +35,12 @@ void OutputStage::Clear() {
   dcFilter.Clear();
   monoBassRunning_ = true;
   dcRunning_ = true;
+}
+
+void OutputStage::ParamsChanged(const ParamSmoother& params) {
+  wetShare_ = params.Value(kParamMix) / 100.0;
+  const double balance = params.Value(kParamBalance);
+  balanceGains_ = StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
 }
 
 StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
@@ -65,21 +71,45 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
   frame.wetOut =
       wMidOnly * Mono(widened) + StereoVector(wSide, -wSide) * Side(widened) + rest * widened + remainder;
 
-  const double mix = params.Value(kParamMix) / 100.0;
+  const double mix = wetShare_;
   const StereoVector y = (1.0 - mix) * weights.dryPolarity * raw + mix * frame.wetOut;
-  const double yl = y.Left(), yr = y.Right();
-  // Stereo, Mono Sum, Mid, Side, Encode MS.
-  const StereoVector routes[kOutputRouteCount] = {y, Mono(y), Mono(y), Side(y),
-                                                  StereoVector((yl + yr) / 2.0, (yl - yr) / 2.0)};
-  const StereoVector routed = WeightedMix(weights.outputRoute, routes);
+  const StereoVector routed = WeightedMix(weights.outputRoute, [y](int route) {
+    switch (route) {
+      case 1:  // Mono Sum
+      case 2:  // Mid
+        return Mono(y);
+      case 3:  // Side
+        return Side(y);
+      case 4:  // Encode MS
+        return StereoVector((y.Left() + y.Right()) / 2.0, (y.Left() - y.Right()) / 2.0);
+      default:  // Stereo
+        return y;
+    }
+  });
   const double balance = params.Value(kParamBalance);
   const StereoVector out =
       routed * StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
 
-  // Output, Raw Dry, Wet, Delta, Mono, Mid, Side, External.
-  const StereoVector sources[kMonitorCount] = {out,       raw,       frame.wetOut, frame.wetOut - raw,
-                                               Mono(out), Mono(out), Side(out),    sidechain * sidechainTrim};
-  StereoVector m = WeightedMix(weights.monitor, sources);
+  const StereoVector wetOut = frame.wetOut;
+  StereoVector m = WeightedMix(weights.monitor, [&](int source) {
+    switch (source) {
+      case 1:  // Raw Dry
+        return raw;
+      case 2:  // Wet
+        return wetOut;
+      case 3:  // Delta
+        return wetOut - raw;
+      case 4:  // Mono
+      case 5:  // Mid
+        return Mono(out);
+      case 6:  // Side
+        return Side(out);
+      case 7:  // External
+        return sidechain * sidechainTrim;
+      default:  // Output
+        return out;
+    }
+  });
   if (weights.dc != 0.0) {
     if (!dcRunning_) dcFilter.Clear();
     dcRunning_ = true;

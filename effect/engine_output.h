@@ -17,6 +17,8 @@ class OutputStage {
   };
 
   void Clear();
+  // The mix and balance factors follow the parameters: called when a smoothed value changed.
+  void ParamsChanged(const ParamSmoother& params);
   Frame Run(StereoVector wet, StereoVector remainder, StereoVector raw, StereoVector sidechain,
             const ModeWeights& weights, const ParamSmoother& params);
 
@@ -28,6 +30,8 @@ class OutputStage {
  private:
   StereoVector ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params);
   // Filters that rest while their amount is exactly 0 and restart empty.
+  double wetShare_ = 0.35;  // mix / 100
+  StereoVector balanceGains_ = StereoVector::Both(1.0);
   bool monoBassRunning_ = true;
   bool dcRunning_ = true;
 };

@@ -29,14 +29,7 @@ StereoVector HashPair(StereoVector cycle, int64_t step, int seedLeft, int seedRi
           HashUnit(CycleNumber(cycle.Right()) + step, seedRight)};
 }
 
-// The ramp's head-window offsets and crossfade, shared by both channels of a voice.
-struct RampHeads {
-  double crossfade;  // sin² π·ramp
-  double head1;
-  double head2;
-};
-
-RampHeads HeadsFor(double ramp, double window, const EngineMath& math) {
+VoiceStage::RampHeads HeadsFor(double ramp, double window, const EngineMath& math) {
   const double s = math.SinHalfTurns(ramp);
   return {s * s, window * ramp, window * Frac(ramp + 0.5)};
 }
@@ -48,27 +41,6 @@ double ClampedDelaySamples(double delayMs, double sampleRate) {
   if (!(d >= DelayLine::kMinDelaySamples)) return DelayLine::kMinDelaySamples;  // NaN too
   return std::min(d, kMaxReadFraction * sampleRate);
 }
-
-// One sounding voice within one sample: what its renders share, with the terms that both
-// channels or several structures use worked out on first use.
-struct VoiceStage::VoiceFrame {
-  int voice;
-  double centerMs;
-  double depthMs;
-  double phase;
-  double stereoPhase;  // cycles
-  double phaseTurn;    // the global phase, cycles
-  double driftSine;    // sin 2π·drift phase, only while Vintage Ensemble sounds
-  StereoVector drift;
-  StereoVector waveMix;  // M0
-  bool waveMixReady = false;
-  double phaseSine = 0.0;  // sin 2π·phase (Dimension)
-  bool phaseSineReady = false;
-  double vintageSine = 0.0;  // sin 2π·4.73·phase (Vintage Ensemble)
-  bool vintageSineReady = false;
-  RampHeads heads{};
-  bool headsReady = false;
-};
 
 VoiceStage::VoiceStage() {
   for (int v = 0; v < kVoiceCount; ++v) {
@@ -191,6 +163,9 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     }
   }
   gainSum_ = gainSum;
+  cycleStepRateHz_ = -1.0;
+  shared_.stereoPhase = p.Value(kParamStereoPhase) / 360.0;
+  shared_.phaseTurn = p.Value(kParamPhase) / 360.0;
 }
 
 void VoiceStage::AdvanceModulation(const Inputs& in) {
@@ -235,17 +210,23 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
   const ParamSmoother& p = in.params;
   const ModeWeights& weights = in.weights;
   const double drift = p.Value(kParamDrift);
-  VoiceFrame shared{};
-  shared.stereoPhase = p.Value(kParamStereoPhase) / 360.0;
-  shared.phaseTurn = p.Value(kParamPhase) / 360.0;
+  SampleShared& shared = shared_;
   shared.driftSine = weights.structure[static_cast<int>(Structure::kVintageEnsemble)] > kSilentWeight
                          ? in.math.SinTurns(in.driftPhase)
                          : 0.0;
   Sums sums{};
   sums.gainSum = gainSum_;
+  // Member scratch, so nothing is constructed per sample for the voices that are silent.
+  VoiceFrame* frames = frames_;
+  StereoVector* samples = samples_;
+  StereoVector* delaysMs = delaysMs_;
+  StereoVector* delays = delays_;
   for (int i = 0; i < soundingCount_; ++i) {
     const int v = sounding_[i];
-    VoiceFrame voice = shared;
+    VoiceFrame& voice = frames[i];
+    voice.waveMixReady = voice.phaseSineReady = voice.vintageSineReady = voice.headsReady = false;
+    voice.drift = StereoVector();
+    samples[i] = delaysMs[i] = StereoVector();
     voice.voice = v;
     voice.centerMs = centerMs_[v];
     voice.depthMs = in.effectiveDepthMs * p.Value(VoiceParamIndex(v, kVoiceDepthScale)) * 0.01;
@@ -256,20 +237,36 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
                                kDriftRightOffset + voiceTurn + in.driftPhase);
       voice.drift = drift * kDriftPerPercent * in.math.SinTurns(turns);
     }
-    StereoVector sample, delayMs;
-    for (int k = 0; k < weights.activeStructureCount; ++k) {
-      const int s = weights.activeStructures[k];
-      const double weight = weights.structure[s];
-      const VoiceRead read = RenderStructure(in, static_cast<Structure>(s), voice);
-      sample += weight * read.sample;
-      delayMs += weight * read.delayMs;
+  }
+  // Structure by structure over all sounding voices: first every voice's delay, then every read,
+  // so the voices' independent work overlaps.
+  for (int k = 0; k < weights.activeStructureCount; ++k) {
+    const int s = weights.activeStructures[k];
+    const Structure structure = static_cast<Structure>(s);
+    const double weight = weights.structure[s];
+    if (structure != Structure::kMicroPitch) {
+      for (int i = 0; i < soundingCount_; ++i) {
+        const StereoVector m = Modulation(in, structure, frames[i]);
+        delays[i] = ClampedDelaySamples(m * frames[i].depthMs + frames[i].centerMs, in.sampleRate);
+      }
     }
+    for (int i = 0; i < soundingCount_; ++i) {
+      const VoiceRead read = structure == Structure::kMicroPitch
+                                 ? RenderMicroPitch(in, frames[i])
+                                 : ReadStructure(in, structure, frames[i], delays[i]);
+      samples[i] += weight * read.sample;
+      delaysMs[i] += weight * read.delayMs;
+    }
+  }
+  for (int i = 0; i < soundingCount_; ++i) {
+    const int v = sounding_[i];
     const double gl = panGainLeft_[v], gr = panGainRight_[v];
-    const double meanDelayMs = (delayMs.Right() * gr + delayMs.Left() * gl) / (gr + gl);
+    const double meanDelayMs = (delaysMs[i].Right() * gr + delaysMs[i].Left() * gl) / (gr + gl);
     state_.delayMs[v] = meanDelayMs;
-    state_.position[v] = voice.depthMs > kSilentWeight ? (meanDelayMs - voice.centerMs) / voice.depthMs : 0.0;
+    const double depthMs = frames[i].depthMs;
+    state_.position[v] = depthMs > kSilentWeight ? (meanDelayMs - frames[i].centerMs) / depthMs : 0.0;
     const StereoVector panGains(gl, gr);
-    sums.wet += sample * state_.gain[v] * panGains;
+    sums.wet += samples[i] * state_.gain[v] * panGains;
     // The feedback reads the plain main lines at the voice's mean delay, whatever the structure.
     if (in.feedbackActive) {
       const StereoVector d = StereoVector::Both(ClampedDelaySamples(meanDelayMs, in.sampleRate));
@@ -283,20 +280,33 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
 
 StereoVector VoiceStage::WaveMix(const Inputs& in, StereoVector phase, int seedLeft, int seedRight) const {
   const double skew = in.params.Value(kParamSkew);
-  static const double kTanhOfThree = std::tanh(3.0);
   // Non-finite phases count as 0, as in Wave.
   phase = KeepWhere(Abs(phase) < StereoVector::Both(std::numeric_limits<double>::infinity()), phase);
   const StereoVector cycle = Floor(phase);
   const StereoVector p = phase - cycle;
-  const double s = 0.5 + 0.0045 * std::clamp(skew, -90.0, 90.0);
-  const StereoVector g = Select(p < StereoVector::Both(s), p * 0.5 / StereoVector::Both(s),
-                                0.5 + (p - s) * 0.5 / StereoVector::Both(1.0 - s));
+  // Without skew both halves of the skewed phase are p itself, exactly.
+  StereoVector g = p;
+  if (skew != 0.0) {
+    const double s = 0.5 + 0.0045 * std::clamp(skew, -90.0, 90.0);
+    g = Select(p < StereoVector::Both(s), p * 0.5 / StereoVector::Both(s),
+               0.5 + (p - s) * 0.5 / StereoVector::Both(1.0 - s));
+  }
   StereoVector sum;
   for (int w = 0; w < kWaveShapeCount; ++w) {
     const double weight = in.weights.wave[w];
     if (!(weight > 0.0)) continue;
-    StereoVector value;
-    switch (static_cast<WaveShape>(w)) {
+    const StereoVector value = WaveValue(in, static_cast<WaveShape>(w), g, p, cycle, seedLeft, seedRight);
+    sum += weight * value;
+  }
+  return sum;
+}
+
+StereoVector VoiceStage::WaveValue(const Inputs& in, WaveShape shape, StereoVector g, StereoVector p,
+                                   StereoVector cycle, int seedLeft, int seedRight) const {
+  static const double kTanhOfThree = std::tanh(3.0);
+  StereoVector value;
+  {
+    switch (shape) {
       case WaveShape::kSine:
         value = in.math.SinTurns(g);
         break;
@@ -324,17 +334,14 @@ StereoVector VoiceStage::WaveMix(const Inputs& in, StereoVector phase, int seedL
       case WaveShape::kCount:
         break;
     }
-    sum += weight * value;
   }
-  return sum;
+  return value;
 }
 
-VoiceStage::VoiceRead VoiceStage::RenderStructure(const Inputs& in, Structure structure,
-                                                  VoiceFrame& voice) const {
-  if (structure == Structure::kMicroPitch) return RenderMicroPitch(in, voice);
+StereoVector VoiceStage::Modulation(const Inputs& in, Structure structure, VoiceFrame& voice) const {
   const int v = voice.voice;
   const double phase = voice.phase;
-  const double sp = voice.stereoPhase;
+  const double sp = shared_.stereoPhase;
   auto waveMix = [&]() {
     if (!voice.waveMixReady) {
       voice.waveMix = WaveMix(in, StereoVector(phase, phase + sp), 3 * v + 1, 3 * v + 2);
@@ -372,7 +379,7 @@ VoiceStage::VoiceRead VoiceStage::RenderStructure(const Inputs& in, Structure st
         voice.vintageSineReady = true;
       }
       m = kVintageWaveShare * waveMix() + StereoVector::Both(kVintageSineShare * voice.vintageSine) +
-          StereoVector::Both(kVintageDriftShare * voice.driftSine);
+          StereoVector::Both(kVintageDriftShare * shared_.driftSine);
       break;
     case Structure::kRandomChorus: {
       const double cycle = Floor(phase);
@@ -388,10 +395,13 @@ VoiceStage::VoiceRead VoiceStage::RenderStructure(const Inputs& in, Structure st
       m = waveMix();
       break;
   }
-  m += voice.drift;
+  return m + voice.drift;
+}
 
+VoiceStage::VoiceRead VoiceStage::ReadStructure(const Inputs& in, Structure structure, VoiceFrame& voice,
+                                                StereoVector d) const {
   const double fs = in.sampleRate;
-  const StereoVector d = ClampedDelaySamples(m * voice.depthMs + voice.centerMs, fs);
+  const double phase = voice.phase;
   const double w = in.weights.interpolation;
   const DelayLines& lines = in.lines;
   VoiceRead read{StereoVector(), d * 1000.0 / StereoVector::Both(fs)};
@@ -444,9 +454,9 @@ StereoVector VoiceStage::ApplyDetuneHeads(const Inputs& in, StereoVector sample,
 VoiceStage::VoiceRead VoiceStage::RenderMicroPitch(const Inputs& in, const VoiceFrame& voice) const {
   const int v = voice.voice;
   const double fs = in.sampleRate;
-  const double offset = state_.ramp[v] + state_.rampOffset[v] + voice.phaseTurn + phaseOffsetTurns_[v];
+  const double offset = state_.ramp[v] + state_.rampOffset[v] + shared_.phaseTurn + phaseOffsetTurns_[v];
   const StereoVector b =
-      Frac(StereoVector(offset + voice.stereoPhase * 0.0, offset + voice.stereoPhase * 1.0));
+      Frac(StereoVector(offset + shared_.stereoPhase * 0.0, offset + shared_.stereoPhase * 1.0));
   const double window = MicroPitchWindowSeconds(in.params.Value(kParamBaseDelay)) * fs;
   const double h =
       std::clamp(voice.centerMs * 0.001 * fs, DelayLine::kMinDelaySamples, kMicroPitchMaxHeadFraction * fs);

@@ -56,8 +56,38 @@ class VoiceStage {
 
   const VoiceState& State() const { return state_; }
 
+ public:
+  // The ramp's head-window offsets and crossfade, shared by both channels of a voice.
+  struct RampHeads {
+    double crossfade;  // sin² π·ramp
+    double head1;
+    double head2;
+  };
+
  private:
-  struct VoiceFrame;
+  // One sounding voice within one sample: what its renders share, with the terms that both
+  // channels or several structures use worked out on first use.
+  struct VoiceFrame {
+    int voice;
+    double centerMs;
+    double depthMs;
+    double phase;
+    StereoVector drift;
+    StereoVector waveMix;  // M0
+    bool waveMixReady = false;
+    double phaseSine = 0.0;  // sin 2π·phase (Dimension)
+    bool phaseSineReady = false;
+    double vintageSine = 0.0;  // sin 2π·4.73·phase (Vintage Ensemble)
+    bool vintageSineReady = false;
+    RampHeads heads{};
+    bool headsReady = false;
+  };
+  // What every sounding voice's renders share within a sample.
+  struct SampleShared {
+    double stereoPhase = 0.0;  // cycles
+    double phaseTurn = 0.0;    // the global phase, cycles
+    double driftSine = 0.0;    // sin 2π·drift phase, only while Vintage Ensemble sounds
+  };
   struct VoiceRead {
     StereoVector sample;
     StereoVector delayMs;
@@ -67,7 +97,12 @@ class VoiceStage {
   void RefreshLayout(const Inputs& in);
   void AdvanceModulation(const Inputs& in);
   StereoVector WaveMix(const Inputs& in, StereoVector phase, int seedLeft, int seedRight) const;
-  VoiceRead RenderStructure(const Inputs& in, Structure structure, VoiceFrame& voice) const;
+  StereoVector WaveValue(const Inputs& in, WaveShape shape, StereoVector g, StereoVector p,
+                         StereoVector cycle, int seedLeft, int seedRight) const;
+  // A structure's modulation value for both channels, drift included.
+  StereoVector Modulation(const Inputs& in, Structure structure, VoiceFrame& voice) const;
+  // A structure's reading at the delay its modulation gave.
+  VoiceRead ReadStructure(const Inputs& in, Structure structure, VoiceFrame& voice, StereoVector delay) const;
   VoiceRead RenderMicroPitch(const Inputs& in, const VoiceFrame& voice) const;
   StereoVector ApplyDetuneHeads(const Inputs& in, StereoVector sample, StereoVector delay,
                                 VoiceFrame& voice) const;
@@ -82,12 +117,20 @@ class VoiceStage {
   double phaseOffsetTurns_[kVoiceCount] = {};
   double detuneCents_[kVoiceCount] = {};
   double rampStep_[kVoiceCount] = {};
+  double cycleStep_[kVoiceCount] = {};  // rate / fs, for the rate it was worked out at
+  double cycleStepRateHz_ = -1.0;
   double levelGain_[kVoiceCount] = {};
   double cachedLevelDb_[kVoiceCount];
   double cachedRampCents_[kVoiceCount];
   double cachedRampWindow_[kVoiceCount];
   double gainSum_ = 0.0;
   int sounding_[kVoiceCount] = {};  // the voices above the silent weight, in order
+  // Per-sample scratch of the sounding voices.
+  SampleShared shared_;
+  VoiceFrame frames_[kVoiceCount];
+  StereoVector samples_[kVoiceCount];
+  StereoVector delaysMs_[kVoiceCount];
+  StereoVector delays_[kVoiceCount];
   int soundingCount_ = 0;
   bool layoutDirty_ = true;
   bool activitySettled_ = false;

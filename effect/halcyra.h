@@ -65,6 +65,9 @@ class Halcyra : public PluginWrapper {
   bool IsActive() const { return active_.load(std::memory_order_acquire); }
   double PluginSampleRate() const { return sampleRate_.load(std::memory_order_acquire); }
   const ChorusEngine& Engine() const { return *engine_; }
+  // Any thread: the editor says it opens (true) or closes (false). While no editor reads them the
+  // engine skips the spectra; the first block after the switch turns on publishes fresh ones.
+  void SetDisplayReaderPresent(bool present) { engine_->SetDisplayReaderPresent(present); }
 
   // Set per block by a wrapper whose host describes its buses and transport (the VST3 build).
   // Without it the main input count is the number of connected inputs and no side-chain exists.
