@@ -41,6 +41,12 @@ class SpectrumAnalyser {
   void Analyse(const float* ringLeft, const float* ringRight, int writeIndex, double sampleRate, int speed,
                float* bins, bool fresh = false);
 
+  // Any thread: whether this processor runs the transform's AVX2 path. Set-up: choose it (the
+  // default where available) or the SSE2 path; both give the same bits.
+  static bool WidePathAvailable();
+  void UseWidePath(bool wide);
+  bool UsesWidePath() const { return wide_; }
+
   // The table Fft4096 takes; null until prepared.
   const std::complex<double>* Twiddles() const { return twiddles_.get(); }
 
@@ -57,6 +63,7 @@ class SpectrumAnalyser {
   std::unique_ptr<double[]> real_;
   std::unique_ptr<double[]> imaginary_;
   bool prepared_ = false;
+  bool wide_ = WidePathAvailable();
 
   // Where each display bin reads the transform; depends only on the rate, so kept until it changes.
   double mappedRate_ = 0.0;

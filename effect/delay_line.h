@@ -20,6 +20,8 @@ class DelayLine {
   // cubic read's four neighbours always lie inside the line.
   static constexpr double kMinDelaySamples = 2.0;
   static constexpr std::size_t kReadGuardSamples = 4;
+  // Samples kept twice, at the start and past the end of the buffer.
+  static constexpr std::size_t kMirrorSamples = 3;
 
   DelayLine() = default;
   DelayLine(const DelayLine&) = delete;
@@ -45,6 +47,8 @@ class DelayLine {
   void WriteSanitized(double x) {
     if (size_ == 0) return;
     samples_[writeIndex_] = x;
+    // The first samples are mirrored past the end, so four neighbours never wrap.
+    if (writeIndex_ < kMirrorSamples) samples_[size_ + writeIndex_] = x;
     if (++writeIndex_ == size_) writeIndex_ = 0;
     if (filled_ < size_) ++filled_;
   }
@@ -84,17 +88,19 @@ class DelayLine {
 
   // The four samples around a whole delay i (at most size - 4).
   Neighbours NeighboursAt(std::size_t wholeDelay) const {
-    const std::size_t oldestWritesAgo = wholeDelay + 3;
-    if (oldestWritesAgo <= filled_) {
-      const std::size_t oldest = writeIndex_ >= oldestWritesAgo ? writeIndex_ - oldestWritesAgo
-                                                                : writeIndex_ + size_ - oldestWritesAgo;
-      // Steady state: all four lie in one unbroken run of the buffer.
-      if (oldest + 3 < size_) {
-        const double* run = samples_.get() + oldest;
-        return {run[3], run[2], run[1], run[0]};
-      }
-    }
+    const double* run = RunAt(wholeDelay);
+    if (run != nullptr) return {run[3], run[2], run[1], run[0]};
     return {Tap(wholeDelay), Tap(wholeDelay + 1), Tap(wholeDelay + 2), Tap(wholeDelay + 3)};
+  }
+
+  // Steady state: where the four neighbours of a whole delay lie, oldest first, in one unbroken
+  // run of the buffer; null while some of them have not been written since the last clear.
+  const double* RunAt(std::size_t wholeDelay) const {
+    const std::size_t oldestWritesAgo = wholeDelay + 3;
+    if (oldestWritesAgo > filled_) return nullptr;
+    const std::size_t oldest = writeIndex_ >= oldestWritesAgo ? writeIndex_ - oldestWritesAgo
+                                                              : writeIndex_ + size_ - oldestWritesAgo;
+    return samples_.get() + oldest;
   }
 
   double MaxDelaySamples() const { return maxDelaySamples_; }
@@ -152,9 +158,25 @@ inline StereoVector ReadBlendedStereo(const DelayLine& left, const DelayLine& ri
   int32_t wholeLeft, wholeRight;
   TruncateToInts(clamped, wholeLeft, wholeRight);
   const StereoVector t = clamped - TruncateSmall(clamped);
-  const DelayLine::Neighbours l = left.NeighboursAt(static_cast<std::size_t>(wholeLeft));
-  const DelayLine::Neighbours r = right.NeighboursAt(static_cast<std::size_t>(wholeRight));
-  const StereoVector xm(l.newer, r.newer), x0(l.x0, r.x0), x1(l.x1, r.x1), x2(l.older, r.older);
+  StereoVector xm, x0, x1, x2;
+  const double* runLeft = left.RunAt(static_cast<std::size_t>(wholeLeft));
+  const double* runRight = right.RunAt(static_cast<std::size_t>(wholeRight));
+  if (runLeft != nullptr && runRight != nullptr) {
+    // Two loads of two neighbours per line, then regrouped by age.
+    const __m128d leftOld = _mm_loadu_pd(runLeft), leftNew = _mm_loadu_pd(runLeft + 2);
+    const __m128d rightOld = _mm_loadu_pd(runRight), rightNew = _mm_loadu_pd(runRight + 2);
+    x2 = StereoVector(_mm_unpacklo_pd(leftOld, rightOld));
+    x1 = StereoVector(_mm_unpackhi_pd(leftOld, rightOld));
+    x0 = StereoVector(_mm_unpacklo_pd(leftNew, rightNew));
+    xm = StereoVector(_mm_unpackhi_pd(leftNew, rightNew));
+  } else {
+    const DelayLine::Neighbours l = left.NeighboursAt(static_cast<std::size_t>(wholeLeft));
+    const DelayLine::Neighbours r = right.NeighboursAt(static_cast<std::size_t>(wholeRight));
+    xm = StereoVector(l.newer, r.newer);
+    x0 = StereoVector(l.x0, r.x0);
+    x1 = StereoVector(l.x1, r.x1);
+    x2 = StereoVector(l.older, r.older);
+  }
   if (cubicWeight == 0.0) return x0 + (x1 - x0) * t;
   const StereoVector cubic =
       x0 +
