@@ -150,8 +150,8 @@ class DelayLine {
 
 // ReadBlended on two lines at once: the left line at delay.Left(), the right at delay.Right(), with
 // every step on both lanes the same operation as the single read.
-inline StereoVector ReadBlendedStereo(const DelayLine& left, const DelayLine& right, StereoVector delay,
-                                      double cubicWeight) {
+HALCYRA_INLINE StereoVector ReadBlendedStereo(const DelayLine& left, const DelayLine& right,
+                                              StereoVector delay, double cubicWeight) {
   const StereoVector minimum = StereoVector::Both(DelayLine::kMinDelaySamples);
   const StereoVector maximum(left.maxDelaySamples_, right.maxDelaySamples_);
   const StereoVector clamped = Min(Select(delay >= minimum, delay, minimum), maximum);

@@ -96,13 +96,15 @@ class VoiceStage {
   void StepActivity(const ParamSmoother& params, double coef5ms);
   void RefreshLayout(const Inputs& in);
   void AdvanceModulation(const Inputs& in);
-  StereoVector WaveMix(const Inputs& in, StereoVector phase, int seedLeft, int seedRight) const;
-  StereoVector WaveValue(const Inputs& in, WaveShape shape, StereoVector g, StereoVector p,
-                         StereoVector cycle, int seedLeft, int seedRight) const;
+  HALCYRA_INLINE StereoVector WaveMix(const Inputs& in, StereoVector phase, int seedLeft,
+                                      int seedRight) const;
+  HALCYRA_INLINE StereoVector WaveValue(const Inputs& in, WaveShape shape, StereoVector g, StereoVector p,
+                                        StereoVector cycle, int seedLeft, int seedRight) const;
   // A structure's modulation value for both channels, drift included.
-  StereoVector Modulation(const Inputs& in, Structure structure, VoiceFrame& voice) const;
+  HALCYRA_INLINE StereoVector Modulation(const Inputs& in, Structure structure, VoiceFrame& voice) const;
   // A structure's reading at the delay its modulation gave.
-  VoiceRead ReadStructure(const Inputs& in, Structure structure, VoiceFrame& voice, StereoVector delay) const;
+  HALCYRA_INLINE VoiceRead ReadStructure(const Inputs& in, Structure structure, VoiceFrame& voice,
+                                         StereoVector delay) const;
   VoiceRead RenderMicroPitch(const Inputs& in, const VoiceFrame& voice) const;
   StereoVector ApplyDetuneHeads(const Inputs& in, StereoVector sample, StereoVector delay,
                                 VoiceFrame& voice) const;

@@ -9,6 +9,14 @@
 
 #include <cstdint>
 
+// The per-sample paths call small functions many times over: inlining them lets the processor
+// overlap the voices' independent work.
+#if defined(__GNUC__)
+#define HALCYRA_INLINE inline __attribute__((always_inline))
+#else
+#define HALCYRA_INLINE inline
+#endif
+
 namespace halcyra {
 
 struct StereoVector {
