@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/math_constants.h"
+#include "effect/fast_math.h"
 
 namespace halcyra {
 namespace {
@@ -72,6 +73,13 @@ double SmoothingCoefficient(int speed) {
   if (speed == 0) return kFastCoefficient;
   if (speed == 1) return kMediumCoefficient;
   return kSlowCoefficient;
+}
+
+// 20 log10 of a magnitude at or above the floor: the polynomial logarithm (within 1e-15 of the
+// library's) for every finite value, the library for the non-finite ones.
+double LevelDb(double magnitude) {
+  if (!(magnitude < 1e300)) return 20.0 * std::log10(magnitude);
+  return 20.0 * fast_math::Log10Positive(magnitude);
 }
 
 double ReadSample(const float* ring, int index) {
@@ -314,15 +322,13 @@ void SpectrumAnalyser::Analyse(const float* ringLeft, const float* ringRight, in
   const double fs = UsableSampleRate(sampleRate);
   if (fs != mappedRate_) MapBinsForRate(fs);
   const double a = fresh ? 1.0 : SmoothingCoefficient(speed);
-  // 20 log10(x) through the natural logarithm, which the C library computes faster.
-  constexpr double kDbPerNeper = 20.0 / 2.30258509299404568402;
+
   for (int i = 0; i < kSpectrumBins; ++i) {
     const int h = binLow_[i];
     const double t = binFraction_[i];
     const double magnitude =
         ((1.0 - t) * ChannelRmsMagnitude(h) + t * ChannelRmsMagnitude(h + 1)) / kFullScaleMagnitude;
-    const double db =
-        std::clamp(kDbPerNeper * std::log(std::max(magnitude, kMagnitudeFloor)), kFloorDb, kCeilingDb);
+    const double db = std::clamp(LevelDb(std::max(magnitude, kMagnitudeFloor)), kFloorDb, kCeilingDb);
     const double previous = std::isfinite(bins[i]) ? static_cast<double>(bins[i]) : kFloorDb;
     bins[i] = static_cast<float>(previous + (db - previous) * a);
   }

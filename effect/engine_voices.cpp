@@ -342,7 +342,7 @@ StereoVector VoiceStage::Modulation(const Inputs& in, Structure structure, Voice
   const int v = voice.voice;
   const double phase = voice.phase;
   const double sp = shared_.stereoPhase;
-  auto waveMix = [&]() {
+  auto waveMix = [&]() HALCYRA_LAMBDA_INLINE {
     if (!voice.waveMixReady) {
       voice.waveMix = WaveMix(in, StereoVector(phase, phase + sp), 3 * v + 1, 3 * v + 2);
       voice.waveMixReady = true;

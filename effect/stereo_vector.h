@@ -13,8 +13,10 @@
 // overlap the voices' independent work.
 #if defined(__GNUC__)
 #define HALCYRA_INLINE inline __attribute__((always_inline))
+#define HALCYRA_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define HALCYRA_INLINE inline
+#define HALCYRA_LAMBDA_INLINE
 #endif
 
 namespace halcyra {
