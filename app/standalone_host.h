@@ -95,6 +95,8 @@ class StandaloneHost : public AppHost {
   // MIDI input thread.
   void OnMidiInput(const uint8_t* bytes, size_t size);
   static void OnAudioError(const char* message);
+  // An error for the user, as the environment shows them (a box, or standard error).
+  void ReportError(const char* text, const char* title) { environment_->ShowError(text, title); }
 
   MidiOutput* MidiOutputPort() override { return midiOutput_.get(); }
 

@@ -54,11 +54,5 @@ target_compile_definitions(rtmidi PUBLIC __WINDOWS_MM__)
 target_compile_options(rtmidi PRIVATE -w)
 target_link_libraries(rtmidi PUBLIC winmm)
 
-# Header-only libraries, used by the graphics code.
-add_library(stb INTERFACE)
-target_include_directories(stb SYSTEM INTERFACE /usr/include/stb)
-add_library(nanosvg INTERFACE)
-target_include_directories(nanosvg SYSTEM INTERFACE ${HALCYRA_DEPS_DIR}/sdl2-image)
-
 # The libraries are built by default, so every build proves they compile.
 add_custom_target(third_party ALL DEPENDS vst3_sdk rtaudio rtmidi)

@@ -19,7 +19,7 @@
 namespace plugfw {
 
 namespace gfx {
-class IGraphics;
+class IGfx;
 }
 
 class IApiBase : public IPluginBase {
@@ -62,7 +62,7 @@ class IApiBase : public IPluginBase {
   virtual bool MatchesNegation(double a, double b) const { return b == -a; }
   virtual void SpareHookA() {}
   virtual bool LookupText(const char* key, HeapString& text) const;
-  virtual gfx::IGraphics* GetEditorGraphics() const { return GetUI(); }
+  virtual gfx::IGfx* GetEditorGraphics() const { return GetUI(); }
   virtual void OnIdleTick() {}
   virtual int32_t GetChannelColor(int32_t& red, int32_t& green, int32_t& blue) const;
   virtual void GetChannelName(HeapString& /*name*/) const {}

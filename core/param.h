@@ -119,6 +119,9 @@ class IParam {
   // The clamped real value for normalized x; x is limited to 0..1 first and a
   // non-finite x gives the default.
   double FromNormalized(double x) const;
+  // Any thread: normalized x snapped to the parameter's step (for a stepped parameter)
+  // and its range, still normalized.
+  double NormalizedStep(double x) const { return ToNormalized(FromNormalized(x)); }
 
   // Any thread: a relaxed load and an exchange of the clamped value.
   double Value() const { return value_.load(std::memory_order_relaxed); }

@@ -10,14 +10,14 @@
 
 namespace plugfw::gfx {
 
-class IGraphics;
+class IGfx;
 
 class IGfxEditorDelegate : public IEditorDelegate {
  public:
   explicit IGfxEditorDelegate(int32_t nParams) : IEditorDelegate(nParams) {}
 
   // The open editor's graphics context; none while the editor is closed.
-  IGraphics* GetUI() const { return nullptr; }
+  IGfx* GetUI() const { return nullptr; }
 };
 
 }  // namespace plugfw::gfx

@@ -1,5 +1,7 @@
 #include "vst3/vst3_text.h"
 
+#include "core/utf8_encode.h"
+
 namespace plugfw {
 namespace {
 
@@ -73,22 +75,7 @@ int32_t Utf16ToUtf8(const Steinberg::char16* text, char* out, int32_t capacity) 
       codePoint = kReplacement;
     }
     char bytes[4];
-    int32_t length = 0;
-    if (codePoint < 0x80) {
-      bytes[length++] = static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-      bytes[length++] = static_cast<char>(0xC0 | (codePoint >> 6));
-      bytes[length++] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-      bytes[length++] = static_cast<char>(0xE0 | (codePoint >> 12));
-      bytes[length++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-      bytes[length++] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-      bytes[length++] = static_cast<char>(0xF0 | (codePoint >> 18));
-      bytes[length++] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-      bytes[length++] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-      bytes[length++] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
+    const int32_t length = EncodeUtf8CodePoint(codePoint, bytes);
     if (written + length > capacity - 1) break;
     for (int32_t i = 0; i < length; ++i) out[written++] = bytes[i];
   }

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -19,6 +20,19 @@
 #include "app/host_environment.h"
 
 namespace plugfw::test {
+
+// A device as the audio library lists it; a default device is the default of each direction it has.
+inline AudioDeviceInfo FakeDevice(const char* name, int32_t inputs, int32_t outputs,
+                                  std::vector<int32_t> rates, bool isDefault = false) {
+  AudioDeviceInfo info;
+  info.name = name;
+  info.inputChannels = inputs;
+  info.outputChannels = outputs;
+  info.isDefaultInput = isDefault && inputs > 0;
+  info.isDefaultOutput = isDefault && outputs > 0;
+  info.sampleRates = std::move(rates);
+  return info;
+}
 
 struct FakeSettingsFile {
   bool exists = false;
@@ -151,6 +165,7 @@ struct FakeMidiState {
   std::vector<std::string> inputPorts;
   std::vector<std::string> outputPorts;
   bool createFails = false;
+  bool openFails = false;
   int32_t creations = 0;
   int32_t openInputPort = -1;
   int32_t openOutputPort = -1;
@@ -166,7 +181,7 @@ class FakeMidiInput : public MidiInput {
   uint32_t PortCount() override { return static_cast<uint32_t>(state_.inputPorts.size()); }
   std::string PortName(uint32_t index) override { return state_.inputPorts.at(index); }
   bool OpenPort(uint32_t index, const char* portName) override {
-    if (index >= state_.inputPorts.size()) return false;
+    if (index >= state_.inputPorts.size() || state_.openFails) return false;
     state_.openInputPort = static_cast<int32_t>(index);
     state_.inputPortName = portName;
     return true;
@@ -188,7 +203,7 @@ class FakeMidiOutput : public MidiOutput {
   uint32_t PortCount() override { return static_cast<uint32_t>(state_.outputPorts.size()); }
   std::string PortName(uint32_t index) override { return state_.outputPorts.at(index); }
   bool OpenPort(uint32_t index, const char* /*portName*/) override {
-    if (index >= state_.outputPorts.size()) return false;
+    if (index >= state_.outputPorts.size() || state_.openFails) return false;
     state_.openOutputPort = static_cast<int32_t>(index);
     return true;
   }
@@ -208,6 +223,7 @@ struct FakeEnvironmentState {
   FakeMidiState midi;
   bool hasSettingsFolder = true;
   bool audioAvailable = true;
+  bool audioCreationThrows = false;  // as the audio library may
   int32_t audioCreations = 0;
   std::vector<std::string> errors;
   std::atomic<int64_t> sleptMs{0};
@@ -219,6 +235,7 @@ class FakeHostEnvironment : public HostEnvironment {
   explicit FakeHostEnvironment(FakeEnvironmentState& state) : state_(state) {}
   std::unique_ptr<AudioDevice> CreateAudioDevice(AudioErrorCallback /*onError*/) override {
     ++state_.audioCreations;
+    if (state_.audioCreationThrows) throw std::runtime_error("RtApiDs: the sound system failed");
     if (!state_.audioAvailable) return nullptr;
     return std::make_unique<FakeAudioDevice>(state_.audio);
   }
@@ -255,5 +272,17 @@ class FakeHostEnvironment : public HostEnvironment {
  private:
   FakeEnvironmentState& state_;
 };
+
+// The MIDI ports "Keys" and "Synth", and saved choices to start from: Line In to Speakers at
+// 48 kHz, MIDI in from "Keys", no MIDI out. The devices are the caller's.
+inline void SaveStudioChoices(FakeEnvironmentState& state) {
+  state.midi.inputPorts = {"Keys"};
+  state.midi.outputPorts = {"Synth"};
+  state.settings.Set("audio", "indev", "Line In");
+  state.settings.Set("audio", "outdev", "Speakers");
+  state.settings.Set("audio", "sr", "48000");
+  state.settings.Set("midi", "indev", "Keys");
+  state.settings.Set("midi", "outdev", "off");
+}
 
 }  // namespace plugfw::test

@@ -1,14 +1,16 @@
 // Checks recordings of the standalone host's output on real devices (48 kHz float32 stereo raw,
 // as the sound server's recorder writes them) against the tone that was played into its input.
-//   live_audio_analyse.exe EFFECT.raw BYPASS.raw TONE_HZ TONE_AMPLITUDE
+//   live_audio_analyse.exe EFFECT.raw BYPASS.raw|- TONE_HZ TONE_AMPLITUDE
 // The effect run must be audible, finite, unclipped and gap-free, dominated by the tone at a level
 // near the input's, with the chorus's modulation in its envelope and sidebands; the bypassed run
-// must be the input tone itself. Prints every measure and exits 1 on any failed check.
+// must be the input tone itself ("-" for a run that had none). Prints every measure and exits 1 on
+// any failed check.
 
 #include <cmath>
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/math_constants.h"
@@ -227,25 +229,51 @@ void Print(const char* run, const char* channel, const Measures& m) {
       m.pureWindowFraction);
 }
 
+bool GapFree(const Measures& m) {
+  return m.gaps <= kMaxGaps && m.gapSamples <= kMaxGapFraction * m.activeSeconds * kSampleRate;
+}
+
+void CheckSignal(const Measures& m, const char* run, const char* channel) {
+  Print(run, channel, m);
+  Check(m.finite, channel, "no NaN or infinity");
+  Check(m.peak < kClipLevel, channel, "no clipping");
+  Check(GapFree(m), channel, "no gaps of exact zeros beyond an occasional dropped period");
+}
+
+void CheckEffect(const Measures& e, double toneHz, double inputRms) {
+  Check(std::fabs(e.peakHz - toneHz) < 5.0 && e.toneFraction > 0.7, "effect", "the tone dominates");
+  Check(e.rms > 0.25 * inputRms && e.rms < 2.0 * inputRms, "effect", "level within -12..+6 dB of the input");
+  Check(e.fitResidual > 0.05, "effect", "modulation moves the tone (sidebands or envelope)");
+}
+
+void CheckBypass(const Measures& b, double toneHz, double inputRms) {
+  Check(std::fabs(b.peakHz - toneHz) < 2.0 && b.toneFraction > 0.98, "bypass", "only the tone");
+  Check(b.rms > 0.944 * inputRms && b.rms < 1.059 * inputRms, "bypass", "level within 0.5 dB of the input");
+  Check(b.pureWindowFraction >= kMinPureFraction, "bypass",
+        "the input tone itself (in 85% of 100 ms windows, all but -40 dB of it is the tone)");
+}
+
 }  // namespace
 
+// BYPASS.raw may be "-": only the effect's recording is checked.
 int main(int argc, char** argv) {
   if (argc != 5) {
-    std::fprintf(stderr, "usage: %s EFFECT.raw BYPASS.raw TONE_HZ TONE_AMPLITUDE\n", argv[0]);
+    std::fprintf(stderr, "usage: %s EFFECT.raw BYPASS.raw|- TONE_HZ TONE_AMPLITUDE\n", argv[0]);
     return 2;
   }
+  const bool withBypass = std::strcmp(argv[2], "-") != 0;
   const double toneHz = std::atof(argv[3]);
   const double inputRms = std::atof(argv[4]) / std::sqrt(2.0);
   Recording effect, bypass;
-  if (!Load(argv[1], effect) || !Load(argv[2], bypass)) {
+  if (!Load(argv[1], effect) || (withBypass && !Load(argv[2], bypass))) {
     std::fprintf(stderr, "cannot read the recordings\n");
     return 1;
   }
   size_t eb = 0, ee = 0, bb = 0, be = 0;
   const bool effectActive = ActiveRegion(effect, eb, ee);
-  const bool bypassActive = ActiveRegion(bypass, bb, be);
   Check(effectActive, "effect", "output not silent for long enough");
-  Check(bypassActive, "bypass", "output not silent for long enough");
+  const bool bypassActive = !withBypass || ActiveRegion(bypass, bb, be);
+  if (withBypass) Check(bypassActive, "bypass", "output not silent for long enough");
   if (!effectActive || !bypassActive) return 1;
 
   const std::vector<float>* effectChannels[] = {&effect.left, &effect.right};
@@ -254,27 +282,16 @@ int main(int argc, char** argv) {
   double effectVariation = 0, bypassVariation = 0;
   for (int c = 0; c < 2; ++c) {
     const Measures e = MeasureChannel(*effectChannels[c], eb, ee, toneHz);
-    const Measures b = MeasureChannel(*bypassChannels[c], bb, be, toneHz);
-    Print("effect", names[c], e);
-    Print("bypass", names[c], b);
-    Check(e.finite && b.finite, names[c], "no NaN or infinity");
-    Check(e.peak < kClipLevel && b.peak < kClipLevel, names[c], "no clipping");
-    const auto gapFree = [](const Measures& m) {
-      return m.gaps <= kMaxGaps && m.gapSamples <= kMaxGapFraction * m.activeSeconds * kSampleRate;
-    };
-    Check(gapFree(e) && gapFree(b), names[c], "no gaps of exact zeros beyond an occasional dropped period");
-    Check(std::fabs(e.peakHz - toneHz) < 5.0 && e.toneFraction > 0.7, "effect", "the tone dominates");
-    Check(e.rms > 0.25 * inputRms && e.rms < 2.0 * inputRms, "effect",
-          "level within -12..+6 dB of the input");
-    Check(e.fitResidual > 0.05, "effect", "modulation moves the tone (sidebands or envelope)");
-    Check(std::fabs(b.peakHz - toneHz) < 2.0 && b.toneFraction > 0.98, "bypass", "only the tone");
-    Check(b.rms > 0.944 * inputRms && b.rms < 1.059 * inputRms, "bypass", "level within 0.5 dB of the input");
-    Check(b.pureWindowFraction >= kMinPureFraction, "bypass",
-          "the input tone itself (in 85% of 100 ms windows, all but -40 dB of it is the tone)");
+    CheckSignal(e, "effect", names[c]);
+    CheckEffect(e, toneHz, inputRms);
     effectVariation += e.envelopeVariation;
+    if (!withBypass) continue;
+    const Measures b = MeasureChannel(*bypassChannels[c], bb, be, toneHz);
+    CheckSignal(b, "bypass", names[c]);
+    CheckBypass(b, toneHz, inputRms);
     bypassVariation += b.envelopeVariation;
   }
-  Check(bypassVariation < 0.02, "bypass", "flat envelope");
+  if (withBypass) Check(bypassVariation < 0.02, "bypass", "flat envelope");
   Check(effectVariation > 0.04 && effectVariation > 4.0 * bypassVariation, "effect", "the envelope moves");
   std::printf("%s\n", failures == 0 ? "all checks passed" : "some checks failed");
   return failures == 0 ? 0 : 1;

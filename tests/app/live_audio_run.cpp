@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "app/error_reporting_environment.h"
 #include "app/standalone_host.h"
 #include "effect/halcyra.h"
 #include "effect/param_table.h"
@@ -24,33 +25,6 @@ namespace {
 constexpr double kQuitBoundMs = 1500.0;
 constexpr double kMinRunFraction = 0.6;
 constexpr int32_t kEmulatedDeviceBuffers = 6;
-
-// The platform's environment, with errors printed instead of shown in a box nobody closes.
-class UnattendedEnvironment : public plugfw::HostEnvironment {
- public:
-  explicit UnattendedEnvironment(std::unique_ptr<plugfw::HostEnvironment> platform)
-      : platform_(std::move(platform)) {}
-  std::unique_ptr<plugfw::AudioDevice> CreateAudioDevice(plugfw::AudioErrorCallback onError) override {
-    return platform_->CreateAudioDevice(onError);
-  }
-  std::unique_ptr<plugfw::MidiInput> CreateMidiInput(const char* clientName, uint32_t queueLimit,
-                                                     std::string& error) override {
-    return platform_->CreateMidiInput(clientName, queueLimit, error);
-  }
-  std::unique_ptr<plugfw::MidiOutput> CreateMidiOutput(const char* clientName, std::string& error) override {
-    return platform_->CreateMidiOutput(clientName, error);
-  }
-  std::unique_ptr<plugfw::SettingsStore> OpenSettings(std::string& path) override {
-    return platform_->OpenSettings(path);
-  }
-  void ShowError(const char* text, const char* title) override {
-    std::fprintf(stderr, "%s: %s\n", title, text);
-  }
-  void SleepMs(int32_t milliseconds) override { platform_->SleepMs(milliseconds); }
-
- private:
-  std::unique_ptr<plugfw::HostEnvironment> platform_;
-};
 
 void PrintDevices(const plugfw::StandaloneHost& host) {
   for (plugfw::AudioDeviceId id : host.InputDeviceIds()) {
@@ -74,7 +48,7 @@ int main(int argc, char** argv) {
   const bool bypass = argc > 3 && std::strcmp(argv[3], "bypass") == 0;
 
   plugfw::StandaloneHost* host = plugfw::StandaloneHost::Create(
-      std::make_unique<UnattendedEnvironment>(plugfw::CreateWin32HostEnvironment(argv[1])));
+      plugfw::WithErrorSink(plugfw::CreateWin32HostEnvironment(argv[1]), &plugfw::PrintErrorToStandardError));
   if (host == nullptr || !host->Init()) {
     std::fprintf(stderr, "host did not start\n");
     return 1;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Writes the seed corpus and runs the state-reader fuzzer for a bounded time.
-# usage: run_state_fuzz.sh <seed writer> <fuzzer> <work folder> [seconds [libFuzzer options...]]
+# Writes a fuzz target's seed corpus and runs the target for a bounded time.
+# usage: run_fuzz.sh <seed writer> <fuzzer> <work folder> [seconds [libFuzzer options...]]
 set -euo pipefail
 writer="$1" fuzzer="$2" work="$3" seconds="${4:-10}"
 shift $(( $# < 4 ? $# : 4 ))

@@ -1,0 +1,79 @@
+#include "graphics/platform/native_edit_rules.h"
+
+namespace plugfw::gfx {
+namespace {
+
+constexpr uint32_t kReturn = 0x0D;
+constexpr uint32_t kLineFeed = 0x0A;
+constexpr uint32_t kEscape = 0x1B;
+constexpr uint32_t kFirstPrintable = 0x20;
+constexpr uint32_t kDelete = 0x7F;  // Ctrl+Backspace
+
+bool IsControlCharacter(uint32_t character) { return character < kFirstPrintable || character == kDelete; }
+
+bool IsSignOrDigit(uint32_t character) {
+  return character == '+' || character == '-' || (character >= '0' && character <= '9');
+}
+
+}  // namespace
+
+bool NativeEditStateMachine::Decided() const {
+  return state_ == NativeEditState::kCancelAtTick || state_ == NativeEditState::kCommitAtTick;
+}
+
+void NativeEditStateMachine::FocusGained() {
+  if (!Decided()) state_ = NativeEditState::kFocused;
+}
+
+void NativeEditStateMachine::FocusLost() {
+  if (!Decided()) state_ = NativeEditState::kCommitAtTick;
+}
+
+void NativeEditStateMachine::EditorButtonDown() {
+  state_ =
+      state_ == NativeEditState::kFocused ? NativeEditState::kCancelAtTick : NativeEditState::kCommitAtTick;
+}
+
+NativeEditTickAction NativeEditStateMachine::TakeTickAction() {
+  const NativeEditState state = state_;
+  state_ = NativeEditState::kNone;
+  switch (state) {
+    case NativeEditState::kNone:
+      return NativeEditTickAction::kContinue;
+    case NativeEditState::kCancelAtTick:
+      return NativeEditTickAction::kCancel;
+    case NativeEditState::kCommitAtTick:
+      return NativeEditTickAction::kCommit;
+    default:
+      return NativeEditTickAction::kSkipFrame;
+  }
+}
+
+EntryCharacters EntryCharactersFor(const IParam* param) {
+  if (param == nullptr) return EntryCharacters::kAny;
+  switch (param->Type()) {
+    case ParamType::kBoolean:
+    case ParamType::kInteger:
+    case ParamType::kEnumerated:
+      return EntryCharacters::kInteger;
+    case ParamType::kDouble:
+      return EntryCharacters::kDecimal;
+    default:
+      return EntryCharacters::kAny;
+  }
+}
+
+bool NativeEntryAcceptsCharacter(uint32_t character, EntryCharacters allowed) {
+  if (character == kReturn || character == kLineFeed || character == kEscape) return false;
+  if (IsControlCharacter(character)) return true;
+  switch (allowed) {
+    case EntryCharacters::kInteger:
+      return IsSignOrDigit(character);
+    case EntryCharacters::kDecimal:
+      return IsSignOrDigit(character) || character == '.';
+    default:
+      return true;
+  }
+}
+
+}  // namespace plugfw::gfx
