@@ -42,6 +42,20 @@ HALCYRA_INLINE StereoVector SinTurns(StereoVector turns) {
 
 inline double SinTurns(double turns) { return SinTurns(StereoVector::Both(turns)).Left(); }
 
+namespace detail {
+// (e^x - 1 - x) / x² by its Taylor series to x^11 (e^x itself to degree 13): below 2e-17 of
+// truncation for |x| <= ln 2 / 2.
+inline StereoVector ExpSeriesTail(StereoVector x) {
+  constexpr double kInverseFactorials[] = {
+      1.6059043836821613e-10, 2.08767569878681e-09,   2.505210838544172e-08,  2.755731922398589e-07,
+      2.7557319223985893e-06, 2.48015873015873e-05,   1.984126984126984e-04,  1.388888888888889e-03,
+      8.333333333333333e-03,  4.1666666666666664e-02, 1.6666666666666666e-01, 0.5};
+  StereoVector p = StereoVector::Both(kInverseFactorials[0]);
+  for (int k = 1; k < 12; ++k) p = p * x + kInverseFactorials[k];
+  return p;
+}
+}  // namespace detail
+
 // e^x, relative error below 4e-16 for x in [-708, 709]; arguments outside are clamped there, so
 // large negative inputs give about 3e-308 and large positive ones about 8e307 (never inf or NaN
 // from a finite input). NaN stays NaN.
@@ -53,20 +67,8 @@ inline StereoVector Exp(StereoVector x) {
   const StereoVector k = kWithMagic - kRoundMagic;
   // Cody–Waite: ln 2 in two parts keeps r = x - k ln 2 exact to the last bits.
   const StereoVector r = (clamped - k * 6.93147180369123816490e-01) - k * 1.90821492927058770002e-10;
-  // e^r for |r| <= ln2 / 2 by Taylor to degree 13 (truncation below 2e-17).
-  StereoVector p = StereoVector::Both(1.6059043836821613e-10);
-  p = p * r + 2.08767569878681e-09;
-  p = p * r + 2.505210838544172e-08;
-  p = p * r + 2.755731922398589e-07;
-  p = p * r + 2.7557319223985893e-06;
-  p = p * r + 2.48015873015873e-05;
-  p = p * r + 1.984126984126984e-04;
-  p = p * r + 1.388888888888889e-03;
-  p = p * r + 8.333333333333333e-03;
-  p = p * r + 4.1666666666666664e-02;
-  p = p * r + 1.6666666666666666e-01;
-  p = p * r + 0.5;
-  const StereoVector expR = 1.0 + r + r * r * p;
+  // e^r for |r| <= ln2 / 2.
+  const StereoVector expR = 1.0 + r + r * r * detail::ExpSeriesTail(r);
   // k lies in [-1022, 1023]: its biased exponent shifted into place is 2^k.
   const __m128i biased = _mm_add_epi64(_mm_castpd_si128(kWithMagic.v), _mm_set1_epi64x(1023));
   const StereoVector twoPowK(_mm_castsi128_pd(_mm_slli_epi64(biased, 52)));
@@ -77,22 +79,10 @@ inline StereoVector Exp(StereoVector x) {
 inline double Exp(double x) { return Exp(StereoVector::Both(x)).Left(); }
 
 // e^x - 1 for x <= 0 with a relative error below 1e-15: near zero, where e^x - 1 would cancel, by
-// Taylor to degree 13; elsewhere from Exp.
+// its series; elsewhere from Exp.
 inline StereoVector ExpMinusOneNonPositive(StereoVector x) {
   constexpr double kSeriesLimit = 0.34657359027997264;  // ln 2 / 2
-  StereoVector p = StereoVector::Both(1.6059043836821613e-10);
-  p = p * x + 2.08767569878681e-09;
-  p = p * x + 2.505210838544172e-08;
-  p = p * x + 2.755731922398589e-07;
-  p = p * x + 2.7557319223985893e-06;
-  p = p * x + 2.48015873015873e-05;
-  p = p * x + 1.984126984126984e-04;
-  p = p * x + 1.388888888888889e-03;
-  p = p * x + 8.333333333333333e-03;
-  p = p * x + 4.1666666666666664e-02;
-  p = p * x + 1.6666666666666666e-01;
-  p = p * x + 0.5;
-  const StereoVector series = x + x * x * p;
+  const StereoVector series = x + x * x * detail::ExpSeriesTail(x);
   return Select(x > StereoVector::Both(-kSeriesLimit), series, Exp(x) - 1.0);
 }
 
