@@ -152,7 +152,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     if (detuneCents_[v] != cachedRampCents_[v] || window != cachedRampWindow_[v]) {
       cachedRampCents_[v] = detuneCents_[v];
       cachedRampWindow_[v] = window;
-      rampStep_[v] = (1.0 - in.math.Exp2(detuneCents_[v] / 1200.0)) / (window * in.sampleRate);
+      rampStep_[v] = PitchRampRate(in.math.Exp2(detuneCents_[v] / 1200.0), window * in.sampleRate);
     }
     rampsMoving_ = rampsMoving_ || rampStep_[v] != 0.0;
     if (state_.active[v] > kSilentWeight) {
@@ -169,14 +169,17 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
 }
 
 void VoiceStage::AdvanceModulation(const Inputs& in) {
-  const ParamSmoother& p = in.params;
-  for (int v = 0; v < kVoiceCount; ++v) {
-    state_.rate[v] = rateFactor_[v] * in.effectiveRateHz * p.Value(VoiceParamIndex(v, kVoiceRateRatio));
+  // The steps change only with the rate, which the envelope or the tempo may move.
+  if (in.effectiveRateHz != cycleStepRateHz_) {
+    const ParamSmoother& p = in.params;
+    for (int v = 0; v < kVoiceCount; ++v) {
+      state_.rate[v] = rateFactor_[v] * in.effectiveRateHz * p.Value(VoiceParamIndex(v, kVoiceRateRatio));
+      cycleStep_[v] = state_.rate[v] / in.sampleRate;
+    }
+    cycleStepRateHz_ = in.effectiveRateHz;
   }
-  const StereoVector fs = StereoVector::Both(in.sampleRate);
   for (int v = 0; v < kVoiceCount; v += 2) {
-    (StereoVector::Load(state_.cycles + v) + StereoVector::Load(state_.rate + v) / fs)
-        .Store(state_.cycles + v);
+    (StereoVector::Load(state_.cycles + v) + StereoVector::Load(cycleStep_ + v)).Store(state_.cycles + v);
   }
   if (rampsMoving_) {
     for (int v = 0; v < kVoiceCount; v += 2) {

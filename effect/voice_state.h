@@ -54,9 +54,10 @@ inline double MicroPitchWindowSeconds(double baseDelayMs) {
   return voicing::kMicroPitchWindowSeconds + voicing::kMicroPitchWindowPerMs * baseDelayMs;
 }
 
-// The pitch ramp's rate in cycles per second for a frequency ratio: the heads sweep the window
-// at the speed that shifts the pitch by that ratio.
-inline double PitchRampRate(double ratio, double windowSeconds) { return (1.0 - ratio) / windowSeconds; }
+// The pitch ramp's speed for a frequency ratio: the heads sweep the window at the speed that
+// shifts the pitch by that ratio. Cycles per second for a window in seconds, per sample for a
+// window in samples.
+inline double PitchRampRate(double ratio, double window) { return (1.0 - ratio) / window; }
 
 struct VoiceState {
   double cycles[kVoiceCount] = {};       // modulation cycles since the last reset or resync
