@@ -241,6 +241,7 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
       voice.drift = drift * kDriftPerPercent * in.math.SinTurns(turns);
     }
   }
+  if (rampsMoving_) PrepareDetuneHeads(in);
   // Structure by structure over all sounding voices: first every voice's delay, then every read,
   // so the voices' independent work overlaps.
   for (int k = 0; k < weights.activeStructureCount; ++k) {
@@ -428,6 +429,26 @@ VoiceStage::VoiceRead VoiceStage::ReadStructure(const Inputs& in, Structure stru
   }
   read.sample = ApplyDetuneHeads(in, read.sample, d, voice);
   return read;
+}
+
+// The detune heads of the sounding voices, two voices to one vector of sines.
+void VoiceStage::PrepareDetuneHeads(const Inputs& in) {
+  const double window = kDetuneWindowSeconds * in.sampleRate;
+  for (int i = 0; i < soundingCount_; i += 2) {
+    const bool pair = i + 1 < soundingCount_;
+    const double first = state_.ramp[sounding_[i]];
+    const double second = pair ? state_.ramp[sounding_[i + 1]] : first;
+    const StereoVector ramps(first, second);
+    const StereoVector sine = in.math.SinHalfTurns(ramps);
+    const StereoVector crossfade = sine * sine;
+    const StereoVector head2 = window * Frac(ramps + 0.5);
+    frames_[i].heads = {crossfade.Left(), window * first, head2.Left()};
+    frames_[i].headsReady = true;
+    if (pair) {
+      frames_[i + 1].heads = {crossfade.Right(), window * second, head2.Right()};
+      frames_[i + 1].headsReady = true;
+    }
+  }
 }
 
 // Two heads sweeping an 80 ms window in opposite halves of the ramp, crossfaded by sin²: a pitch

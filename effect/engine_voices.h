@@ -101,6 +101,7 @@ class VoiceStage {
   HALCYRA_INLINE StereoVector WaveValue(const Inputs& in, WaveShape shape, StereoVector g, StereoVector p,
                                         StereoVector cycle, int seedLeft, int seedRight) const;
   // A structure's modulation value for both channels, drift included.
+  void PrepareDetuneHeads(const Inputs& in);
   HALCYRA_INLINE StereoVector Modulation(const Inputs& in, Structure structure, VoiceFrame& voice) const;
   // A structure's reading at the delay its modulation gave.
   HALCYRA_INLINE VoiceRead ReadStructure(const Inputs& in, Structure structure, VoiceFrame& voice,
