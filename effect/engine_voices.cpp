@@ -242,6 +242,7 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
     }
   }
   if (rampsMoving_) PrepareDetuneHeads(in);
+  PreparePhaseSines(in);
   // Structure by structure over all sounding voices: first every voice's delay, then every read,
   // so the voices' independent work overlaps.
   for (int k = 0; k < weights.activeStructureCount; ++k) {
@@ -429,6 +430,38 @@ VoiceStage::VoiceRead VoiceStage::ReadStructure(const Inputs& in, Structure stru
   }
   read.sample = ApplyDetuneHeads(in, read.sample, d, voice);
   return read;
+}
+
+// Dimension's and Vintage Ensemble's sines of each voice's phase, two voices to one vector, while
+// those structures sound.
+void VoiceStage::PreparePhaseSines(const Inputs& in) {
+  const bool dimension = in.weights.structure[static_cast<int>(Structure::kDimension)] > kSilentWeight;
+  const bool vintage = in.weights.structure[static_cast<int>(Structure::kVintageEnsemble)] > kSilentWeight;
+  if (!dimension && !vintage) return;
+  for (int i = 0; i < soundingCount_; i += 2) {
+    const bool pair = i + 1 < soundingCount_;
+    const double first = frames_[i].phase;
+    const double second = pair ? frames_[i + 1].phase : first;
+    if (dimension) {
+      const StereoVector sine = in.math.SinTurns(StereoVector(first, second));
+      frames_[i].phaseSine = sine.Left();
+      frames_[i].phaseSineReady = true;
+      if (pair) {
+        frames_[i + 1].phaseSine = sine.Right();
+        frames_[i + 1].phaseSineReady = true;
+      }
+    }
+    if (vintage) {
+      const StereoVector sine =
+          in.math.SinTurns(StereoVector(kVintageSineRate * first, kVintageSineRate * second));
+      frames_[i].vintageSine = sine.Left();
+      frames_[i].vintageSineReady = true;
+      if (pair) {
+        frames_[i + 1].vintageSine = sine.Right();
+        frames_[i + 1].vintageSineReady = true;
+      }
+    }
+  }
 }
 
 // The detune heads of the sounding voices, two voices to one vector of sines.

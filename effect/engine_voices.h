@@ -102,6 +102,7 @@ class VoiceStage {
                                         StereoVector cycle, int seedLeft, int seedRight) const;
   // A structure's modulation value for both channels, drift included.
   void PrepareDetuneHeads(const Inputs& in);
+  void PreparePhaseSines(const Inputs& in);
   HALCYRA_INLINE StereoVector Modulation(const Inputs& in, Structure structure, VoiceFrame& voice) const;
   // A structure's reading at the delay its modulation gave.
   HALCYRA_INLINE VoiceRead ReadStructure(const Inputs& in, Structure structure, VoiceFrame& voice,
