@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, then
 # the canvas's: one line per case, each engine figure the median of three runs pinned to one core
-# (taskset where present; BENCH_CPU picks the core, default the last). `scripts/bench.sh [case]` runs the cases whose names contain `case`. With --reference the
-# deps script installs Calf's Multi Chorus and lilv's lv2bench, and the same run also measures that
-# reference chorus: a different product, run for comparison only.
+# (taskset where present; BENCH_CPU picks the core, default the last). `scripts/bench.sh [case]`
+# runs the cases whose names contain `case`. With --reference the deps script installs Calf's Multi
+# Chorus and lilv's lv2bench, and the same run also measures that reference chorus: a different
+# product, run for comparison only.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
