@@ -1,7 +1,7 @@
 #pragma once
 // Number texts for parameter displays and text entry, built without printf's %f
 // rounding or strtod's locale, so a value reads and shows the same under every C
-// runtime and host locale. Pure functions: safe from any thread.
+// runtime and host locale. Any thread: pure functions.
 
 #include <cstdint>
 
