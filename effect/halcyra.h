@@ -78,6 +78,9 @@ class Halcyra : public PluginWrapper {
   // Any thread: the engine's own snapshot readers are safe beside the audio thread; anything else
   // of it is the audio thread's.
   const ChorusEngine& Engine() const { return *engine_; }
+  // Any thread: the editor says it opens (true) or closes (false). While no editor reads them the
+  // engine skips the spectra; the first block after the switch turns on publishes fresh ones.
+  void SetDisplayReaderPresent(bool present) { engine_->SetDisplayReaderPresent(present); }
 
   // Audio thread: set per block by a wrapper whose host describes its buses and transport (the
   // VST3 build). Without it the main input count is the number of connected inputs and no

@@ -173,5 +173,27 @@ TEST(EngineSoakTest, EveryRecipeIsExactlySilentOnSilence) {
   }
 }
 
+// With the editor reading, the spectra run too, and its arrival works them out at once: still
+// nothing allocates.
+TEST(EngineAllocationTest, MeasurementForAReaderNeverAllocates) {
+  auto engine = std::make_unique<ChorusEngine>();
+  float params[kParamCount];
+  FillParamDefaults(params);
+  params[kParamVoices] = 8;
+  engine->SetParameters(params);
+  engine->Reset(48000.0);
+  std::vector<float> inL(512, 0.25f), inR(512, -0.25f), outL(512), outR(512);
+  const float* in[2] = {inL.data(), inR.data()};
+  float* out[2] = {outL.data(), outR.data()};
+  AllocationCounter counter;
+  for (int call = 0; call < 64; ++call) {
+    engine->SetDisplayReaderPresent(call % 16 < 12);
+    params[kParamAnalyzer] = static_cast<float>(call % 32 < 28);
+    engine->SetParameters(params);
+    engine->Process(in, out, 1 + (call * 97) % 512, false, nullptr, false);
+  }
+  EXPECT_EQ(counter.Count(), 0);
+}
+
 }  // namespace
 }  // namespace halcyra
