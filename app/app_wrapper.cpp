@@ -19,6 +19,11 @@ IAppWrapper::IAppWrapper(const InstanceInfo& info, const PluginConfig& config)
   CreateApiTimer();
 }
 
+bool IAppWrapper::IsComplete() const {
+  return QueuesAllocated() && ChannelsComplete() && BlockSize() == kBlockFrames && midiInput_.IsValid() &&
+         sysExInput_.IsValid();
+}
+
 void IAppWrapper::SetHostInputChannels(int32_t channels) {
   hostInputChannels_.store(std::clamp(channels, 0, ChannelCount(IODirection::kInput)),
                            std::memory_order_release);

@@ -2,13 +2,13 @@
 // IAppWrapper: the wrapper the plug-in class derives from in the standalone program. It adds to
 // the framework bases the MIDI and SysEx input queues that the MIDI input thread fills, the block
 // processing that the standalone host's audio callback runs, MIDI and SysEx output through the
-// host's MIDI output port, and the answer to the editor's resize requests.
-// Threads: construction and destruction on the UI thread; ProcessHostBlock and the Send
-// operations on the audio thread; QueueMidiInput and QueueSysExInput on the MIDI input thread.
+// host's MIDI output port, and the answer to the editor's resize requests. Construction is
+// set-up; each entry below says which thread calls it.
 
 #include <atomic>
 #include <cstdint>
 
+#include "app/audio_blocks.h"
 #include "core/api_base.h"
 #include "core/plugin_config.h"
 #include "core/processor.h"
@@ -23,7 +23,7 @@ class MidiOutput;
 class AppHost {
  public:
   virtual ~AppHost() = default;
-  // The MIDI output port object, or null when the host has none.
+  // Audio thread, and the UI thread: the MIDI output port object, or null when the host has none.
   virtual MidiOutput* MidiOutputPort() = 0;
 };
 
@@ -33,10 +33,11 @@ class IAppWrapper : public IApiBase, public IProcessor {
     AppHost* host = nullptr;  // not owned; may be null
   };
 
-  static constexpr int32_t kBlockFrames = 512;
+  static constexpr int32_t kBlockFrames = kAppBlockFrames;
   static constexpr int32_t kMidiInputSlots = 33;
   static constexpr int32_t kSysExInputSlots = 5;
 
+  // Set-up.
   IAppWrapper(const InstanceInfo& info, const PluginConfig& config);
   ~IAppWrapper() override = default;
 
@@ -45,22 +46,29 @@ class IAppWrapper : public IApiBase, public IProcessor {
   // processor refuses.
   bool ProcessHostBlock(double* const* inputs, double* const* outputs, int32_t frames);
 
-  // UI thread, while no block runs. How many of the plug-in's inputs the host feeds (the device's
-  // channels); the others stay disconnected and read silence. All of them until set.
+  // Set-up. True when construction got everything the wrapper makes (queues, channels, block).
+  bool IsComplete() const;
+
+  // Set-up. How many of the plug-in's inputs the host feeds (the device's channels); the others
+  // stay disconnected and read silence. All of them until set.
   void SetHostInputChannels(int32_t channels);
+  // Any thread: atomic.
   int32_t HostInputChannels() const { return hostInputChannels_.load(std::memory_order_acquire); }
 
-  // MIDI input thread. False when the message was dropped (queue full, SysEx too long).
+  // MIDI input thread, lock-free. False when the message was dropped (queue full, SysEx too long).
   bool QueueMidiInput(const MidiMessage& message) { return midiInput_.Push(message); }
   bool QueueSysExInput(const SysExMessage& message) { return sysExInput_.Push(message); }
+  // Any thread: atomic loads.
   int32_t PendingMidiInput() const { return midiInput_.Count(); }
   int32_t PendingSysExInput() const { return sysExInput_.Count(); }
 
+  // Audio thread (SendSysEx also on the UI thread, for the editor's SysEx): through the host's MIDI
+  // output port, when the configuration sends MIDI.
   bool SendMidiMessage(const MidiMessage& message) override;
   bool SendSysEx(const SysExRef& message) override;
-  // Editor SysEx leaves through the port at once instead of waiting for a block.
+  // UI thread. Editor SysEx leaves through the port at once instead of waiting for a block.
   void SendSysExFromUI(const SysExRef& message) override;
-  // Stores a new size; always false, the main window follows the editor itself.
+  // UI thread. Stores a new size; always false, the main window follows the editor itself.
   bool RequestEditorResize(int32_t width, int32_t height) override;
 
  private:

@@ -7,6 +7,7 @@
 
 namespace plugfw {
 
+// The standalone program's plug-in block: device buffers are cut into blocks of at most this.
 constexpr int32_t kAppBlockFrames = 512;
 
 // Calls block(start, frames) for consecutive blocks of at most maxBlock frames covering

@@ -2,7 +2,7 @@
 // AudioDevice: the standalone host's view of the audio library. Devices are named by id, and
 // every operation answers with a result; the one adapter that implements this over the library
 // (audio_device_rtaudio_win32.cpp) maps its device numbering and catches its exceptions, so
-// nothing thrown reaches the host. UI thread, except the stream callback on the device thread.
+// nothing thrown reaches the host. UI thread, except the stream callback on the audio thread.
 
 #include <cstdint>
 #include <memory>

@@ -28,12 +28,17 @@ std::unique_ptr<StandaloneHost>& HostSingleton() {
 }  // namespace
 
 StandaloneHost* StandaloneHost::Create(std::unique_ptr<HostEnvironment> environment) {
-  HostSingleton().reset();
-  std::unique_ptr<StandaloneHost> host(new StandaloneHost(std::move(environment)));
+  std::unique_ptr<StandaloneHost> host;
+  try {
+    host.reset(new StandaloneHost(std::move(environment)));
+  } catch (...) {
+    return nullptr;  // the host's own buffers could not be had
+  }
   IAppWrapper::InstanceInfo info;
   info.host = host.get();
   host->plugin_ = halcyra::CreatePluginInstance(info);
   if (host->plugin_ == nullptr) return nullptr;
+  // Only a host that was made whole replaces the older one.
   HostSingleton() = std::move(host);
   return HostSingleton().get();
 }

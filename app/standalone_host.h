@@ -4,8 +4,9 @@
 // opens the duplex stream with a fade-in and closes it after a fade-out handshake, runs the
 // plug-in from the audio callback in blocks of at most 512 frames, and queues incoming MIDI for
 // the plug-in. One host exists at a time.
-// Threads: everything on the UI thread except OnAudio (device thread) and OnMidiInput (MIDI
-// input thread). The flags those share with the UI thread are atomic; no lock is taken.
+// UI thread, every entry except OnAudio (audio thread: the device's callback), OnMidiInput (MIDI
+// input thread) and OnAudioError. The flags those share with the UI thread are atomic; no lock
+// is taken.
 
 #include <atomic>
 #include <cstdint>
@@ -43,8 +44,9 @@ class StandaloneHost : public AppHost {
     bool found = false;
   };
 
-  // Makes the host (destroying an older one) with its plug-in; null when the plug-in could not
-  // be made. The process keeps the host until Destroy or exit.
+  // UI thread. Makes the host with its plug-in and then destroys an older one; null, never
+  // throwing and with the older host kept, when memory for either could not be had. The process
+  // keeps the host until Destroy or exit.
   static StandaloneHost* Create(std::unique_ptr<HostEnvironment> environment);
   static StandaloneHost* Instance();
   static void Destroy();
@@ -89,13 +91,14 @@ class StandaloneHost : public AppHost {
   bool OpenEditor(void* parentWindow);
   void CloseEditor();
 
-  // Device thread.
+  // Audio thread: the device's callback. No allocation, no lock.
   static int OnAudio(double* output, double* input, uint32_t frames, double streamTime, bool overOrUnderflow,
                      void* userData);
-  // MIDI input thread.
+  // MIDI input thread, lock-free.
   void OnMidiInput(const uint8_t* bytes, size_t size);
+  // Any thread (the audio library's): one line to standard error.
   static void OnAudioError(const char* message);
-  // An error for the user, as the environment shows them (a box, or standard error).
+  // UI thread. An error for the user, as the environment shows them (a box, or standard error).
   void ReportError(const char* text, const char* title) { environment_->ShowError(text, title); }
 
   MidiOutput* MidiOutputPort() override { return midiOutput_.get(); }

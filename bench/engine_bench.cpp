@@ -1,7 +1,9 @@
 // Times ChorusEngine::Process at 48 kHz and prints one line per case:
 //   case=<name> ns_per_frame=<x> realtime=<y> worst_call_us=<z>
 // realtime is how many times faster than real time one core renders the stereo stream; worst_call_us
-// is the slowest single Process call (a 512-frame call has 10.7 ms at 48 kHz).
+// is the slowest single Process call (a 512-frame call has 10.7 ms at 48 kHz). Every case runs with
+// an editor reading the measurement, except those named *_no_editor. scripts/bench.sh runs each
+// case three times on one core and prints the medians.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -31,6 +33,7 @@ struct Case {
   int blockFrames = kDefaultBlock;
   Automation automate;
   long signalFrames = -1;  // frames of signal before silence; -1: signal throughout
+  bool editor = true;      // a reader of the measurement is present
 };
 
 // A chord of three sines with a little noise, like program material.
@@ -86,7 +89,13 @@ ParamEdit EverythingOn(Structure structure) {
 
 Case MakeCase(std::string name, ParamEdit edit, int blockFrames = kDefaultBlock,
               Automation automate = nullptr, long signalFrames = -1) {
-  return Case{std::move(name), std::move(edit), blockFrames, std::move(automate), signalFrames};
+  return Case{std::move(name), std::move(edit), blockFrames, std::move(automate), signalFrames, true};
+}
+
+Case WithoutEditor(Case c) {
+  c.name += "_no_editor";
+  c.editor = false;
+  return c;
 }
 
 struct Timing {
@@ -101,6 +110,7 @@ Timing RunCase(const Case& c) {
   if (c.edit) c.edit(params);
   engine->SetParameters(params);
   engine->Reset(kSampleRate);
+  engine->SetDisplayReaderPresent(c.editor);
 
   const int block = c.blockFrames;
   std::vector<float> inL(block), inR(block), outL(block), outR(block);
@@ -129,10 +139,13 @@ Timing RunCase(const Case& c) {
 std::vector<Case> Cases() {
   std::vector<Case> cases;
   cases.push_back(MakeCase("defaults", nullptr));
+  cases.push_back(WithoutEditor(cases.back()));
   cases.push_back(MakeCase("plain", Plain));
+  cases.push_back(WithoutEditor(cases.back()));
   cases.push_back(MakeCase("no_voices", [](float* p) {
     for (int v = 0; v < kVoiceCount; ++v) p[VoiceParamIndex(v, kVoiceEnabled)] = 0;
   }));
+  cases.push_back(WithoutEditor(cases.back()));
   constexpr const char* kStructureNames[kStructureCount] = {
       "digital_classic",  "dual_stereo", "dimension", "ensemble",      "tri_chorus", "analog_bbd",
       "vintage_ensemble", "micro_pitch", "vibrato",   "random_chorus", "multi_band", "diffused_chorus"};
@@ -161,11 +174,18 @@ std::vector<Case> Cases() {
 }  // namespace
 }  // namespace halcyra
 
-// An optional argument runs only the cases whose names contain it.
+// An optional argument runs only the cases whose names contain it; --case NAME runs exactly one and
+// --list prints the names.
 int main(int argc, char** argv) {
-  const std::string only = argc > 1 ? argv[1] : "";
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--list") {
+    for (const halcyra::Case& c : halcyra::Cases()) std::printf("%s\n", c.name.c_str());
+    return 0;
+  }
+  const bool exact = first == "--case" && argc > 2;
+  const std::string only = exact ? argv[2] : first;
   for (const halcyra::Case& c : halcyra::Cases()) {
-    if (c.name.find(only) == std::string::npos) continue;
+    if (exact ? c.name != only : c.name.find(only) == std::string::npos) continue;
     const halcyra::Timing t = halcyra::RunCase(c);
     const double realtime = 1e9 / (t.nsPerFrame * halcyra::kSampleRate);
     std::printf("case=%s ns_per_frame=%.1f realtime=%.1f worst_call_us=%.1f\n", c.name.c_str(), t.nsPerFrame,

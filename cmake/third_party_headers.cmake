@@ -11,5 +11,8 @@ endif()
 
 add_library(stb INTERFACE)
 target_include_directories(stb SYSTEM INTERFACE /usr/include/stb)
+# The SDL2_image folder also holds SDL's own stb_image.h, which must never stand in for stb's:
+# code that links the graphics framework sees nanosvg.h alone, copied into the build tree.
+configure_file(${HALCYRA_DEPS_DIR}/sdl2-image/nanosvg.h ${CMAKE_BINARY_DIR}/nanosvg/nanosvg.h COPYONLY)
 add_library(nanosvg INTERFACE)
-target_include_directories(nanosvg SYSTEM INTERFACE ${HALCYRA_DEPS_DIR}/sdl2-image)
+target_include_directories(nanosvg SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/nanosvg)

@@ -15,6 +15,11 @@ IApiBase::~IApiBase() {
   if (apiTimer_) apiTimer_->Stop();
 }
 
+bool IApiBase::QueuesAllocated() const {
+  return paramsToEditor_.IsValid() && midiFromEditor_.IsValid() && midiToEditor_.IsValid() &&
+         sysExFromEditor_.IsValid() && sysExToEditor_.IsValid();
+}
+
 void IApiBase::ReportAllParamsToHost() {
   for (int32_t i = 0; i < NParams(); ++i) SendParamValueToHost(i, GetParam(i)->GetNormalized());
 }

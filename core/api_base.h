@@ -30,10 +30,11 @@ class IApiBase : public IPluginBase {
   static constexpr int32_t kApiTimerPeriodMs = 20;
   static constexpr float kCompareStateTolerance = 1e-5f;
 
+  // Set-up.
   IApiBase(const PluginConfig& config, int32_t apiKind);
   ~IApiBase() override;
 
-  // IEditorDelegate, UI thread. An index outside the parameter list is ignored.
+  // UI thread: the editor delegate's operations. An index outside the parameter list is ignored.
   void ReportAllParamsToHost() override;
   void BeginParamEditFromUI(int32_t paramIdx) override;
   void SetParamFromUI(int32_t paramIdx, double normalizedValue) override;
@@ -51,11 +52,13 @@ class IApiBase : public IPluginBase {
   // normalized form of what was stored, then runs the change hook with source UI.
   void SetParamValueAndInformHost(int32_t paramIdx, double normalizedValue);
 
-  // True when every parameter's value, as a 32-bit float, lies within 1e-5 of
-  // values[startIndex + i]; false when the array of count values does not reach that far.
+  // UI thread, every operation of this group unless its comment names another word. True when
+  // every parameter's value, as a 32-bit float, lies within 1e-5 of values[startIndex + i]; false
+  // when the array of count values does not reach that far.
   virtual bool CompareState(const double* values, int32_t count, int32_t startIndex) const;
   virtual bool ShowAboutBox() { return false; }
   virtual bool OpenManual() { return false; }
+  // Set-up.
   void OnHostSettled() override {}
   // Appends 0 .. count - 1 as int32 values when count is below the parameter count.
   virtual bool AppendParamIndices(int32_t count, HeapBuffer& indices) const;
@@ -69,10 +72,11 @@ class IApiBase : public IPluginBase {
   virtual int32_t GetChannelIndex() const { return 0; }
   virtual void GetChannelNamespace(HeapString& /*text*/) const {}
   virtual int32_t GetChannelNamespaceOrder() const { return 0; }
-  // Any processing-side thread (the single producer of the parameter queue). A normalized
-  // value becomes the clamped real value first; dropped when the queue is full or the index
-  // is outside the list.
+  // Any thread: the single producer of the parameter queue, lock-free. A normalized value
+  // becomes the clamped real value first; dropped when the queue is full or the index is
+  // outside the list.
   virtual void PushParamChangeFromProcessor(int32_t paramIdx, double value, bool valueIsNormalized);
+  // Set-up.
   void OnHostIdentified() override {}
   virtual bool RequestEditorResize(int32_t /*width*/, int32_t /*height*/) { return false; }
   virtual void BeginHostParamEdit(int32_t /*paramIdx*/) {}
@@ -81,7 +85,8 @@ class IApiBase : public IPluginBase {
   virtual void SpareHookB() {}
   virtual void SpareHookC() {}
 
-  // Makes the 20 ms UI-thread timer that runs DrainProcessorQueues, replacing any earlier one.
+  // Set-up. Makes the 20 ms timer that runs DrainProcessorQueues on the UI thread, replacing any
+  // earlier one.
   void CreateApiTimer();
   // UI thread: parameter changes, then MIDI, then SysEx from the processor reach the editor,
   // each queue until it is empty (items pushed meanwhile included); then OnIdleTick.
@@ -95,6 +100,10 @@ class IApiBase : public IPluginBase {
   bool PushMidiToEditor(const MidiMessage& message) { return midiToEditor_.Push(message); }
   bool PushSysExToEditor(const SysExRef& message);
 
+  // Set-up. True when all five queues got their storage at construction.
+  bool QueuesAllocated() const;
+
+  // Any thread: atomic loads.
   int32_t PendingParamChanges() const { return paramsToEditor_.Count(); }
   int32_t PendingMidiFromEditor() const { return midiFromEditor_.Count(); }
   int32_t PendingSysExFromEditor() const { return sysExFromEditor_.Count(); }

@@ -1,7 +1,7 @@
 #pragma once
 // The channel-I/O string ("1-1 1-2 2.2-2"): the bus layouts a plug-in accepts, parsed into IOConfig
 // records. Parsing reads into temporaries and commits only a string that is well-formed throughout,
-// so a refused string leaves the caller's list as it was. Any thread; no shared state.
+// so a refused string leaves the caller's list as it was. Any thread: no shared state.
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 // HeapBuffer: a growable byte block that never throws. Growth may fail; each
-// operation states what survives a failure. Not thread-safe: one thread at a time.
+// operation states what survives a failure. Any thread, one at a time.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +14,9 @@ struct HeapAllocator {
   void (*release)(void* block);
 };
 
+// Any thread: a constant.
 const HeapAllocator& DefaultHeapAllocator();
-// Returns the allocator that was in use. Meant for tests; not for use while
+// Set-up: returns the allocator that was in use. Meant for tests; never while
 // other threads grow buffers.
 const HeapAllocator* SetHeapAllocator(const HeapAllocator* allocator);
 

@@ -1,7 +1,7 @@
 #pragma once
 // HeapString: NUL-terminated UTF-8 text in a HeapBuffer of granularity 128.
 // Growth failures leave the string as it was (Assign empties it instead).
-// Not thread-safe: one thread at a time.
+// Any thread, one at a time.
 
 #include <cstdarg>
 #include <cstdint>

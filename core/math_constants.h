@@ -1,6 +1,6 @@
 #pragma once
 // Mathematical constants shared by the engine, the framework and the renderer, so that
-// every file computes with the same digits. Any thread.
+// every file computes with the same digits. Any thread: constants.
 
 namespace plugfw {
 

@@ -1,8 +1,8 @@
 #pragma once
 // IParam: one automatable parameter - range, step, default, texts and the shape
 // that maps its real value to the 0..1 normalized value hosts and controls use.
-// Everything but the value is set up on the UI thread before the plug-in runs and
-// is read-only afterwards; the value is an atomic double any thread may read or set.
+// Everything but the value is made at set-up, before the plug-in runs, and is
+// read-only afterwards; the value is an atomic double that any thread may read or set.
 
 #include <atomic>
 #include <cstdint>
@@ -36,7 +36,7 @@ enum class ParamSource : int32_t {
   kCount
 };
 
-// "Reset", "Host", ... ; "Unknown" for anything outside the enumerators.
+// Any thread: "Reset", "Host", ... ; "Unknown" for anything outside the enumerators.
 const char* ParamSourceName(ParamSource source);
 
 constexpr int32_t kParamTextCapacity = 32;  // bytes of name, label, group and display texts, NUL included
@@ -52,8 +52,8 @@ using DisplayFunction = std::function<void(double value, HeapString& out)>;
 
 class IParam {
  public:
-  // Maps between normalized 0..1 and real values. Coefficients are fixed by Init;
-  // afterwards a shape is read-only and may be used from any thread.
+  // Maps between normalized 0..1 and real values. Any thread: read-only once Init
+  // (at set-up) fixed the coefficients.
   class Shape {
    public:
     virtual ~Shape() = default;
@@ -89,12 +89,12 @@ class IParam {
     double add_ = 0;
   };
 
-  // A fresh record: no type, range 0..1, step 1, default and value 0, linear shape.
+  // Set-up. A fresh record: no type, range 0..1, step 1, default and value 0, linear shape.
   IParam();
   IParam(const IParam&) = delete;
   IParam& operator=(const IParam&) = delete;
 
-  // Set-up, UI thread, before the plug-in runs. Texts of 32 bytes or more are cut
+  // Set-up, before the plug-in runs. Texts of 32 bytes or more are cut
   // at a character boundary below 32. max becomes at least min + step. A
   // non-finite min, max, step or default is replaced (0, min, 0 and min) so that
   // no NaN can reach the value.
@@ -104,12 +104,12 @@ class IParam {
                        DisplayFunction displayFunction = nullptr);
   void InitIntParam(const char* name, int32_t defaultValue, int32_t min, int32_t max, const char* label = "",
                     int32_t flags = 0, const char* group = "");
-  // Integer parameters 0..1 and 0..count-1 whose typed text must be a display text.
+  // Set-up. Integer parameters 0..1 and 0..count-1 whose typed text must be a display text.
   void InitBoolParam(const char* name, bool defaultValue, const char* label = "", int32_t flags = 0,
                      const char* group = "");
   void InitEnumParam(const char* name, int32_t defaultValue, int32_t count, const char* label = "",
                      int32_t flags = 0, const char* group = "");
-  // False when storage could not be had; the list is then unchanged.
+  // Set-up. False when storage could not be had; the list is then unchanged.
   bool AddDisplayText(double value, const char* text);
 
   // Any thread. A non-finite v gives the clamped default.
@@ -130,6 +130,7 @@ class IParam {
   void SetNormalized(double x) { value_.exchange(FromNormalized(x), std::memory_order_relaxed); }
   double GetDefault(bool normalized = false) const;
 
+  // Any thread: read-only after set-up.
   int32_t DisplayTextCount() const;
   // The index-th display text in the order added, or null outside the list.
   const DisplayText* DisplayTextAt(int32_t index) const;
@@ -139,7 +140,7 @@ class IParam {
   // text, else the label: a text is shown without a unit, a number with it.
   const char* GetDisplayLabel() const;
 
-  // At most 32 characters. v is mapped and clamped first when normalized. Whole
+  // Any thread. At most 32 characters. v is mapped and clamped first when normalized. Whole
   // numbers (precision 0) never carry the "+" of the signed flag.
   void FormatParamDisplay(double v, bool normalized, HeapString& out, bool useDisplayTexts = true) const;
   // A display text's value, else (not for boolean or enumerated parameters) the
@@ -150,6 +151,7 @@ class IParam {
   // boolean or enumerated parameter.
   double ParseParamText(const char* text) const;
 
+  // Any thread: read-only after set-up.
   const char* Name() const { return name_; }
   const char* Label() const { return label_; }
   const char* Group() const { return group_; }

@@ -77,7 +77,7 @@ void FormatParamNumber(double value, int32_t precision, bool showPlus, HeapStrin
   out.Set(start, kMaxParamDisplayLength);
 }
 
-LeadingNumber ReadLeadingNumber(const char* text, double& number) {
+LeadingNumber ReadLeadingNumber(const char* text, double& number, const char** rest) {
   if (!text) return LeadingNumber::kNone;
   while (IsAsciiSpace(*text)) ++text;
   const bool negative = *text == '-';
@@ -86,11 +86,11 @@ LeadingNumber ReadLeadingNumber(const char* text, double& number) {
   if (!IsAsciiDigit(*text) && *text != '.') return LeadingNumber::kNone;
   double magnitude = 0;
   const auto [end, error] = std::from_chars(text, text + std::strlen(text), magnitude);
-  (void)end;
   if (error == std::errc::result_out_of_range) return LeadingNumber::kOutOfRange;
   if (error != std::errc()) return LeadingNumber::kNone;
   if (!std::isfinite(magnitude)) return LeadingNumber::kOutOfRange;
   number = negative ? -magnitude : magnitude;
+  if (rest) *rest = end;
   return LeadingNumber::kFinite;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Number texts for parameter displays and text entry, built without printf's %f
 // rounding or strtod's locale, so a value reads and shows the same under every C
-// runtime and host locale. Pure functions: safe from any thread.
+// runtime and host locale. Any thread: pure functions.
 
 #include <cstdint>
 
@@ -22,7 +22,8 @@ enum class LeadingNumber { kNone, kFinite, kOutOfRange };
 // Reads the decimal number at the start of text: optional white space, an
 // optional sign, digits with an optional '.', an optional exponent. The rest of
 // the text is ignored. "inf", "nan" and hexadecimal are not numbers here.
-// number is set only for kFinite.
-LeadingNumber ReadLeadingNumber(const char* text, double& number);
+// number is set only for kFinite; so is *rest, when given, to the first character
+// after the number.
+LeadingNumber ReadLeadingNumber(const char* text, double& number, const char** rest = nullptr);
 
 }  // namespace plugfw

@@ -123,6 +123,15 @@ void IPluginBase::CopyConfig(const PluginConfig& config, int32_t apiKind) {
   extraTextB_.Set(config.extraTextB);
 }
 
+bool IPluginBase::HoldsConfig(const PluginConfig& config) const {
+  const auto holds = [](const char* stored, const char* given) {
+    return std::strncmp(stored, given ? given : "", kMaxConfigNameLength) == 0;
+  };
+  return NParams() == config.paramCount && NPresets() == config.presetCount &&
+         holds(PluginName(), config.pluginName) && holds(ProductName(), config.productName) &&
+         holds(MakerName(), config.makerName);
+}
+
 bool IPluginBase::SerializeParams(HeapBuffer& chunk) const {
   const int32_t startSize = chunk.Size();
   for (int32_t i = 0; i < NParams(); ++i) {
@@ -139,12 +148,11 @@ bool IPluginBase::SerializeParams(HeapBuffer& chunk) const {
 }
 
 int32_t IPluginBase::UnserializeParams(const HeapBuffer& chunk, int32_t startPos) {
-  int32_t pos = startPos < 0 ? -1 : startPos;
-  for (int32_t i = 0; i < NParams() && pos >= 0; ++i) {
-    if (pos > chunk.Size() - kSerializedParamBytes) {
-      pos = -1;
-      break;
-    }
+  // Every value must be there before the first is written: a short chunk changes nothing.
+  const int64_t end = int64_t{startPos} + int64_t{kSerializedParamBytes} * NParams();
+  if (startPos < 0 || end > chunk.Size()) return -1;
+  int32_t pos = startPos;
+  for (int32_t i = 0; i < NParams(); ++i) {
     GetParam(i)->Set(DecodeLittleEndianDouble(chunk.Data() + pos));
     pos += kSerializedParamBytes;
   }

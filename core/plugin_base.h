@@ -1,8 +1,9 @@
 #pragma once
 // IPluginBase: the part of the plug-in object that knows what the plug-in is - names,
 // identifiers, version, the host it runs in, its preset slots - and turns parameter values
-// into a byte chunk and back. Set-up, presets and state run on the UI thread; the host
-// code, host version and current preset index are atomic so the audio thread may read them.
+// into a byte chunk and back. Construction and host identification are set-up, presets and
+// state run on the UI thread; the host code, host version and current preset index are atomic
+// so that any thread may read them.
 
 #include <atomic>
 #include <cstdint>
@@ -70,12 +71,13 @@ class IPluginBase : public gfx::IGfxEditorDelegate {
   static constexpr int32_t kMaxConfigNameLength = 128;
   static constexpr int32_t kSerializedParamBytes = 8;
 
-  // Parameter records first (in the delegate), then one preset slot per preset, each
+  // Set-up. Parameter records first (in the delegate), then one preset slot per preset, each
   // named "empty". Should storage run out, fewer slots exist; NPresets() tells.
   IPluginBase(int32_t nParams, int32_t nPresets);
   ~IPluginBase() override = default;
 
-  // State hooks, in this order after the delegate's operations.
+  // UI thread: state hooks, in this order after the delegate's operations. The state may be
+  // written and read while the audio thread processes.
   virtual void NotifyHostParamInfoChanged() {}
   virtual bool WriteState(HeapBuffer& chunk) const { return SerializeParams(chunk); }
   // Returns the position after the state, or -1.
@@ -86,45 +88,55 @@ class IPluginBase : public gfx::IGfxEditorDelegate {
   virtual int32_t ReadExtraState(const HeapBuffer& /*chunk*/, int32_t startPos) { return startPos; }
   virtual void ReservedHook() {}
   virtual void OnPresetRestored() {}
-  // Host hooks run at the end of SetHost: identified first, then settled. The API base
+  // Set-up: host hooks run at the end of SetHost, identified first, then settled. The API base
   // gives them their place among its own operations; empty here.
   virtual void OnHostSettled() {}
   virtual void OnHostIdentified() {}
 
-  // Appends each parameter's value as a little-endian IEEE-754 double, index order, no
+  // UI thread. Appends each parameter's value as a little-endian IEEE-754 double, index order, no
   // header. False when the chunk could not grow; it is then left at its old size.
   bool SerializeParams(HeapBuffer& chunk) const;
-  // Reads values written by SerializeParams from startPos, clamping each, then runs
-  // OnAllParamsChanged(Preset). Returns startPos + 8 per parameter, or -1 when the
-  // position is negative or the chunk ends early; values read before the end stay set.
+  // UI thread. Reads values written by SerializeParams from startPos, clamping each, then runs
+  // OnAllParamsChanged(Preset). Returns startPos + 8 per parameter, or -1 with nothing
+  // changed (no value written, no hook run) when the position is negative or the chunk
+  // ends before the last value.
   int32_t UnserializeParams(const HeapBuffer& chunk, int32_t startPos);
 
-  // Fills the first free slot with the name (cut below 256 bytes) and a copy of the chunk.
+  // Set-up. Fills the first free slot with the name (cut below 256 bytes) and a copy of the chunk.
   // False when every slot is taken (the preset is dropped) or the copy could not be had
   // (the slot stays free).
   bool StorePresetChunk(const char* name, const HeapBuffer& chunk);
+  // Any thread: read-only after set-up. Null for an index outside the slots.
   int32_t NPresets() const { return presets_.Count(); }
-  // Null for an index outside the slots.
   const PluginPreset* GetPreset(int32_t index) const { return presets_.Get(index); }
+  // Any thread: atomic.
   int32_t CurrentPresetIndex() const { return currentPresetIndex_.load(std::memory_order_relaxed); }
   void SetCurrentPresetIndex(int32_t index) { currentPresetIndex_.store(index, std::memory_order_relaxed); }
 
-  // Stores the host's name and packed version, classifies the name, then runs
+  // Set-up. True when construction got all the configuration asks for: every parameter record,
+  // every preset slot and the names. Memory that could not be had leaves parts out instead of
+  // throwing.
+  bool HoldsConfig(const PluginConfig& config) const;
+
+  // Set-up. Stores the host's name and packed version, classifies the name, then runs
   // OnHostIdentified and OnHostSettled.
   void SetHost(const char* name, int32_t packedVersion);
-  // The first listed product name found in name, ignoring ASCII case, or kHostUnknown.
+  // Any thread: pure. The first listed product name found in name, ignoring ASCII case, or kHostUnknown.
   // Any length is searched; a null name is unknown.
   static HostCode ClassifyHostName(const char* name);
 
-  // Packed, or major * 10000 + minor * 100 + patch in decimal form.
+  // Any thread: fixed at set-up or atomic. Packed, or major * 10000 + minor * 100 + patch in
+  // decimal form.
   static int32_t VersionNumber(int32_t packedVersion, bool decimal);
   int32_t VersionNumber(bool decimal = false) const { return VersionNumber(version_, decimal); }
   int32_t HostVersion(bool decimal = false) const {
     return VersionNumber(hostVersion_.load(std::memory_order_relaxed), decimal);
   }
   HostCode GetHost() const { return static_cast<HostCode>(hostCode_.load(std::memory_order_relaxed)); }
+  // UI thread: written by SetHost.
   const char* HostName() const { return hostName_.Get(); }
 
+  // Any thread: read-only after set-up.
   const char* PluginName() const { return pluginName_.Get(); }
   const char* ProductName() const { return productName_.Get(); }
   const char* MakerName() const { return makerName_.Get(); }
@@ -138,7 +150,7 @@ class IPluginBase : public gfx::IGfxEditorDelegate {
   bool HostMayResizeEditor() const { return hostMayResize_ != 0; }
 
  protected:
-  // The API base's copy of the configuration: names (at most 128 characters each), IDs,
+  // Set-up. The API base's copy of the configuration: names (at most 128 characters each), IDs,
   // version, editor flags, size and bounds, state flag, API kind and the further texts.
   void CopyConfig(const PluginConfig& config, int32_t apiKind);
 

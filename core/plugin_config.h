@@ -1,7 +1,8 @@
 #pragma once
 // PluginConfig: the plug-in's fixed facts, built by the plug-in constructor on the stack
-// and copied by the framework bases. PluginPreset: one preset slot. Plain records; the
-// configuration is read once during construction on the thread that creates the plug-in.
+// and copied by the framework bases. PluginPreset: one preset slot. Set-up: the
+// configuration is read once, during construction. Presets are filled then and only read
+// afterwards, from any thread.
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // PointerList: object pointers kept in a HeapBuffer of granularity 4096.
 // The list deletes its objects on DeleteAll and destruction unless it was made
-// as a plain reference list. Not thread-safe: one thread at a time.
+// as a plain reference list. Any thread, one at a time.
 
 #include <cstdint>
 #include <cstring>

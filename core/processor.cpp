@@ -50,6 +50,15 @@ bool IProcessor::CreateChannels(IODirection direction, int32_t count) {
   return true;
 }
 
+bool IProcessor::ChannelsComplete() const {
+  const auto complete = [](const PointerList<ProcessorChannel>& channels, const HeapBuffer& pointers,
+                           int32_t wanted) {
+    return channels.Count() == wanted && pointers.Size() == wanted * kPointerBytes;
+  };
+  return IOConfigCount() > 0 && complete(inputChannels_, inputPointers_, ioCounts_.maxInputChannels) &&
+         complete(outputChannels_, outputPointers_, ioCounts_.maxOutputChannels);
+}
+
 float** IProcessor::ChannelPointers(IODirection direction) {
   HeapBuffer& pointers = direction == IODirection::kInput ? inputPointers_ : outputPointers_;
   return reinterpret_cast<float**>(pointers.Data());

@@ -21,8 +21,10 @@ namespace plugfw {
 // The host's transport, refreshed per block by the VST3 wrapper. Audio thread only.
 struct TransportInfo {
   static constexpr double kUnknown = -1.0;
+  // Beats per minute until a host tells otherwise, and whenever its tempo is unusable.
+  static constexpr double kDefaultTempo = 120.0;
 
-  double tempo = 120.0;
+  double tempo = kDefaultTempo;
   double samplePosition = kUnknown;  // in samples; the others are in quarter notes
   double quarterNotePosition = kUnknown;
   double lastBarStart = kUnknown;
@@ -60,6 +62,7 @@ class IProcessor {
   static constexpr double kDefaultSampleRate = 48000.0;
   static constexpr int32_t kInfiniteTail = INT32_MAX;
 
+  // Set-up.
   explicit IProcessor(const PluginConfig& config);
   virtual ~IProcessor();
   IProcessor(const IProcessor&) = delete;
@@ -70,23 +73,29 @@ class IProcessor {
   virtual void ProcessAudio(float** inputs, float** outputs, int32_t frames);
   // Audio thread. The default passes MIDI through.
   virtual void ProcessMidiMessage(const MidiMessage& message) { SendMidiMessage(message); }
+  // Audio thread.
   virtual void ProcessSysEx(const SysExRef& /*message*/) {}
+  // Set-up: prepare processing (the engine at the current sample rate), or start and stop it.
   virtual void ResetProcessing() {}
   virtual void SetActive(bool /*active*/) {}
   // Audio thread; supplied by the wrapper.
   virtual bool SendMidiMessage(const MidiMessage& message) = 0;
-  // True only when every message was sent; all are tried.
+  // Audio thread. True only when every message was sent; all are tried.
   virtual bool SendMidiMessages(const MidiMessage* messages, int32_t count);
+  // Audio thread, and the UI thread for the editor's SysEx in the standalone build.
   virtual bool SendSysEx(const SysExRef& /*message*/) { return false; }
+  // Any thread: reads only what set-up fixed.
   virtual void ChannelBusName(IODirection direction, int32_t busIndex, int32_t busCount,
                               HeapString& name) const;
   // Set-up. Refuses a negative latency, or one the latency delay cannot grow to; both keep the old.
   virtual bool SetLatencySamples(int32_t samples);
+  // Any thread: atomic.
   virtual void SetTailSize(int32_t samples) { tailSize_.store(samples, std::memory_order_release); }
 
-  // Replaces the accepted layouts; a refused string keeps the old ones (see ParseChannelIo).
+  // Set-up. Replaces the accepted layouts; a refused string keeps the old ones (see ParseChannelIo).
   // Channel records are sized at construction only.
   bool ParseChannelIoConfig(const char* text, ChannelIoCounts& counts);
+  // Any thread: read-only after set-up.
   const ChannelIoCounts& IoCounts() const { return ioCounts_; }
   int32_t IOConfigCount() const { return ioConfigs_.Count(); }
   const IOConfig* GetIOConfig(int32_t index) const { return ioConfigs_.Get(index); }
@@ -96,13 +105,16 @@ class IProcessor {
   int32_t MatchIOConfig(const int32_t* inputBusChannels, int32_t inputBusCount,
                         const int32_t* outputBusChannels, int32_t outputBusCount) const;
 
+  // Any thread: the records are fixed at construction, their connected flags atomic.
   int32_t ChannelCount(IODirection direction) const { return Channels(direction).Count(); }
   const ProcessorChannel* GetChannel(IODirection direction, int32_t index) const {
     return Channels(direction).Get(index);
   }
-  float** ChannelPointers(IODirection direction);
   int32_t ConnectedChannelCount(IODirection direction) const;
-  // A channel that becomes disconnected reads and writes its scratch buffer and forgets its host buffer.
+  // Audio thread.
+  float** ChannelPointers(IODirection direction);
+  // Audio thread, or set-up. A channel that becomes disconnected reads and writes its scratch
+  // buffer and forgets its host buffer.
   void SetChannelsConnected(IODirection direction, int32_t first, int32_t count, bool connected);
 
   // Audio thread. Connected channels in first .. first + count - 1 each take the next of
@@ -123,6 +135,7 @@ class IProcessor {
   // written back as 64-bit samples and forgotten. A block longer than the block size cannot fit the
   // scratch buffers: the remembered outputs get silence instead and the answer is false.
   bool ProcessHostBuffers(int32_t frames);
+  // Audio thread, or set-up.
   void ZeroScratchBuffers();
 
   // Set-up. Sizes every scratch buffer to frames floats, zeroed. Refuses frames <= 0, and keeps the
@@ -132,7 +145,13 @@ class IProcessor {
   // channels (none is made) or its buffer cannot be had.
   bool CreateLatencyDelay();
   LatencyDelay* GetLatencyDelay() { return latencyDelay_.get(); }
+  const LatencyDelay* GetLatencyDelay() const { return latencyDelay_.get(); }
+  // Set-up. True when construction got all it makes: the accepted layouts, and one channel record
+  // with its pointer slot for every channel they need. Memory that could not be had leaves parts
+  // out instead of throwing; a wrapper asks this before it lets the object be used.
+  bool ChannelsComplete() const;
 
+  // Any thread: atomic scalars, and the processor kind and MIDI flags fixed at construction.
   int32_t BlockSize() const { return blockSize_.load(std::memory_order_acquire); }
   double SampleRate() const { return sampleRate_.load(std::memory_order_acquire); }
   void SetSampleRate(double rate) { sampleRate_.store(rate, std::memory_order_release); }
@@ -145,6 +164,7 @@ class IProcessor {
   int32_t ProcessorKind() const { return processorKind_; }
   bool TakesMidiInput() const { return takesMidiInput_; }
   bool SendsMidiOutput() const { return sendsMidiOutput_; }
+  // Audio thread.
   TransportInfo& Transport() { return transport_; }
   const TransportInfo& Transport() const { return transport_; }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The fixed-size records that travel through the framework's queues between the audio thread and
-// the UI thread. Plain data, copied by value.
+// the UI thread. Any thread, one at a time: plain data, copied by value.
 
 #include <cstdint>
 

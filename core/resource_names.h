@@ -2,7 +2,7 @@
 // Matching of embedded resource names. Resource compilers store a quoted name
 // differently (mingw's windres upper-cases it and drops the quotes; quotes written
 // into the name itself are kept), so a name matches with or without one quote at
-// each end, ignoring ASCII case. Pure functions: any thread.
+// each end, ignoring ASCII case. Any thread: pure functions.
 
 namespace plugfw {
 

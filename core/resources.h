@@ -1,8 +1,8 @@
 #pragma once
 // Resource and path lookup: finds a named image or font as a module resource or a
 // file, hands out a resource's bytes, converts between UTF-8 and UTF-16 and reads
-// a window's DPI scale. Handles are opaque here (HMODULE, HWND on Windows). All
-// calls may come from any thread; the module hand-over is meant for the DLL entry.
+// a window's DPI scale. Handles are opaque here (HMODULE, HWND on Windows). Any
+// thread: the module is held atomically and the lookups share nothing else.
 
 #include <cstdint>
 
@@ -11,7 +11,8 @@
 
 namespace plugfw {
 
-// The module whose resources the lookups read when given none. Until a DLL entry
+// Any thread (meant for the library entry). The module whose resources the lookups
+// read when given none. Until a DLL entry
 // hands its instance over, it is the module holding this code: the executable, or
 // the plug-in DLL it is linked into. Handing over null returns to that default.
 void SetResourceModule(void* module);

@@ -18,7 +18,7 @@ class RingQueue {
   static_assert(std::is_trivially_copyable<T>::value, "items are copied as bytes");
 
  public:
-  // slots < 2 gives a queue that can hold nothing. When the storage cannot be had, the queue holds
+  // Set-up. slots < 2 gives a queue that can hold nothing. When the storage cannot be had, the queue holds
   // nothing either (every push drops); IsValid tells.
   explicit RingQueue(int32_t slots) {
     const bool usable =
@@ -32,7 +32,7 @@ class RingQueue {
   int32_t Slots() const { return slots_; }
   int32_t Capacity() const { return slots_ > 0 ? slots_ - 1 : 0; }
 
-  // Producer side. False when the queue is full (the item is dropped).
+  // Any thread: the one producer, lock-free. False when the queue is full (the item is dropped).
   bool Push(const T& item) {
     if (slots_ == 0) return false;
     const uint64_t write = write_.load(std::memory_order_relaxed);
@@ -44,7 +44,7 @@ class RingQueue {
     return true;
   }
 
-  // Consumer side. False when the queue is empty (item untouched).
+  // Any thread: the one consumer, lock-free. False when the queue is empty (item untouched).
   bool Pop(T& item) {
     const uint64_t read = read_.load(std::memory_order_relaxed);
     if (read == write_.load(std::memory_order_acquire)) return false;
@@ -53,7 +53,7 @@ class RingQueue {
     return true;
   }
 
-  // Either side; exact only on the consumer side while the producer is idle.
+  // Any thread: atomic loads; exact only on the consumer's thread while the producer is idle.
   int32_t Count() const {
     if (slots_ == 0) return 0;
     const uint64_t write = write_.load(std::memory_order_acquire);

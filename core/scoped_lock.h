@@ -2,7 +2,7 @@
 // CriticalSection and ScopedLock: the one lock kind of the framework's UI-side
 // lists and caches (timer list, graphics and font caches, instance creation).
 // Recursive, since a timer function may create or stop timers under the list lock.
-// Never taken on the audio thread.
+// Any thread: a lock that the audio thread never takes.
 
 #include <mutex>
 

@@ -13,14 +13,15 @@ class Timer {
  public:
   using Function = std::function<void(Timer& timer)>;
 
+  // UI thread, the one that made the timer.
   virtual ~Timer() = default;
-  // No call arrives after Stop returns, even for a tick the platform already queued.
+  // UI thread. No call arrives after Stop returns, even for a tick the platform already queued.
   virtual void Stop() = 0;
-  // False when the platform refused the timer, or after Stop.
+  // UI thread. False when the platform refused the timer, or after Stop.
   virtual bool Running() const = 0;
 };
 
-// A timer that calls function every periodMs milliseconds until stopped or
+// UI thread. A timer that calls function every periodMs milliseconds until stopped or
 // destroyed. When the platform refuses, the timer never fires (Running is false).
 std::unique_ptr<Timer> TimerCreate(Timer::Function function, int32_t periodMs);
 

@@ -1,6 +1,6 @@
 #pragma once
 // One code point as UTF-8: the encoder behind every UTF-16 to UTF-8 conversion the
-// framework does by hand. Pure function; any thread.
+// framework does by hand. Any thread: a pure function.
 
 #include <cstdint>
 

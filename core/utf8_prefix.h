@@ -1,6 +1,6 @@
 #pragma once
 // Cutting text to a fixed capacity without splitting a UTF-8 character: the rule every fixed-size
-// name and label field of the framework follows. Pure functions; any thread.
+// name and label field of the framework follows. Any thread: pure functions.
 
 #include <cstdint>
 #include <cstring>

@@ -37,8 +37,15 @@ class SpectrumAnalyser {
   // the n-th oldest sample; the index is wrapped, non-finite samples read as 0, and a non-finite or
   // non-positive rate counts as 48 kHz. speed: 0 Fast, 1 Medium, anything else Slow. `bins` holds the
   // 256 dB values (-120..120), smoothed in place; a bin that arrives non-finite restarts from -120.
+  // `fresh` replaces the bins with this analysis instead of smoothing toward it.
   void Analyse(const float* ringLeft, const float* ringRight, int writeIndex, double sampleRate, int speed,
-               float* bins);
+               float* bins, bool fresh = false);
+
+  // Any thread: whether this processor runs the transform's AVX2 path. Set-up: choose it (the
+  // default where available) or the SSE2 path; both give the same bits.
+  static bool WidePathAvailable();
+  void UseWidePath(bool wide);
+  bool UsesWidePath() const { return wide_; }
 
   // The table Fft4096 takes; null until prepared.
   const std::complex<double>* Twiddles() const { return twiddles_.get(); }
@@ -56,6 +63,7 @@ class SpectrumAnalyser {
   std::unique_ptr<double[]> real_;
   std::unique_ptr<double[]> imaginary_;
   bool prepared_ = false;
+  bool wide_ = WidePathAvailable();
 
   // Where each display bin reads the transform; depends only on the rate, so kept until it changes.
   double mappedRate_ = 0.0;

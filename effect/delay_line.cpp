@@ -20,12 +20,12 @@ std::size_t DelayLine::SizeForSampleRate(double sampleRate) {
 bool DelayLine::Resize(std::size_t size) {
   const bool sameBuffer = size == size_ && (samples_ || size == 0);
   if (sameBuffer) {
-    std::fill(samples_.get(), samples_.get() + size_, 0.0);
+    if (samples_) std::fill(samples_.get(), samples_.get() + size_ + kMirrorSamples, 0.0);
   } else {
     samples_.reset();
     size_ = 0;
     if (size > 0) {
-      samples_.reset(new (std::nothrow) double[size]());
+      samples_.reset(new (std::nothrow) double[size + kMirrorSamples]());
       if (samples_) size_ = size;
     }
   }

@@ -61,8 +61,8 @@ bool EditorScaleForParent(int32_t width, int32_t height, double platformScale, d
 
 Halcyra::Halcyra(const InstanceInfo& info)
     : PluginWrapper(info, MakeHalcyraConfig()), engine_(std::make_unique<ChorusEngine>()) {
-  DefineParameters();
-  StoreRecipePresets();
+  const bool defined = DefineParameters();
+  builtWhole_ = StoreRecipePresets() && defined;
   StoreBank();  // the inactive bank starts at the defaults
   RecomputeTail();
   // The editor's graphics factory and layout are installed here once the graphics framework exists.
@@ -70,7 +70,12 @@ Halcyra::Halcyra(const InstanceInfo& info)
 
 Halcyra::~Halcyra() { engine_.reset(); }
 
-void Halcyra::DefineParameters() {
+bool Halcyra::IsComplete() const {
+  return PluginWrapper::IsComplete() && HoldsConfig(MakeHalcyraConfig()) && engine_ != nullptr && builtWhole_;
+}
+
+bool Halcyra::DefineParameters() {
+  bool allTexts = true;
   for (int32_t i = 0; i < kParamCount && i < NParams(); ++i) {
     const ParamDefinition& definition = *GetParamDefinition(i);
     plugfw::IParam& param = *GetParam(i);
@@ -80,32 +85,35 @@ void Halcyra::DefineParameters() {
         const auto max = static_cast<int32_t>(definition.maxValue);
         param.InitIntParam(definition.name, static_cast<int32_t>(definition.defaultValue), min, max,
                            definition.unit, 0, "");
-        for (int32_t v = min; v <= max; ++v) param.AddDisplayText(v, ParamValueLabel(i, v));
+        for (int32_t v = min; v <= max; ++v)
+          allTexts = param.AddDisplayText(v, ParamValueLabel(i, v)) && allTexts;
         break;
       }
       case ParamKind::kExponential:
         param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue,
                               definition.maxValue, ParamStep(definition.kind), definition.unit, 0, "",
-                              plugfw::IParam::ShapeExp(), kParamUnitCode);
+                              plugfw::IParam::ShapeExp(), plugfw::kParamUnitCustom);
         break;
       case ParamKind::kLinear:
         param.InitDoubleParam(definition.name, definition.defaultValue, definition.minValue,
                               definition.maxValue, ParamStep(definition.kind), definition.unit, 0, "",
-                              plugfw::IParam::ShapeLinear(), kParamUnitCode);
+                              plugfw::IParam::ShapeLinear(), plugfw::kParamUnitCustom);
         break;
     }
   }
+  return allTexts;
 }
 
-void Halcyra::StoreRecipePresets() {
+bool Halcyra::StoreRecipePresets() {
   const FactoryRecipe* recipes = FactoryRecipes();
+  bool allStored = true;
   for (int32_t i = 0; i < kFactoryRecipeCount; ++i) {
     plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
     // A recipe that cannot be written leaves its slot "empty" rather than holding half a state.
-    if (WriteStateChunk(chunk, recipes[i].values, recipes[i].values, i, 0)) {
-      StorePresetChunk(recipes[i].name, chunk);
-    }
+    allStored = WriteStateChunk(chunk, recipes[i].values, recipes[i].values, i, 0) &&
+                StorePresetChunk(recipes[i].name, chunk) && allStored;
   }
+  return allStored;
 }
 
 void Halcyra::CurrentValues(float values[kParamCount]) const {
@@ -133,7 +141,7 @@ void Halcyra::OnAllParamsChanged(plugfw::ParamSource /*source*/) { RecomputeTail
 
 void Halcyra::ResetProcessing() {
   double rate = SampleRate();
-  if (!std::isfinite(rate) || !(rate > 0)) rate = kFallbackSampleRate;
+  if (!std::isfinite(rate) || !(rate > 0)) rate = kDefaultSampleRate;
   sampleRate_.store(rate, std::memory_order_release);
   float values[kParamCount];
   CurrentValues(values);
@@ -341,7 +349,17 @@ std::unique_ptr<Halcyra> CreatePluginInstance(const Halcyra::InstanceInfo& info)
   // A function-local static is created once, thread-safely, and destroyed at exit.
   static plugfw::CriticalSection creationLock;
   plugfw::ScopedLock lock(&creationLock);
-  return std::unique_ptr<Halcyra>(new (std::nothrow) Halcyra(info));
+  std::unique_ptr<Halcyra> plugin;
+  try {
+    plugin.reset(new Halcyra(info));
+  } catch (...) {
+    // Construction allocates through the standard library (engine, timer, host-side objects);
+    // whatever that throws ends here, so no host and no program start ever sees it.
+    return nullptr;
+  }
+  // The framework's own containers leave out what they could not get instead of throwing.
+  if (!plugin->IsComplete()) return nullptr;
+  return plugin;
 }
 
 }  // namespace halcyra

@@ -119,9 +119,8 @@ constexpr int VoiceFieldOfParam(int index) {
 
 enum class ParamKind { kLinear, kExponential, kStepped };
 
-// How the plug-in turns a row into a parameter record: every row has this unit code, and the
-// kind fixes the step and the display precision.
-constexpr int kParamUnitCode = 21;
+// How the plug-in turns a row into a parameter record: the kind fixes the step and the display
+// precision (every row has the framework's one unit code, plugfw::kParamUnitCustom).
 constexpr double ParamStep(ParamKind kind) {
   return kind == ParamKind::kStepped ? 1.0 : kind == ParamKind::kExponential ? 0.001 : 0.01;
 }

@@ -2,7 +2,7 @@
 // The plug-in's whole state as one fixed little-endian record of 1044 bytes: magic "HKLY",
 // version 1, parameter count 128, the current values and the other A/B bank as float32[128]
 // each, the last recalled recipe and which bank is shown. The factory recipes are stored in
-// the same form. Pure functions: no plug-in object, no threads.
+// the same form. Any thread: pure functions, no plug-in object.
 
 #include <cstdint>
 

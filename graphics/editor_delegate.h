@@ -2,8 +2,8 @@
 // IEditorDelegate: the plug-in object's face towards its editor. It owns the parameter
 // records and carries the messages between the plug-in and its user interface, with
 // neutral base behaviour that the graphics delegate, the API base and the plug-in refine.
-// Everything runs on the UI thread except the parameter values, which are atomic inside
-// IParam and read by the audio thread without a lock.
+// UI thread, everything but the parameter values, which are atomic inside IParam and read by
+// the audio thread without a lock.
 
 #include <cstdint>
 
@@ -29,21 +29,21 @@ class IEditorDelegate {
   // The sample offset of a change that did not come from a processing block.
   static constexpr int32_t kNoSampleOffset = -1;
 
-  // Creates nParams default parameter records in index order. Should storage run out,
+  // Set-up. Creates nParams default parameter records in index order. Should storage run out,
   // the delegate holds fewer; NParams() is always the true count.
   explicit IEditorDelegate(int32_t nParams);
   virtual ~IEditorDelegate() = default;
   IEditorDelegate(const IEditorDelegate&) = delete;
   IEditorDelegate& operator=(const IEditorDelegate&) = delete;
 
-  // The editor's window: opened inside the platform parent, null when there is none.
+  // UI thread. The editor's window: opened inside the platform parent, null when there is none.
   virtual void* OpenEditorWindow(void* parent);
   virtual void CloseEditorWindow();
   virtual void HandleParentResize(int32_t /*width*/, int32_t /*height*/) {}
   virtual void OnEditorOpened();
   virtual void OnEditorClosing() {}
 
-  // Change hooks. An index outside the parameter list is ignored by every operation
+  // UI thread: change hooks. An index outside the parameter list is ignored by every operation
   // of the delegate that takes one, so no hook ever sees an invalid index from here.
   virtual void ParamChanged(int32_t /*paramIdx*/) {}
   virtual void OnParamChange(int32_t paramIdx, ParamSource source, int32_t sampleOffset);
@@ -57,7 +57,7 @@ class IEditorDelegate {
   virtual bool OnKeyDown(const gfx::KeyEvent& /*key*/) { return false; }
   virtual bool OnKeyUp(const gfx::KeyEvent& /*key*/) { return false; }
 
-  // Plug-in to editor.
+  // UI thread: plug-in to editor.
   virtual void SendControlValueToUI(int32_t /*controlTag*/, double /*normalizedValue*/) {}
   virtual void SendControlMsgToUI(int32_t controlTag, int32_t messageTag, int32_t dataSize, const void* data);
   virtual void SendArbitraryMsgToUI(int32_t messageTag, int32_t dataSize, const void* data);
@@ -65,7 +65,7 @@ class IEditorDelegate {
   virtual void SendSysExToUI(const SysExRef& message);
   virtual void SendParamValueToUI(int32_t paramIdx, double value, bool valueIsNormalized);
 
-  // Editor to plug-in and host.
+  // UI thread: editor to plug-in and host.
   virtual void ReportAllParamsToHost() {}
   virtual void BeginParamEditFromUI(int32_t paramIdx) = 0;
   virtual void SetParamFromUI(int32_t paramIdx, double normalizedValue);
@@ -78,7 +78,7 @@ class IEditorDelegate {
   virtual void PushMidiFromUI(const MidiMessage& /*message*/) {}
   virtual void PushSysExFromUI(const SysExRef& /*message*/) {}
 
-  // True when the size lies within the bounds; otherwise both values are clamped into
+  // UI thread. True when the size lies within the bounds; otherwise both values are clamped into
   // them and the result is false.
   virtual bool ConstrainEditorSize(int32_t& width, int32_t& height) const;
   virtual bool SerializeEditorSize(HeapBuffer& /*chunk*/) const { return true; }
@@ -86,15 +86,17 @@ class IEditorDelegate {
   virtual int32_t UnserializeEditorSize(const HeapBuffer& /*chunk*/, int32_t startPos) { return startPos; }
   virtual void SetScreenScale(float /*scale*/) {}
 
-  // Shows every parameter's current value, normalized, in index order.
+  // UI thread. Shows every parameter's current value, normalized, in index order.
   void SendAllParamValuesToUI();
 
+  // Any thread: the list is fixed at construction.
   int32_t NParams() const { return params_.Count(); }
   bool IsValidParamIndex(int32_t paramIdx) const { return paramIdx >= 0 && paramIdx < NParams(); }
   // Null for an index outside the list.
   IParam* GetParam(int32_t paramIdx) { return params_.Get(paramIdx); }
   const IParam* GetParam(int32_t paramIdx) const { return params_.Get(paramIdx); }
 
+  // UI thread.
   int32_t EditorWidth() const { return editorWidth_; }
   int32_t EditorHeight() const { return editorHeight_; }
   int32_t MinEditorWidth() const { return minWidth_; }
@@ -103,6 +105,7 @@ class IEditorDelegate {
   int32_t MaxEditorHeight() const { return maxHeight_; }
 
  protected:
+  // UI thread.
   void SetEditorSize(int32_t width, int32_t height);
   // Each pair may come in either order: the smaller value becomes the minimum.
   void SetEditorSizeBounds(int32_t widthBoundA, int32_t widthBoundB, int32_t heightBoundA,

@@ -3,6 +3,8 @@
 # derived from this machine's own apt sources, and the unpacked source packages
 # of RtAudio, RtMidi and SDL2_image (for nanosvg.h) under build/_deps.
 # Idempotent: a machine that has it all returns in about a second.
+# With --reference it also installs the reference chorus the engine benchmark is measured
+# against (Calf's Multi Chorus) and lilv's lv2bench that runs it; nothing else needs them.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,6 +18,9 @@ packages=(
   libstb-dev libgtest-dev juce-modules-source-data fonts-roboto-unhinted
   libosmesa6-dev libxsimd-dev x11-apps
 )
+if [ "${1:-}" = "--reference" ]; then
+  packages+=(calf-plugins lilv-utils)
+fi
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the module tells a host about itself and its one class: the factory record, the class
-// record and its class ID in the COM-compatible byte order.
+// record and its class ID in the COM-compatible byte order. Any thread: constants and pure
+// functions.
 
 #include "pluginterfaces/base/ipluginbase.h"
 

@@ -17,15 +17,14 @@ using namespace Steinberg::Vst;
 namespace {
 
 constexpr int32 kMaxInputBuses = 2;
-constexpr int32 kMaxBusChannels = 2;
-constexpr double kDefaultTempo = 120.0;
+constexpr int32 kMaxChannelsPerBus = 2;
 constexpr uint64 kBothChannelsSilent = 3;
 constexpr int32_t kBypassWordOffset = kStateChunkBytes;
 
 bool IsKnownSampleSize(int32 size) { return size == kSample32 || size == kSample64; }
 
 bool BusIsUsable(const AudioBusBuffers& bus, int32 frames, int32 sampleSize) {
-  if (bus.numChannels < 0 || bus.numChannels > kMaxBusChannels) return false;
+  if (bus.numChannels < 0 || bus.numChannels > kMaxChannelsPerBus) return false;
   if (frames <= 0 || bus.numChannels <= 0) return true;
   if (!IsKnownSampleSize(sampleSize)) return false;
   if (sampleSize == kSample32) {
@@ -95,14 +94,14 @@ void Halcyra::CaptureTransport(const ProcessContext* context) {
   info.tempoValid = false;
   info.positionValid = false;
   info.playing = false;
-  info.tempo = kDefaultTempo;
+  info.tempo = plugfw::TransportInfo::kDefaultTempo;
   info.songPosition = 0.0;
   if (context) {
     info.tempoValid =
         (context->state & ProcessContext::kTempoValid) && std::isfinite(context->tempo) && context->tempo > 0;
     info.positionValid =
         (context->state & ProcessContext::kProjectTimeMusicValid) && std::isfinite(context->projectTimeMusic);
-    info.tempo = info.tempoValid ? context->tempo : kDefaultTempo;
+    info.tempo = info.tempoValid ? context->tempo : plugfw::TransportInfo::kDefaultTempo;
     info.songPosition = info.positionValid ? context->projectTimeMusic : 0.0;
     info.playing = (context->state & ProcessContext::kPlaying) != 0;
   }
@@ -155,6 +154,11 @@ void Halcyra::SetOutputSilenceFlags(ProcessData& data) const {
 }
 
 tresult PLUGIN_API Halcyra::process(ProcessData& data) {
+  // Before initialize (or after terminate) there are no buses to read the block with.
+  if (!IsHostInitialized()) {
+    SilenceRefusedOutputs(data);
+    return kResultFalse;
+  }
   if (!ValidateProcessData(data)) {
     SilenceRefusedOutputs(data);
     return kInvalidArgument;

@@ -45,6 +45,7 @@ void RecordModuleFolder(HINSTANCE instance) {
   }
 }
 
+// Set-up, from any host thread: the factory's create function.
 Steinberg::FUnknown* CreateVst3PluginInstance(void* /*context*/) {
   auto plugin = halcyra::CreatePluginInstance({});
   if (!plugin) return nullptr;
@@ -53,6 +54,7 @@ Steinberg::FUnknown* CreateVst3PluginInstance(void* /*context*/) {
 
 }  // namespace
 
+// Set-up: the loader's thread, under the loader lock.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) {
     moduleHandle = instance;
@@ -63,6 +65,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
   return TRUE;
 }
 
+// Set-up: the host loads and unloads the module on one thread, so the counter is plain.
 extern "C" bool InitDll() {
   if (moduleUseCount++ == 0) return InitModule();
   return true;
@@ -74,6 +77,7 @@ extern "C" bool ExitDll() {
   return moduleUseCount >= 0;
 }
 
+// UI thread: hosts ask for the factory on their main thread, like the module counters.
 extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
   try {
     if (plugfw::PluginFactory* existing = factory.load()) {

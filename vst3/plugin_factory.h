@@ -1,7 +1,8 @@
 #pragma once
 // PluginFactory: the module's VST3 class factory (IPluginFactory, 2 and 3) holding the classes
 // registered with it. Reference counted; the module is told when the last reference goes, so
-// its own pointer never dangles.
+// its own pointer never dangles. Classes are added at set-up (the module's first factory call);
+// afterwards every entry may be called from any thread.
 
 #include <atomic>
 #include <cstdint>
@@ -16,28 +17,33 @@ class PluginFactory : public Steinberg::IPluginFactory3 {
   using DestroyedCallback = void (*)(PluginFactory* factory);
   static constexpr int32_t kMaxClasses = 4;
 
-  // Starts with one reference, the creator's.
+  // Set-up. Starts with one reference, the creator's.
   PluginFactory(const Steinberg::PFactoryInfo& info, DestroyedCallback onDestroyed);
   virtual ~PluginFactory();
   PluginFactory(const PluginFactory&) = delete;
   PluginFactory& operator=(const PluginFactory&) = delete;
 
-  // False when the class list is full.
+  // Set-up. False when the class list is full.
   bool AddClass(const Steinberg::PClassInfo2& info, CreateFunction create);
 
+  // Any thread: the reference count is atomic, the class list read-only after set-up.
   Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
   Steinberg::uint32 PLUGIN_API addRef() override;
   Steinberg::uint32 PLUGIN_API release() override;
 
+  // Any thread: read-only after set-up.
   Steinberg::tresult PLUGIN_API getFactoryInfo(Steinberg::PFactoryInfo* info) override;
   Steinberg::int32 PLUGIN_API countClasses() override;
   Steinberg::tresult PLUGIN_API getClassInfo(Steinberg::int32 index, Steinberg::PClassInfo* info) override;
-  // Never lets an exception out: a class that fails to construct answers kOutOfMemory.
+  // Any thread, serialised by the plug-in's creation lock. Never lets an exception out: a class
+  // that fails to construct answers kOutOfMemory.
   Steinberg::tresult PLUGIN_API createInstance(Steinberg::FIDString cid, Steinberg::FIDString iid,
                                                void** obj) override;
+  // Any thread: read-only after set-up.
   Steinberg::tresult PLUGIN_API getClassInfo2(Steinberg::int32 index, Steinberg::PClassInfo2* info) override;
   Steinberg::tresult PLUGIN_API getClassInfoUnicode(Steinberg::int32 index,
                                                     Steinberg::PClassInfoW* info) override;
+  // UI thread.
   Steinberg::tresult PLUGIN_API setHostContext(Steinberg::FUnknown* context) override;
 
  private:

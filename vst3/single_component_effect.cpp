@@ -110,18 +110,16 @@ uint32 PLUGIN_API SingleComponentEffect::getProcessContextRequirements() {
          Flags::kNeedTimeSignature | Flags::kNeedTempo | Flags::kNeedTransportState;
 }
 
-AudioBus* SingleComponentEffect::AddAudioInput(const TChar* name, SpeakerArrangement arr, BusType type,
-                                               int32 flags) {
-  auto* bus = new AudioBus(name, type, flags, arr);
-  audioInputs_.emplace_back(owned(bus));
-  return bus;
+AudioBus* SingleComponentEffect::AddAudioBus(BusList& list, const TChar* name, SpeakerArrangement arr,
+                                             BusType type, int32 flags) {
+  IPtr<AudioBus> bus = owned(new AudioBus(name, type, flags, arr));
+  list.emplace_back(bus);  // a failed growth releases the bus with the IPtr
+  return bus.get();
 }
 
-AudioBus* SingleComponentEffect::AddAudioOutput(const TChar* name, SpeakerArrangement arr, BusType type,
-                                                int32 flags) {
-  auto* bus = new AudioBus(name, type, flags, arr);
-  audioOutputs_.emplace_back(owned(bus));
-  return bus;
+void SingleComponentEffect::SwapAudioBuses(BusList& inputs, BusList& outputs) noexcept {
+  audioInputs_.swap(inputs);
+  audioOutputs_.swap(outputs);
 }
 
 EventBus* SingleComponentEffect::AddEventInput(const TChar* name, int32 channels, BusType type, int32 flags) {
@@ -137,15 +135,18 @@ EventBus* SingleComponentEffect::AddEventOutput(const TChar* name, int32 channel
   return bus;
 }
 
-void SingleComponentEffect::RemoveAudioBuses() {
+void SingleComponentEffect::RemoveAllBuses() {
   audioInputs_.clear();
   audioOutputs_.clear();
-}
-
-void SingleComponentEffect::RemoveAllBuses() {
-  RemoveAudioBuses();
   eventInputs_.clear();
   eventOutputs_.clear();
+}
+
+void SingleComponentEffect::ForgetInitialization() {
+  RemoveAllBuses();
+  parameters.removeAll();
+  units.clear();
+  ComponentBase::terminate();
 }
 
 }  // namespace plugfw

@@ -20,14 +20,15 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
   using int32 = Steinberg::int32;
   using uint32 = Steinberg::uint32;
 
+  // Set-up.
   SingleComponentEffect();
   ~SingleComponentEffect() override = default;
 
-  // IPluginBase (of both the component and the controller).
+  // Set-up: IPluginBase (of both the component and the controller).
   tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
   tresult PLUGIN_API terminate() override;
 
-  // IComponent.
+  // UI thread: IComponent; activateBus and setActive are set-up.
   tresult PLUGIN_API getControllerClassId(Steinberg::TUID classId) override;
   tresult PLUGIN_API setIoMode(Steinberg::Vst::IoMode mode) override;
   int32 PLUGIN_API getBusCount(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir) override;
@@ -42,7 +43,8 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
   tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
   tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
 
-  // IAudioProcessor.
+  // IAudioProcessor: arrangements and processing set-up are set-up, process runs on the audio
+  // thread, the rest answers on any thread.
   tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs, int32 numIns,
                                         Steinberg::Vst::SpeakerArrangement* outputs, int32 numOuts) override;
   tresult PLUGIN_API getBusArrangement(Steinberg::Vst::BusDirection dir, int32 index,
@@ -54,7 +56,7 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
   tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) override;
   uint32 PLUGIN_API getTailSamples() override { return Steinberg::Vst::kNoTail; }
 
-  // IProcessContextRequirements: the transport fields the effect reads.
+  // Any thread: IProcessContextRequirements, the transport fields the effect reads (a constant).
   uint32 PLUGIN_API getProcessContextRequirements() override;
 
   OBJ_METHODS(SingleComponentEffect, EditControllerEx1)
@@ -66,20 +68,26 @@ class SingleComponentEffect : public Steinberg::Vst::EditControllerEx1,
   REFCOUNT_METHODS(EditControllerEx1)
 
  protected:
-  Steinberg::Vst::AudioBus* AddAudioInput(const Steinberg::Vst::TChar* name,
-                                          Steinberg::Vst::SpeakerArrangement arr,
-                                          Steinberg::Vst::BusType type, int32 flags);
-  Steinberg::Vst::AudioBus* AddAudioOutput(const Steinberg::Vst::TChar* name,
-                                           Steinberg::Vst::SpeakerArrangement arr,
-                                           Steinberg::Vst::BusType type, int32 flags);
+  // Set-up. Appends a new audio bus to a list: the component's own or one being built to replace it. Throws
+  // what the standard library throws when memory runs out.
+  static Steinberg::Vst::AudioBus* AddAudioBus(Steinberg::Vst::BusList& list,
+                                               const Steinberg::Vst::TChar* name,
+                                               Steinberg::Vst::SpeakerArrangement arr,
+                                               Steinberg::Vst::BusType type, int32 flags);
+  // Set-up. The built lists become the component's audio buses; the old ones are left in the arguments.
+  void SwapAudioBuses(Steinberg::Vst::BusList& inputs, Steinberg::Vst::BusList& outputs) noexcept;
   Steinberg::Vst::EventBus* AddEventInput(const Steinberg::Vst::TChar* name, int32 channels,
                                           Steinberg::Vst::BusType type, int32 flags);
   Steinberg::Vst::EventBus* AddEventOutput(const Steinberg::Vst::TChar* name, int32 channels,
                                            Steinberg::Vst::BusType type, int32 flags);
-  void RemoveAudioBuses();
+  // Set-up.
   void RemoveAllBuses();
+  // Set-up. Undoes what a failed initialize made: buses, parameters, units and the host context, leaving
+  // the component handler alone.
+  void ForgetInitialization();
   Steinberg::Vst::BusList* GetBusList(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir);
-  // The audio bus at index, null when there is none.
+  // Audio thread, or the UI thread: the lists change only at set-up. The audio bus at index, null
+  // when there is none.
   Steinberg::Vst::AudioBus* AudioBusAt(Steinberg::Vst::BusDirection dir, int32 index);
 
   Steinberg::Vst::BusList audioInputs_;

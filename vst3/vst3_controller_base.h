@@ -1,7 +1,7 @@
 #pragma once
 // IVST3ControllerBase: the controller-side members of the VST3 wrapper - the bypass parameter,
 // the units that group the parameters, and the host's description of the channel that holds
-// the plug-in. It builds the parameter objects into the SDK controller's containers. UI thread.
+// the plug-in. It builds the parameter objects into the SDK controller's containers.
 
 #include <cstdint>
 
@@ -24,15 +24,16 @@ struct ChannelContextInfo {
 
 class IVST3ControllerBase {
  public:
-  // The root unit, the bypass parameter (none for an instrument), then one unit per new group
+  // Set-up. The root unit, the bypass parameter (none for an instrument), then one unit per new group
   // name and one parameter object per parameter, in index order.
   void BuildParameters(IEditorDelegate& plugin, Steinberg::Vst::ParameterContainer& container,
                        Steinberg::Vst::EditControllerEx1& units, bool isInstrument);
-  // The containers were emptied (terminate): forget what pointed into them.
+  // Set-up. The containers were emptied (terminate): forget what pointed into them.
   void ForgetParameters();
-  // Each key that is present overwrites its field; a missing key leaves the field as it was.
+  // UI thread. Each key that is present overwrites its field; a missing key leaves the field as it was.
   void ReadChannelContextInfos(Steinberg::Vst::IAttributeList& list);
 
+  // UI thread.
   IVST3BypassParameter* BypassParameter() const { return bypassParameter_; }
   const ChannelContextInfo& ChannelInfo() const { return channelContext_; }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The VST3 parameter objects: IVST3Parameter mirrors one framework parameter (display text,
 // parsing and the shape's mapping are the parameter's own); IVST3BypassParameter is the host's
-// bypass switch. UI thread.
+// bypass switch. UI thread: the host's controller calls; built and dropped at set-up.
 
 #include "core/param.h"
 #include "public.sdk/source/vst/vstparameters.h"
@@ -11,14 +11,17 @@ namespace plugfw {
 constexpr Steinberg::Vst::ParamID kBypassParamId = 0x10000;
 constexpr Steinberg::Vst::ParamID kPresetParamId = 0x10001;  // reserved; never created
 
-// The parameter's ParameterInfo as the host sees it: id, name, units, steps, default, flags.
+// Any thread: read-only parameter facts. The parameter's ParameterInfo as the host sees it: id,
+// name, units, steps, default, flags.
 Steinberg::Vst::ParameterInfo DescribeParameter(const IParam& param, Steinberg::Vst::ParamID id,
                                                 Steinberg::Vst::UnitID unit);
 
 class IVST3Parameter : public Steinberg::Vst::Parameter {
  public:
+  // Set-up.
   IVST3Parameter(IParam& param, Steinberg::Vst::ParamID id, Steinberg::Vst::UnitID unit);
 
+  // UI thread.
   void toString(Steinberg::Vst::ParamValue valueNormalized, Steinberg::Vst::String128 text) const override;
   // False for text that spells a value that is not a finite number.
   bool fromString(const Steinberg::Vst::TChar* text,
@@ -34,8 +37,9 @@ class IVST3Parameter : public Steinberg::Vst::Parameter {
 
 class IVST3BypassParameter : public Steinberg::Vst::StringListParameter {
  public:
+  // Set-up.
   IVST3BypassParameter();
-  // A value outside 0..1 (or not a number) names the nearest switch position.
+  // UI thread. A value outside 0..1 (or not a number) names the nearest switch position.
   void toString(Steinberg::Vst::ParamValue valueNormalized, Steinberg::Vst::String128 text) const override;
   OBJ_METHODS(IVST3BypassParameter, StringListParameter)
 };

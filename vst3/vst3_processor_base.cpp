@@ -51,7 +51,7 @@ IVST3ProcessorBase::IVST3ProcessorBase(const PluginConfig& config) : IProcessor(
     }
   }
   CreateLatencyDelay();
-  SetBlockSize(512);
+  SetBlockSize(kInitialBlockFrames);
 }
 
 void IVST3ProcessorBase::UpdateTimeInfo(const ProcessData& data) {

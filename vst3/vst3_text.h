@@ -1,7 +1,7 @@
 #pragma once
 // UTF-8 to UTF-16 and back for the texts that cross the VST3 interfaces (names, units,
 // display strings). Invalid UTF-8 bytes become U+FFFD; unpaired surrogates likewise. Both
-// cut on a whole character and always terminate the output.
+// cut on a whole character and always terminate the output. Any thread: pure functions.
 
 #include <cstdint>
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "vst3/vst3_text.h"
+#include "vst3/vst3_view.h"
 
 namespace plugfw {
 
@@ -15,6 +17,7 @@ namespace {
 
 constexpr int32_t kMaxBusNameUnits = 128;
 constexpr int32_t kHostNameBytes = 4 * 128 + 1;
+constexpr int32_t kMaxArrangedBuses = 64;
 
 // Counts the calls of the host that must not be interrupted by a restart request.
 class HostCallScope {
@@ -35,7 +38,44 @@ IVST3Wrapper::IVST3Wrapper(const InstanceInfo& /*info*/, const PluginConfig& con
   CreateApiTimer();
 }
 
-IVST3Wrapper::~IVST3Wrapper() = default;
+IVST3Wrapper::~IVST3Wrapper() {
+  // A host may release the component without terminate; what terminate lets go of goes here.
+  if (IsHostInitialized()) {
+    ForgetParameters();
+    SingleComponentEffect::terminate();
+  }
+  setComponentHandler(nullptr);
+}
+
+bool IVST3Wrapper::IsComplete() const {
+  const bool delayNeeded = ChannelCount(IODirection::kInput) > 0;
+  return QueuesAllocated() && ChannelsComplete() && BlockSize() == kInitialBlockFrames &&
+         (!delayNeeded || GetLatencyDelay() != nullptr);
+}
+
+Steinberg::IPlugView* PLUGIN_API IVST3Wrapper::createView(Steinberg::FIDString name) {
+  if (!HasEditor() || name == nullptr || std::strcmp(name, Steinberg::Vst::ViewType::kEditor) != 0) {
+    return nullptr;
+  }
+  view_ = new IVST3View(*this);
+  return view_;
+}
+
+void IVST3Wrapper::ForgetView(const IVST3View* view) {
+  if (view_ == view) view_ = nullptr;
+}
+
+bool IVST3Wrapper::RequestEditorResize(int32_t width, int32_t height) {
+  if (!HasEditor()) return true;
+  const bool changed = width != EditorWidth() || height != EditorHeight();
+  SetEditorSize(width, height);
+  if (changed && view_ != nullptr && !requestingResize_) {
+    requestingResize_ = true;
+    view_->ResizeThroughFrame(width, height);
+    requestingResize_ = false;
+  }
+  return true;
+}
 
 const IOConfig* IVST3Wrapper::LayoutWithMostBuses(IODirection direction) const {
   const IOConfig* best = nullptr;
@@ -47,34 +87,60 @@ const IOConfig* IVST3Wrapper::LayoutWithMostBuses(IODirection direction) const {
   return best;
 }
 
-void IVST3Wrapper::CreateBuses(const IOConfig* inputLayout, const IOConfig* outputLayout) {
-  for (IODirection direction : {IODirection::kInput, IODirection::kOutput}) {
-    const IOConfig* layout = direction == IODirection::kInput ? inputLayout : outputLayout;
-    if (!layout) continue;
-    const PointerList<IOBus>& buses = layout->Buses(direction);
-    for (int32_t i = 0; i < buses.Count(); ++i) {
-      HeapString name;
-      ChannelBusName(direction, i, buses.Count(), name);
-      TChar wide[kMaxBusNameUnits + 1];
-      Utf8ToUtf16(name.Get(), wide, kMaxBusNameUnits + 1);
-      const SpeakerArrangement arrangement = SpeakerArrangementForChannelCount(buses.Get(i)->channels);
-      const BusType type = i == 0 ? kMain : kAux;
-      const int32 flags = i == 0 ? BusInfo::kDefaultActive : 0;
-      AudioBus* bus = direction == IODirection::kInput ? AddAudioInput(wide, arrangement, type, flags)
-                                                       : AddAudioOutput(wide, arrangement, type, flags);
-      // A host that never activates buses still hears the main pair.
-      bus->setActive(i == 0);
+bool IVST3Wrapper::BuildAudioBuses(const IOConfig* inputLayout, const IOConfig* outputLayout, BusList& inputs,
+                                   BusList& outputs) const {
+  try {
+    for (IODirection direction : {IODirection::kInput, IODirection::kOutput}) {
+      const IOConfig* layout = direction == IODirection::kInput ? inputLayout : outputLayout;
+      if (!layout) continue;
+      const PointerList<IOBus>& buses = layout->Buses(direction);
+      for (int32_t i = 0; i < buses.Count(); ++i) {
+        HeapString name;
+        ChannelBusName(direction, i, buses.Count(), name);
+        TChar wide[kMaxBusNameUnits + 1];
+        Utf8ToUtf16(name.Get(), wide, kMaxBusNameUnits + 1);
+        const SpeakerArrangement arrangement = SpeakerArrangementForChannelCount(buses.Get(i)->channels);
+        const BusType type = i == 0 ? kMain : kAux;
+        const int32 flags = i == 0 ? BusInfo::kDefaultActive : 0;
+        AudioBus* bus =
+            AddAudioBus(direction == IODirection::kInput ? inputs : outputs, wide, arrangement, type, flags);
+        // A host that never activates buses still hears the main pair.
+        bus->setActive(i == 0);
+      }
     }
+    if (ProcessorKind() == 2 && outputs.empty()) AddAudioBus(outputs, STR16("Dummy Output"), 0, kMain, 0);
+  } catch (...) {
+    return false;  // the SDK's bus objects and lists come from the standard library's allocator
   }
-  if (ProcessorKind() == 2 && audioOutputs_.empty()) AddAudioOutput(STR16("Dummy Output"), 0, kMain, 0);
-  if (TakesMidiInput()) AddEventInput(STR16("MIDI Input"), 1, kMain, BusInfo::kDefaultActive);
-  if (SendsMidiOutput()) AddEventOutput(STR16("MIDI Output"), 1, kMain, BusInfo::kDefaultActive);
+  return true;
+}
+
+bool IVST3Wrapper::MakeBusesAndParameters() {
+  BusList inputs(kAudio, kInput);
+  BusList outputs(kAudio, kOutput);
+  if (!BuildAudioBuses(LayoutWithMostBuses(IODirection::kInput), LayoutWithMostBuses(IODirection::kOutput),
+                       inputs, outputs)) {
+    return false;
+  }
+  SwapAudioBuses(inputs, outputs);
+  try {
+    if (TakesMidiInput()) AddEventInput(STR16("MIDI Input"), 1, kMain, BusInfo::kDefaultActive);
+    if (SendsMidiOutput()) AddEventOutput(STR16("MIDI Output"), 1, kMain, BusInfo::kDefaultActive);
+    BuildParameters(*this, parameters, *this, ProcessorKind() == 1);
+  } catch (...) {
+    return false;
+  }
+  return true;
 }
 
 tresult PLUGIN_API IVST3Wrapper::initialize(FUnknown* context) {
-  if (SingleComponentEffect::initialize(context) != kResultOk) return kResultFalse;
-  CreateBuses(LayoutWithMostBuses(IODirection::kInput), LayoutWithMostBuses(IODirection::kOutput));
-  BuildParameters(*this, parameters, *this, ProcessorKind() == 1);
+  if (IsHostInitialized() || SingleComponentEffect::initialize(context) != kResultOk) return kResultFalse;
+  if (!MakeBusesAndParameters()) {
+    // What was made goes again: a host may retry, or release the component, as after any refusal.
+    ForgetParameters();
+    ForgetInitialization();
+    return kResultFalse;
+  }
   FUnknownPtr<IHostApplication> host(context);
   if (GetHost() == kHostUninit && host) {
     String128 wide = {};
@@ -87,27 +153,44 @@ tresult PLUGIN_API IVST3Wrapper::initialize(FUnknown* context) {
   }
   OnHostSettled();
   OnAllParamsChanged(ParamSource::kReset);
+  stage_.store(HostStage::kInitialized, std::memory_order_release);
   return kResultOk;
 }
 
 tresult PLUGIN_API IVST3Wrapper::terminate() {
+  if (Stage() != HostStage::kInitialized) return kResultFalse;
+  stage_.store(HostStage::kCreated, std::memory_order_release);
   ForgetParameters();
   return SingleComponentEffect::terminate();
 }
 
 tresult PLUGIN_API IVST3Wrapper::setActive(TBool state) {
+  const bool activate = state != 0;
+  if (activate == IsHostActive()) return kResultOk;
+  if (!IsHostInitialized()) return kResultFalse;
   {
     HostCallScope scope(hostCallDepth_);
     // Through the virtual table: the plug-in's own activation must run.
-    static_cast<IProcessor*>(this)->SetActive(state != 0);
+    static_cast<IProcessor*>(this)->SetActive(activate);
   }
+  stage_.store(activate ? HostStage::kActive : HostStage::kInitialized, std::memory_order_release);
   FlushDeferredRestart();
   return kResultOk;
 }
 
+bool IVST3Wrapper::IsSameSetup(const ProcessSetup& setup) const {
+  return setup.processMode == processSetup_.processMode &&
+         setup.symbolicSampleSize == processSetup_.symbolicSampleSize &&
+         setup.maxSamplesPerBlock == processSetup_.maxSamplesPerBlock &&
+         setup.sampleRate == processSetup_.sampleRate;
+}
+
 tresult PLUGIN_API IVST3Wrapper::setupProcessing(ProcessSetup& setup) {
+  if (!IsHostInitialized()) return kResultFalse;
   if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64) return kResultFalse;
   if (setup.maxSamplesPerBlock <= 0) return kResultFalse;
+  // The audio thread reads the set-up and the scratch buffers a new one would replace.
+  if (IsHostActive()) return IsSameSetup(setup) ? kResultOk : kResultFalse;
   {
     HostCallScope scope(hostCallDepth_);
     // A refused size keeps the old scratch buffers, so the old set-up must stay too.
@@ -115,35 +198,47 @@ tresult PLUGIN_API IVST3Wrapper::setupProcessing(ProcessSetup& setup) {
     processSetup_ = setup;
     SetSampleRate(setup.sampleRate);
     ResetProcessing();
+    // Prepared at the new rate, but silent until the host activates the component.
+    static_cast<IProcessor*>(this)->SetActive(false);
   }
   FlushDeferredRestart();
   return kResultOk;
 }
 
 // Hosts may call this on the audio thread: nothing here may allocate or reset the engine.
-tresult PLUGIN_API IVST3Wrapper::setProcessing(TBool /*state*/) { return kResultOk; }
+tresult PLUGIN_API IVST3Wrapper::setProcessing(TBool state) {
+  return state != 0 && !IsHostActive() ? kResultFalse : kResultOk;
+}
 
 tresult PLUGIN_API IVST3Wrapper::canProcessSampleSize(int32 symbolicSampleSize) {
   return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultOk : kResultFalse;
 }
 
+// Decides completely before it changes anything: a refused arrangement keeps the buses and the
+// channel connections the host saw before.
 tresult PLUGIN_API IVST3Wrapper::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                     SpeakerArrangement* outputs, int32 numOuts) {
+  // These hosts ask for layouts the plug-in never declared and cope with what it has.
   if (GetHost() == kHostArdour || GetHost() == kHostMixbus) return kResultOk;
+  if (!IsHostInitialized() || IsHostActive()) return kResultFalse;
   if (numIns < 0 || numOuts < 0 || (numIns > 0 && !inputs) || (numOuts > 0 && !outputs)) return kResultFalse;
-  SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), false);
-  SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), false);
   if (numIns > MaxBusCount(IODirection::kInput) || numOuts > MaxBusCount(IODirection::kOutput))
     return kResultFalse;
-  int32_t inputChannels[64];
-  int32_t outputChannels[64];
-  if (numIns > 64 || numOuts > 64) return kResultFalse;
+  int32_t inputChannels[kMaxArrangedBuses];
+  int32_t outputChannels[kMaxArrangedBuses];
+  if (numIns > kMaxArrangedBuses || numOuts > kMaxArrangedBuses) return kResultFalse;
   for (int32 i = 0; i < numIns; ++i) inputChannels[i] = SpeakerCount(inputs[i]);
   for (int32 i = 0; i < numOuts; ++i) outputChannels[i] = SpeakerCount(outputs[i]);
   const int32_t match = MatchIOConfig(inputChannels, numIns, outputChannels, numOuts);
   if (match < 0) return kResultFalse;
-  RemoveAudioBuses();
-  CreateBuses(GetIOConfig(match), GetIOConfig(match));
+  BusList newInputs(kAudio, kInput);
+  BusList newOutputs(kAudio, kOutput);
+  if (!BuildAudioBuses(GetIOConfig(match), GetIOConfig(match), newInputs, newOutputs)) return kResultFalse;
+
+  SwapAudioBuses(newInputs, newOutputs);
+  // Reconnected per block from the buses the host then hands over.
+  SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), false);
+  SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), false);
   return kResultOk;
 }
 

@@ -239,18 +239,19 @@ TEST(PluginBaseParams, ReadValuesAreClamped) {
   EXPECT_EQ(plugin.GetParam(2)->Value(), 42);  // not a number: the default
 }
 
-TEST(PluginBaseParams, ShortChunksAndBadPositionsAreRefusedWithMinusOne) {
+// A chunk that does not hold every value from the position on is refused before any value is
+// written: no parameter changes and no change hook runs.
+TEST(PluginBaseParams, ShortChunksAndBadPositionsAreRefusedWithMinusOneChangingNothing) {
   struct Case {
     const char* what;
     int32_t chunkSize;
     int32_t startPos;
-    int32_t valuesRead;
   };
   const Case cases[] = {
-      {"8 bytes short", 1024 - 8, 0, 127},         {"1 byte short", 1024 - 1, 0, 127},
-      {"start past the last value", 1024, 8, 127}, {"empty chunk", 0, 0, 0},
-      {"start beyond the end", 1024, 2000, 0},     {"negative start", 1024, -1, 0},
-      {"large negative start", 1024, -100000, 0},
+      {"8 bytes short", 1024 - 8, 0},          {"1 byte short", 1024 - 1, 0},
+      {"start past the last value", 1024, 8},  {"empty chunk", 0, 0},
+      {"start beyond the end", 1024, 2000},    {"negative start", 1024, -1},
+      {"large negative start", 1024, -100000}, {"start near the largest position", 1024, INT32_MAX - 4},
   };
   TestPlugin writer(ConfigWith(128, 0));
   GiveDistinctValues(writer);
@@ -264,18 +265,32 @@ TEST(PluginBaseParams, ShortChunksAndBadPositionsAreRefusedWithMinusOne) {
     TestPlugin reader(ConfigWith(128, 0));
     GiveDistinctValues(reader);
     for (int32_t i = 0; i < 128; ++i) reader.GetParam(i)->Set(-1);
+    reader.calls.clear();
 
     EXPECT_EQ(reader.UnserializeParams(chunk, c.startPos), -1);
-    const int32_t firstValue = c.startPos > 0 ? c.startPos / 8 : 0;
-    for (int32_t i = 0; i < 128; ++i) {
-      const double expected = i < c.valuesRead ? firstValue + i + 0.5 : -1;
-      ASSERT_DOUBLE_EQ(reader.GetParam(i)->Value(), expected) << i;
-    }
-    // The change hooks run for every parameter even after a short read.
-    ASSERT_EQ(reader.calls.size(), 3u * 128);
-    EXPECT_EQ(reader.calls.front(), "OnParamChange(0,Preset,-1)");
-    EXPECT_EQ(reader.calls.back(), "ParamChangedUI(127,Preset)");
+    for (int32_t i = 0; i < 128; ++i) ASSERT_EQ(reader.GetParam(i)->Value(), -1) << i;
+    EXPECT_TRUE(reader.calls.empty()) << reader.calls.front();
   }
+}
+
+TEST(PluginBaseParams, AChunkWithRoomToSpareIsReadFromThePositionOn) {
+  TestPlugin writer(ConfigWith(128, 0));
+  GiveDistinctValues(writer);
+  HeapBuffer chunk;
+  const uint8_t header[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  chunk.Append(header, 8);
+  ASSERT_TRUE(writer.SerializeParams(chunk));
+  chunk.Append(header, 8);  // what follows the values is the caller's business
+
+  TestPlugin reader(ConfigWith(128, 0));
+  GiveDistinctValues(reader);
+  for (int32_t i = 0; i < 128; ++i) reader.GetParam(i)->Set(-1);
+  reader.calls.clear();
+  EXPECT_EQ(reader.UnserializeParams(chunk, 8), 8 + 1024);
+  for (int32_t i = 0; i < 128; ++i) ASSERT_EQ(reader.GetParam(i)->Value(), writer.GetParam(i)->Value()) << i;
+  ASSERT_EQ(reader.calls.size(), 3u * 128);
+  EXPECT_EQ(reader.calls.front(), "OnParamChange(0,Preset,-1)");
+  EXPECT_EQ(reader.calls.back(), "ParamChangedUI(127,Preset)");
 }
 
 TEST(PluginBaseParams, AFailedGrowthIsReportedAndLeavesTheChunkAsItWas) {

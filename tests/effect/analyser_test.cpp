@@ -1,4 +1,5 @@
-// Replaces the global allocator in this binary so that one nothrow array allocation can be made to fail.
+// The analyser's transform, bins, smoothing and preparation; the program's counting allocator makes
+// each of Prepare's allocations fail in turn.
 #include "effect/analyser.h"
 
 #include <gtest/gtest.h>
@@ -16,36 +17,7 @@
 #include <vector>
 
 #include "core/math_constants.h"
-namespace {
-// -1: no failure planned; n >= 0: the n-th nothrow array allocation from now on returns null.
-std::atomic<int> g_nothrowArraysBeforeFailure{-1};
-std::atomic<int> g_nothrowArrayCount{0};
-
-void* Allocate(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
-
-// Out of line so that the compiler cannot pair an inlined free with operator new.
-__attribute__((noinline)) void Release(void* block) noexcept { std::free(block); }
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = Allocate(size);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  g_nothrowArrayCount.fetch_add(1);
-  if (g_nothrowArraysBeforeFailure.load() >= 0 && g_nothrowArraysBeforeFailure.fetch_sub(1) == 0)
-    return nullptr;
-  return Allocate(size);
-}
-void operator delete(void* block) noexcept { Release(block); }
-void operator delete[](void* block) noexcept { Release(block); }
-void operator delete(void* block, std::size_t) noexcept { Release(block); }
-void operator delete[](void* block, std::size_t) noexcept { Release(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }
+#include "tests/core/counting_allocator.h"
 
 namespace halcyra {
 namespace {
@@ -134,6 +106,21 @@ TEST(Fft4096Test, AgreesWithNaiveDft) {
   double worst = 0.0;
   for (int k = 0; k < kFftSize; ++k) worst = std::max(worst, std::abs(data[k] - expected[k]));
   EXPECT_LT(worst, 1e-9 * largest);
+}
+
+// The transform runs on AVX2 where the processor has it and on SSE2 everywhere: both must show the
+// same spectrum, to the bit, and the SSE2 path the level of a full-scale sine.
+TEST_F(SpectrumAnalyserTest, BothTransformPathsGiveTheSameBits) {
+  Ring left = Sine(kCentredFftBin, 1.0), right = Sine(37, 0.25);
+  for (int n = 0; n < kFftSize; ++n) left[n] += 0.001f * static_cast<float>((n * 7919) % 101 - 50);
+  analyser_.UseWidePath(false);
+  EXPECT_FALSE(analyser_.UsesWidePath());
+  const Bins narrow = Settled(left, right, 123);
+  EXPECT_NEAR(narrow[kCentredDisplayBin], 20.0 * std::log10(std::sqrt(0.5)), 0.05);
+  if (!SpectrumAnalyser::WidePathAvailable()) GTEST_SKIP() << "no AVX2 on this processor";
+  analyser_.UseWidePath(true);
+  EXPECT_TRUE(analyser_.UsesWidePath());
+  EXPECT_EQ(Settled(left, right, 123), narrow);
 }
 
 TEST_F(SpectrumAnalyserTest, SilenceReadsTheFloorEverywhere) {
@@ -418,20 +405,27 @@ TEST(SpectrumAnalyserPrepare, UnpreparedAnalyserLeavesBinsAlone) {
 
 // Every allocation that Prepare makes is allowed to fail in turn; a later Prepare with memory recovers.
 TEST(SpectrumAnalyserPrepare, FailedAllocationLeavesItUnpreparedUntilMemoryReturns) {
-  g_nothrowArrayCount = 0;
+  long allocations = 0;
   {
     SpectrumAnalyser probe;
-    ASSERT_TRUE(probe.Prepare());
+    bool prepared = false;
+    {
+      plugfw::test::AllocationCounter counter;
+      prepared = probe.Prepare();
+      allocations = counter.Count();
+    }
+    ASSERT_TRUE(prepared);
   }
-  const int allocations = g_nothrowArrayCount.load();
   ASSERT_GT(allocations, 0);
   const Ring sine = Sine(kCentredFftBin, 1.0);
   for (int failing = 0; failing < allocations; ++failing) {
     SCOPED_TRACE(failing);
     SpectrumAnalyser analyser;
-    g_nothrowArraysBeforeFailure = failing;
-    const bool prepared = analyser.Prepare();
-    g_nothrowArraysBeforeFailure = -1;
+    bool prepared = true;
+    {
+      plugfw::test::AllocationLimit limit(failing);
+      prepared = analyser.Prepare();
+    }
     EXPECT_FALSE(prepared);
     EXPECT_FALSE(analyser.IsPrepared());
     EXPECT_EQ(analyser.Twiddles(), nullptr);
@@ -450,9 +444,15 @@ TEST(SpectrumAnalyserPrepare, RepeatedPrepareKeepsItsBuffers) {
   SpectrumAnalyser analyser;
   ASSERT_TRUE(analyser.Prepare());
   const std::complex<double>* twiddles = analyser.Twiddles();
-  g_nothrowArrayCount = 0;
-  ASSERT_TRUE(analyser.Prepare());
-  EXPECT_EQ(g_nothrowArrayCount.load(), 0);
+  bool prepared = false;
+  long allocations = -1;
+  {
+    plugfw::test::AllocationCounter counter;
+    prepared = analyser.Prepare();
+    allocations = counter.Count();
+  }
+  ASSERT_TRUE(prepared);
+  EXPECT_EQ(allocations, 0);
   EXPECT_EQ(analyser.Twiddles(), twiddles);
   EXPECT_EQ(twiddles[0], std::complex<double>(1.0, 0.0));
   EXPECT_NEAR(twiddles[kFftSize / 4].imag(), -1.0, 1e-15);

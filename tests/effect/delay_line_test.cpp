@@ -259,5 +259,25 @@ INSTANTIATE_TEST_SUITE_P(Values, DelayLineSanitize,
                                            SanitizeCase{-3e12, -1e10}, SanitizeCase{1e10, 1e10},
                                            SanitizeCase{-0.5, -0.5}, SanitizeCase{9.99e9, 9.99e9}));
 
+// The engine reads both channels at once; each lane must be exactly the single read, while the
+// lines fill after a clear, across the wrap of the buffer, at the clamps and for every blend.
+TEST(DelayLineStereo, BothLanesAreExactlyTheSingleReads) {
+  DelayLine left = MakeLine(64), right = MakeLine(64);
+  const double delays[] = {-3.0, kNaN, 0.0, 2.0, 2.25, 3.5, 7.999, 17.3, 59.0, 60.0, 61.5, 1e9};
+  const double weights[] = {0.0, 0.3, 1.0};
+  for (int written = 0; written < 200; ++written) {
+    left.Write(std::sin(0.37 * written));
+    right.Write(std::cos(0.11 * written) + 0.25);
+    for (double dl : delays) {
+      for (double w : weights) {
+        const double dr = 60.0 - (std::isnan(dl) ? 0.0 : std::min(dl, 58.0));
+        const StereoVector both = ReadBlendedStereo(left, right, StereoVector(dl, dr), w);
+        ASSERT_EQ(both.Left(), left.ReadBlended(dl, w)) << written << " " << dl << " " << w;
+        ASSERT_EQ(both.Right(), right.ReadBlended(dr, w)) << written << " " << dr << " " << w;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace halcyra

@@ -247,6 +247,48 @@ TEST(EngineWetChain, FilterResponsesMatchTheirAnalyticGains) {
   }
 }
 
+// The same filters against what a musician states about them: a Butterworth low-pass is 3 dB down
+// at its corner and its resonance peaks there by Q, a shelf reaches its gain far above its corner
+// and half of it in decibels at the corner, and leaves the lows alone.
+TEST(EngineWetChain, FilterGainsAtTheFrequenciesAMusicianKnows) {
+  struct Case {
+    const char* what;
+    int param;
+    float value;
+    double hz;
+    double expectedDb;
+    double toleranceDb;
+  };
+  const Case cases[] = {
+      {"wet-lp 1 kHz at its corner", kParamWetLp, 1000.0f, 1000.0, -3.01, 0.05},
+      {"wet-lp 1 kHz an octave up, 12 dB per octave", kParamWetLp, 1000.0f, 2000.0, -12.3, 0.3},
+      {"wet-lp 1 kHz two octaves down", kParamWetLp, 1000.0f, 250.0, 0.0, 0.05},
+      {"tone +12 dB far above the 3 kHz corner", kParamTone, 12.0f, 18000.0, 12.0, 0.5},
+      {"tone +12 dB at the 3 kHz corner", kParamTone, 12.0f, 3000.0, 6.0, 0.05},
+      {"tone +12 dB in the bass", kParamTone, 12.0f, 100.0, 0.0, 0.1},
+      {"tone -12 dB far above the corner", kParamTone, -12.0f, 18000.0, -12.0, 0.5},
+      // A one-pole high-pass: about 3 dB down at its corner, 7 dB an octave below, nearly flat above.
+      {"wet-hp 1 kHz at its corner", kParamWetHp, 1000.0f, 1000.0, -3.0, 0.6},
+      {"wet-hp 1 kHz an octave below", kParamWetHp, 1000.0f, 500.0, -7.0, 0.6},
+      {"wet-hp 1 kHz three octaves up", kParamWetHp, 1000.0f, 8000.0, -0.5, 0.5},
+  };
+  for (const Case& c : cases) {
+    EXPECT_NEAR(20.0 * std::log10(MeasuredGainRatio(c.param, c.value, c.hz)), c.expectedDb, c.toleranceDb)
+        << c.what;
+  }
+  // Full resonance with the low-pass at 1 kHz: Q = 0.707 + 3.3, so the corner stands 12 dB up.
+  auto resonant = [](bool withResonance) {
+    Rig rig = OneVoiceWet();
+    rig.Set(kParamWetLp, 1000.0f);
+    if (withResonance) rig.Set(kParamResonance, 100.0f);
+    rig.Start();
+    const std::vector<float> x = SineBlock(24000, 0.01, 1000.0);
+    rig.Run(x, x);
+    return RmsFrom(rig.outL, 12000);
+  };
+  EXPECT_NEAR(20.0 * std::log10(resonant(true) / resonant(false)), 20.0 * std::log10(4.007 / 0.707), 0.05);
+}
+
 // Sums of the output just around an echo of an impulse; short, so the filters' slow tails stay out.
 double EchoSum(const std::vector<float>& x, int at) {
   double sum = 0.0;
@@ -433,6 +475,7 @@ TEST(EngineMeasurement, AnalyserShowsAFullScaleSineAtItsBin) {
   rig.Set(kParamMix, 0);
   rig.Set(kParamAnalyzerSpeed, 0);
   rig.Start();
+  rig.engine->SetDisplayReaderPresent(true);
   const double hz = 93.0 * kFs / kFftSize;
   rig.Run(SineBlock(48000, 1.0, hz), SineBlock(48000, 1.0, hz));
   const DisplaySnapshot d = rig.engine->ReadDisplay();

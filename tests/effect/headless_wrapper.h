@@ -29,6 +29,8 @@ class HeadlessWrapper : public IApiBase, public IProcessor {
     SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), true);
   }
 
+  bool IsComplete() const { return QueuesAllocated() && ChannelsComplete(); }
+
   bool SendMidiMessage(const MidiMessage& /*message*/) override { return false; }
 
   void BeginHostParamEdit(int32_t paramIdx) override { log.push_back({Call::kBeginEdit, paramIdx, 0}); }

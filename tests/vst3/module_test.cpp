@@ -120,16 +120,10 @@ TEST(Vst3Factory, StaysUsableAfterTheHostReleasedEveryReference) {
 
 class Vst3FactoryInfo : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(module_.Loaded());
-    factory_ = module_.GetFactory();
-    ASSERT_NE(nullptr, factory_);
-  }
-  void TearDown() override {
-    if (factory_) factory_->release();
-  }
-  PluginModule module_{PluginDllPath()};
-  IPluginFactory* factory_ = nullptr;
+  void SetUp() override { ASSERT_NE(nullptr, factory_); }
+
+  LoadedFactory loaded_;
+  IPluginFactory* factory_ = loaded_.Factory();
 };
 
 TEST_F(Vst3FactoryInfo, NamesTheMakerAndStringsAreUnicode) {

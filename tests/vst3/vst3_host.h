@@ -67,6 +67,24 @@ class PluginModule {
 // The path of the DLL inside the bundle, as this build placed it.
 const wchar_t* PluginDllPath();
 
+// The bundle's module loaded with a reference to its factory, for a test's lifetime: the reference
+// is released and the module unloaded again on destruction. Factory() is null when loading failed.
+class LoadedFactory {
+ public:
+  LoadedFactory() : module_(PluginDllPath()), factory_(module_.Loaded() ? module_.GetFactory() : nullptr) {}
+  ~LoadedFactory() {
+    if (factory_) factory_->release();
+  }
+  LoadedFactory(const LoadedFactory&) = delete;
+  LoadedFactory& operator=(const LoadedFactory&) = delete;
+
+  Steinberg::IPluginFactory* Factory() const { return factory_; }
+
+ private:
+  PluginModule module_;
+  Steinberg::IPluginFactory* factory_;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Host objects.
 

@@ -1,0 +1,48 @@
+#include "editor/status.h"
+
+#include "editor/editor_drawing.h"
+#include "editor/plugin_access.h"
+#include "editor/relevance.h"
+#include "editor/status_lines.h"
+#include "graphics/gfx.h"
+
+namespace halcyra {
+namespace {
+
+using plugfw::gfx::Rect;
+
+constexpr Rect kStatusRect = {337.f, 758.f, 942.f, 795.f};
+constexpr Rect kTempoLineRect = {337.f, 757.f, 944.f, 777.f};
+constexpr Rect kSignalLineRect = {337.f, 777.f, 944.f, 795.f};
+constexpr float kLineSize = 10.f;
+
+}  // namespace
+
+Status::Status(plugfw::gfx::IGfxEditorDelegate* plugin) : IControl(kStatusRect), plugin_(plugin) {
+  SetIgnoreMouse(true);
+}
+
+Status::~Status() = default;
+
+void Status::Draw(plugfw::gfx::IGfx& g) {
+  if (plugin_ == nullptr) return;
+  const DisplaySnapshot display = PluginOf(*plugin_).Engine().ReadDisplay();
+  const PlainValues values = ReadPlainValues(*plugin_);
+  DrawEditorText(g, FormatStatusTempoLine(display).c_str(), kTempoLineRect, kLineSize, MutedColour,
+                 plugfw::gfx::TextAlign::kNear, &GetBlend());
+  const StatusSignalLine line = FormatStatusSignalLine(display, values[kParamEnvelopeDetector],
+                                                       values[kParamMonitor], values[kParamProcessBand]);
+  DrawEditorText(g, line.text.c_str(), kSignalLineRect, kLineSize, line.warning ? AmberColour : TealColour,
+                 plugfw::gfx::TextAlign::kNear, &GetBlend());
+}
+
+void Status::RefreshForFrame() { SetDirty(false); }
+
+bool Status::IsDirty() const {
+  // The base asks this once per frame, before drawing: where the control follows what others
+  // change. Its const signature cannot express that, hence the cast (the object is never const).
+  const_cast<Status*>(this)->RefreshForFrame();
+  return IControl::IsDirty();
+}
+
+}  // namespace halcyra

@@ -1,0 +1,144 @@
+#include "effect/engine_input.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace halcyra {
+namespace {
+
+constexpr int kDetectorPeak = 0;
+constexpr int kDetectorExternal = 2;
+constexpr double kLevelFloor = 1e-6;
+constexpr double kEnvelopeRangeDb = 24.0;  // from the threshold to the full envelope amount
+constexpr double kMaxDepthMs = 40.0;
+constexpr double kMaxDuckDb = 60.0;
+
+// A follower that rises with one coefficient and falls with the other, landing on its input.
+void Follow(double& state, double input, double attack, double release) {
+  state += (input - state) * (input > state ? attack : release);
+  const double gap = input - state;
+  if (gap < kSnapEpsilon && gap > -kSnapEpsilon) state = input;
+}
+
+StereoVector SignedSqrt(StereoVector x) { return CopySign(Sqrt(Abs(x)), x); }
+
+}  // namespace
+
+StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteCount], double inputGain) {
+  StereoVector x;
+  for (int k = 0; k < kInputRouteCount; ++k) {
+    const double w = routeWeights[k];
+    if (w == 0.0) continue;
+    const double l = raw.Left(), r = raw.Right();
+    StereoVector route = raw;  // Stereo
+    switch (k) {
+      case 1:  // Mono Sum
+        route = StereoVector::Both((l + r) / 2.0);
+        break;
+      case 2:  // Left
+        route = StereoVector::Both(l);
+        break;
+      case 3:  // Right
+        route = StereoVector::Both(r);
+        break;
+      case 4:  // Decode MS
+        route = StereoVector(l + r, l - r);
+        break;
+      default:
+        break;
+    }
+    x += w * SanitizeSample(route);
+  }
+  return inputGain * x;
+}
+
+void Detector::Clear() {
+  envelopeLevel = rmsState_ = peakState_ = duckDb = 0.0;
+  duckGain = 0.0;
+  cachedDuckDb_ = std::nan("");  // the first sample computes the gain
+  cachedLevel_ = -1.0;
+}
+
+void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent,
+                   const ParamSmoother& params, const TransportState& transport, const EngineMath& math) {
+  const int detector = params.Stepped(kParamEnvelopeDetector);
+  const bool external = sidechainPresent && detector == kDetectorExternal;
+  const StereoVector source = external ? sidechain : routed;
+  const double a = source.Left(), b = source.Right();
+  const double trim = coefficients.sidechainTrim;
+  const double attack = coefficients.envelopeAttack, release = coefficients.envelopeRelease;
+  Follow(peakState_, trim * std::max(std::fabs(a), std::fabs(b)), attack, release);
+  Follow(rmsState_, trim * trim * (a * a + b * b) / 2.0, attack, release);
+  envelopeLevel = detector == kDetectorPeak ? peakState_ : std::sqrt(std::max(rmsState_, 0.0));
+  // With envelope depth, envelope rate and duck all at 0 the level cannot reach any result (the
+  // products below are then exactly 1, the base rate and -0), so its logarithm is not needed.
+  const float envelopeDepth = params.Value(kParamEnvelopeDepth);
+  const float envelopeRate = params.Value(kParamEnvelopeRate);
+  const float duck = params.Value(kParamDuck);
+  const bool levelUsed = envelopeDepth != 0.0f || envelopeRate != 0.0f || duck != 0.0f;
+  if (levelUsed && envelopeLevel != cachedLevel_) {
+    cachedLevel_ = envelopeLevel;
+    cachedLevelDb_ = math.GainToDb(envelopeLevel, kLevelFloor);
+  }
+  const double envDb = cachedLevelDb_;
+
+  const double e = std::clamp((envDb - params.Value(kParamEnvelopeThreshold)) / kEnvelopeRangeDb, 0.0, 1.0);
+  effectiveDepthMs =
+      std::clamp((1.0 + envelopeDepth * 0.01 * e) * params.Value(kParamDepth), 0.0, kMaxDepthMs);
+  const double tempo = TempoInUse(transport, params.Value(kParamTempoFallback));
+  effectiveRateHz = EffectiveRateHz(params.Stepped(kParamSync) != 0, tempo, params.Stepped(kParamDivision),
+                                    params.Value(kParamRate), e, envelopeRate);
+
+  const double goal = -0.01 * std::clamp(envDb - params.Value(kParamDuckThreshold), 0.0, kMaxDuckDb) * duck;
+  if (goal != duckDb) {
+    duckDb += (goal - duckDb) * (goal < duckDb ? coefficients.duckAttack : coefficients.duckRelease);
+    const double gap = goal - duckDb;
+    if (gap < kSnapEpsilon && gap > -kSnapEpsilon) duckDb = goal;
+  }
+  if (duckDb != cachedDuckDb_) {
+    cachedDuckDb_ = duckDb;
+    duckGain = math.DbToGain(duckDb);
+  }
+}
+
+void BandSplit::Clear() {
+  lowSplit.Clear();
+  highSplit.Clear();
+}
+
+StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
+                                      const double bandWeights[kBandChoiceCount], DelayLines& lines) {
+  const double wFull = bandWeights[kBandFull];
+  const double wLow = bandWeights[kBandLow];
+  const double wMid = bandWeights[kBandMid];
+  const double wHigh = bandWeights[kBandHigh];
+  const double wSide = bandWeights[kBandSideOnly];
+  const double wMidOnly = bandWeights[kBandMidOnly];
+  const StereoVector lo = lowSplit.Run(x);
+  const StereoVector hi = highSplit.Run(x);
+  const StereoVector low = lo, mid = hi - lo, high = x - hi;
+  // Mid and side of the whole input and of each band; the side enters the left with + and the
+  // right with -, through the signed side weight.
+  auto mono = [](StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); };
+  auto side = [](StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); };
+  const StereoVector signedSide(wSide, -wSide);
+
+  const StereoVector proc =
+      wFull * x + wLow * low + wMid * mid + wHigh * high + signedSide * side(x) + wMidOnly * mono(x);
+  const StereoVector third = feedback / StereoVector::Both(3.0);
+  const StereoVector main = proc + feedback;
+  const StereoVector lowLine = third + signedSide * side(low) + (wFull + wLow) * low + wMidOnly * mono(low);
+  const StereoVector midLine = third + signedSide * side(mid) + (wFull + wMid) * mid + wMidOnly * mono(mid);
+  const StereoVector highLine =
+      third + signedSide * side(high) + (wFull + wHigh) * high + wMidOnly * mono(high);
+  const StereoVector companded = SignedSqrt(SanitizeSample(main));
+  const StereoVector written[kLineSignalCount] = {main, lowLine, midLine, highLine, companded};
+  for (int signal = 0; signal < kLineSignalCount; ++signal) {
+    const StereoVector sample = SanitizeSample(written[signal]);
+    lines[signal][0].WriteSanitized(sample.Left());
+    lines[signal][1].WriteSanitized(sample.Right());
+  }
+  return x - proc;
+}
+
+}  // namespace halcyra

@@ -1,0 +1,125 @@
+#include "effect/engine_output.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace halcyra {
+namespace {
+
+constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
+
+StereoVector Mono(StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); }
+StereoVector Side(StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); }
+
+// Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out.
+template <int kCount, typename Source>
+StereoVector WeightedMix(const double (&weights)[kCount], Source source) {
+  StereoVector sum;
+  for (int k = 0; k < kCount; ++k) {
+    if (weights[k] == 0.0) continue;
+    sum += weights[k] * source(k);
+  }
+  return sum;
+}
+
+}  // namespace
+
+float ToOutputSample(double x) {
+  if (!std::isfinite(x)) return 0.0f;
+  return static_cast<float>(std::clamp(x, -kOutputLimit, kOutputLimit));
+}
+
+void OutputStage::Clear() {
+  monoBass.Clear();
+  dcFilter.Clear();
+  monoBassRunning_ = true;
+  dcRunning_ = true;
+}
+
+void OutputStage::ParamsChanged(const ParamSmoother& params) {
+  wetShare_ = params.Value(kParamMix) / 100.0;
+  const double balance = params.Value(kParamBalance);
+  balanceGains_ = StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
+}
+
+StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
+  const double m = (wet.Left() + wet.Right()) / 2.0;
+  double s = (wet.Left() - wet.Right()) / 2.0;
+  const double amount = params.Value(kParamMonoBass) * 0.01;
+  // With no mono bass the filtered side is multiplied by 0: the filter rests until it is needed.
+  if (amount != 0.0) {
+    if (!monoBassRunning_) monoBass.Clear();
+    monoBassRunning_ = true;
+    const double sideBass = monoBass.Run(StereoVector::Both(s)).Left();
+    s = s - amount * sideBass;
+  } else {
+    monoBassRunning_ = false;
+  }
+  s = s * params.Value(kParamWidth) * 0.01;
+  return {m + s, m - s};
+}
+
+OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, StereoVector raw,
+                                    StereoVector sidechain, const ModeWeights& weights,
+                                    const ParamSmoother& params) {
+  const StereoVector widened = ApplyWidthAndMonoBass(wet, params);
+  const double wSide = weights.band[kBandSideOnly];
+  const double wMidOnly = weights.band[kBandMidOnly];
+  const double rest = 1.0 - wSide - wMidOnly;
+  Frame frame;
+  frame.wetOut =
+      wMidOnly * Mono(widened) + StereoVector(wSide, -wSide) * Side(widened) + rest * widened + remainder;
+
+  const double mix = wetShare_;
+  const StereoVector y = (1.0 - mix) * weights.dryPolarity * raw + mix * frame.wetOut;
+  const StereoVector routed = WeightedMix(weights.outputRoute, [y](int route) {
+    switch (route) {
+      case 1:  // Mono Sum
+      case 2:  // Mid
+        return Mono(y);
+      case 3:  // Side
+        return Side(y);
+      case 4:  // Encode MS
+        return StereoVector((y.Left() + y.Right()) / 2.0, (y.Left() - y.Right()) / 2.0);
+      default:  // Stereo
+        return y;
+    }
+  });
+  const double balance = params.Value(kParamBalance);
+  const StereoVector out =
+      routed * StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
+
+  const StereoVector wetOut = frame.wetOut;
+  StereoVector m = WeightedMix(weights.monitor, [&](int source) {
+    switch (source) {
+      case 1:  // Raw Dry
+        return raw;
+      case 2:  // Wet
+        return wetOut;
+      case 3:  // Delta
+        return wetOut - raw;
+      case 4:  // Mono
+      case 5:  // Mid
+        return Mono(out);
+      case 6:  // Side
+        return Side(out);
+      case 7:  // External
+        return sidechain * sidechainTrim;
+      default:  // Output
+        return out;
+    }
+  });
+  if (weights.dc != 0.0) {
+    if (!dcRunning_) dcFilter.Clear();
+    dcRunning_ = true;
+    m -= weights.dc * dcFilter.Run(m);
+  } else {
+    dcRunning_ = false;
+  }
+  m *= StereoVector::Both(outputGain);
+  frame.output = weights.bypass * raw + (1.0 - weights.bypass) * m;
+  return frame;
+}
+
+}  // namespace halcyra

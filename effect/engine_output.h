@@ -1,0 +1,42 @@
+#pragma once
+// The engine's output stage, per sample after the wet chain: width and mono bass, the return of
+// the band remainder, the dry/wet mix, output routing and balance, the monitor selector, the DC
+// filter, output gain and the bypass crossfade. Both channels run together. Audio thread.
+
+#include "effect/engine_filters.h"
+#include "effect/engine_smoothing.h"
+#include "effect/stereo_vector.h"
+
+namespace halcyra {
+
+class OutputStage {
+ public:
+  struct Frame {
+    StereoVector wetOut;  // the processed path with its remainder, before the mix
+    StereoVector output;  // after the bypass crossfade, before conversion to float
+  };
+
+  void Clear();
+  // The mix and balance factors follow the parameters: called when a smoothed value changed.
+  void ParamsChanged(const ParamSmoother& params);
+  Frame Run(StereoVector wet, StereoVector remainder, StereoVector raw, StereoVector sidechain,
+            const ModeWeights& weights, const ParamSmoother& params);
+
+  OnePole monoBass;  // on the side signal only
+  OnePole dcFilter;
+  double outputGain = 1.0;
+  double sidechainTrim = 1.0;
+
+ private:
+  StereoVector ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params);
+  // Filters that rest while their amount is exactly 0 and restart empty.
+  double wetShare_ = 0.35;  // mix / 100
+  StereoVector balanceGains_ = StereoVector::Both(1.0);
+  bool monoBassRunning_ = true;
+  bool dcRunning_ = true;
+};
+
+// The largest float magnitude: output samples are clamped to it, and non-finite ones are 0.
+float ToOutputSample(double x);
+
+}  // namespace halcyra

@@ -1,0 +1,74 @@
+#pragma once
+// The wet path between the voice sums and the output stage: the analog structures' saturation,
+// drive, wet high- and low-pass, tone shelf, allpass diffusion, ducking and wet polarity, then
+// the analog noise; and the feedback path that filters the voices' taps into the next sample's
+// line writes. Both channels run together. Audio thread; nothing here allocates.
+
+#include <cstdint>
+
+#include "effect/diffusion_stage.h"
+#include "effect/engine_filters.h"
+#include "effect/engine_math.h"
+#include "effect/engine_smoothing.h"
+#include "effect/stereo_vector.h"
+
+namespace halcyra {
+
+class WetChain {
+ public:
+  // Allocates the diffusion buffers for a rate (Set-up). False when memory could not be had.
+  bool Resize(double sampleRate);
+  void Clear();
+
+  // One sample of the cross-blended voice sum through the chain.
+  StereoVector Run(StereoVector w, const ModeWeights& weights, const ParamSmoother& params, double duckGain,
+                   const EngineMath& math);
+
+  OnePole bbdLowPass;
+  OnePole ensembleLowPass;
+  OnePole highPass;
+  Biquad lowPass;
+  Biquad toneShelf;
+  double driveGain = 1.0;
+  double driveNorm = 1.0;  // 1 / tanh(driveGain)
+
+ private:
+  StereoVector Diffuse(StereoVector x, double amount, const double stageActive[kDiffusionStageCount]);
+
+  DiffusionStage stages_[2][kDiffusionStageCount];
+  // A stage mixed in with weight 0 is not run; it starts empty when it is mixed in again.
+  bool stageRunning_[kDiffusionStageCount] = {};
+};
+
+class FeedbackPath {
+ public:
+  void Clear();
+  // The filtered, scaled taps: what the lines receive with the next sample's input. While the
+  // feedback amount is exactly 0 nothing returns and the filters rest; they restart empty.
+  void Run(StereoVector taps, double voiceGainSum, double interpolationWeight, const ParamSmoother& params);
+  // Whether the voices need to read taps this sample.
+  static bool Active(const ParamSmoother& params) { return params.Value(kParamFeedback) != 0.0f; }
+
+  StereoVector State() const { return state_; }
+
+  OnePole highPass;
+  OnePole lowPass;
+
+ private:
+  StereoVector state_;
+  bool running_ = false;
+};
+
+class NoiseSource {
+ public:
+  void Clear() { state_ = kSeed; }
+  // Adds the analog noise, left then right from the one xorshift sequence.
+  StereoVector Add(StereoVector wet, double noiseWeight, double noiseGain);
+
+ private:
+  static constexpr uint32_t kSeed = 0x1234567u;
+  uint32_t Next();
+  uint32_t state_ = kSeed;
+};
+
+}  // namespace halcyra

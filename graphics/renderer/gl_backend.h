@@ -1,0 +1,165 @@
+#pragma once
+// The canvas's OpenGL 2 back end. During a frame it only queues the canvas's fills, strokes
+// and triangle lists (calls, paths, vertices, fragment uniforms); the flush that ends the
+// frame issues all GL work with one program, one vertex upload and cached GL state. It owns
+// the GL textures behind canvas image ids, and makes the framebuffers that layers draw into.
+// UI thread, with the GL context current; every GL call goes through the table `gl`.
+
+#include <cstdint>
+
+#include "graphics/renderer/canvas.h"
+#include "graphics/renderer/gl_functions.h"
+
+namespace plugfw::gfx {
+
+enum GLBackendFlags : int32_t {
+  kGLBackendAntiAlias = 1 << 0,
+  kGLBackendCheckErrors = 1 << 2,  // prints GL errors after set-up steps; off in the program
+};
+
+struct GLTextureRecord {
+  int32_t id;  // 0: free slot
+  GLuint texture;
+  int32_t width;
+  int32_t height;
+  int32_t type;   // CanvasTextureType
+  int32_t flags;  // CanvasImageFlags
+};
+
+enum GLCallType : int32_t {
+  kCallFill = 1,
+  kCallConvexFill = 2,
+  kCallStroke = 3,
+  kCallTriangles = 4,
+};
+
+struct GLBlendFactors {
+  GLenum srcColour;
+  GLenum dstColour;
+  GLenum srcAlpha;
+  GLenum dstAlpha;
+};
+
+struct GLCall {
+  int32_t type;
+  int32_t image;
+  int32_t pathOffset;
+  int32_t pathCount;
+  int32_t triangleOffset;
+  int32_t triangleCount;
+  int32_t uniformOffset;  // bytes
+  GLBlendFactors blend;
+};
+
+struct GLPath {
+  int32_t fillOffset;
+  int32_t fillCount;
+  int32_t strokeOffset;
+  int32_t strokeCount;
+};
+
+// The fragment shader's "frag" array: 11 vectors of 4 floats.
+struct GLFragUniforms {
+  float scissorMatrix[12];  // 3 columns of x, y, w and one unused float
+  float paintMatrix[12];
+  CanvasColour innerColour;  // premultiplied
+  CanvasColour outerColour;
+  float scissorExtent[2];
+  float scissorScale[2];
+  float extent[2];
+  float radius;
+  float feather;
+  float strokeMultiplier;
+  float strokeThreshold;
+  float textureType;
+  float shaderType;
+};
+
+inline constexpr int kGLFragVectors = 11;
+
+struct GLBackendState {
+  GLuint program;
+  GLuint fragmentShader;
+  GLuint vertexShader;
+  GLint viewSizeLocation;
+  GLint texLocation;
+  GLint fragLocation;
+  GLTextureRecord* textures;
+  float view[2];
+  int32_t textureCount;
+  int32_t textureCapacity;
+  int32_t lastTextureId;
+  GLuint vertexBuffer;
+  int32_t fragStride;
+  int32_t flags;
+  GLCall* calls;
+  int32_t callCapacity;
+  int32_t callCount;
+  GLPath* paths;
+  int32_t pathCapacity;
+  int32_t pathCount;
+  CanvasVertex* vertices;
+  int32_t vertexCapacity;
+  int32_t vertexCount;
+  uint8_t* uniforms;
+  int32_t uniformCapacity;  // blocks
+  int32_t uniformCount;     // blocks
+  // What GL holds now, so that repeated values make no GL call. Valid during a flush only.
+  GLuint boundTexture;
+  GLuint stencilMask;
+  GLenum stencilFunc;
+  GLint stencilFuncRef;
+  GLuint stencilFuncMask;
+  GLBlendFactors blend;
+  int32_t dummyTexture;  // image id bound for calls without an image
+};
+
+// The callbacks, in the order CanvasBackendCallbacks carries them; `state` is a
+// GLBackendState. UI thread, GL current.
+int GLBackendCreate(void* state);
+int GLBackendCreateTexture(void* state, int type, int width, int height, int imageFlags, const uint8_t* data);
+int GLBackendDeleteTexture(void* state, int image);
+int GLBackendUpdateTexture(void* state, int image, int x, int y, int width, int height, const uint8_t* data);
+int GLBackendTextureSize(void* state, int image, int* width, int* height);
+void GLBackendViewport(void* state, float width, float height, float devicePixelRatio);
+void GLBackendCancel(void* state);
+void GLBackendFlush(void* state);
+void GLBackendFill(void* state, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                   const CanvasScissorState* scissor, float fringe, const float* bounds,
+                   const CanvasPath* paths, int pathCount);
+void GLBackendStroke(void* state, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                     const CanvasScissorState* scissor, float fringe, float strokeWidth,
+                     const CanvasPath* paths, int pathCount);
+void GLBackendTriangles(void* state, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                        const CanvasScissorState* scissor, const CanvasVertex* vertices, int vertexCount,
+                        float fringe);
+// Frees the state itself too.
+void GLBackendDelete(void* state);
+
+// UI thread, GL current. A canvas over a fresh back end with the given GLBackendFlags; null
+// when the GL table is incomplete, the shaders fail or memory runs out.
+CanvasContext* GLCanvasCreate(int32_t flags);
+
+// Internal to the back end: its texture records and the uniform blocks of the queue. UI thread.
+GLTextureRecord* GLBackendFindTexture(GLBackendState* state, int image);
+GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset);
+
+// An offscreen target: a framebuffer with an RGBA canvas image as colour and a stencil buffer.
+struct LayerFramebuffer {
+  CanvasContext* canvas;
+  GLuint framebuffer;
+  GLuint renderbuffer;
+  GLuint texture;
+  int32_t image;  // -1: none
+};
+
+// UI thread, GL current. Null when the size is not positive or no complete framebuffer can be
+// made; the framebuffer and renderbuffer bindings are as they were either way.
+LayerFramebuffer* CreateLayerFramebuffer(CanvasContext* canvas, int width, int height, int imageFlags);
+// UI thread, GL current. Deletes the framebuffer, its stencil, its image and the record.
+void DeleteLayerFramebuffer(LayerFramebuffer* framebuffer);
+// UI thread. The pixel size of the framebuffer's image, for its viewport; false when it has
+// none.
+bool LayerFramebufferSize(const LayerFramebuffer* framebuffer, int* width, int* height);
+
+}  // namespace plugfw::gfx

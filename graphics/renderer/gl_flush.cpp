@@ -1,0 +1,200 @@
+// The flush: every queued call drawn with one program bind and one vertex upload. Texture,
+// stencil and blend state go through the cache in the state, so repeated values make no GL
+// call; every change of them inside the flush goes through it too, or the cache would lie.
+#include <cstdint>
+
+#include "graphics/renderer/gl_backend.h"
+
+namespace plugfw::gfx {
+namespace {
+
+constexpr GLuint kAllStencilBits = 0xffffffffu;
+constexpr GLuint kFillStencilBits = 0xffu;
+
+GLBackendState* AsState(void* state) { return static_cast<GLBackendState*>(state); }
+
+void BindTexture(GLBackendState* state, GLuint texture) {
+  if (state->boundTexture == texture) return;
+  state->boundTexture = texture;
+  gl.BindTexture(GL_TEXTURE_2D, texture);
+}
+
+void StencilMask(GLBackendState* state, GLuint mask) {
+  if (state->stencilMask == mask) return;
+  state->stencilMask = mask;
+  gl.StencilMask(mask);
+}
+
+void StencilFunc(GLBackendState* state, GLenum func, GLint ref, GLuint mask) {
+  if (state->stencilFunc == func && state->stencilFuncRef == ref && state->stencilFuncMask == mask) return;
+  state->stencilFunc = func;
+  state->stencilFuncRef = ref;
+  state->stencilFuncMask = mask;
+  gl.StencilFunc(func, ref, mask);
+}
+
+void BlendFuncSeparate(GLBackendState* state, const GLBlendFactors& blend) {
+  const GLBlendFactors& cached = state->blend;
+  if (cached.srcColour == blend.srcColour && cached.dstColour == blend.dstColour &&
+      cached.srcAlpha == blend.srcAlpha && cached.dstAlpha == blend.dstAlpha) {
+    return;
+  }
+  state->blend = blend;
+  gl.BlendFuncSeparate(blend.srcColour, blend.dstColour, blend.srcAlpha, blend.dstAlpha);
+}
+
+GLuint TextureOf(GLBackendState* state, int32_t image) {
+  const GLTextureRecord* record = image != 0 ? GLBackendFindTexture(state, image) : nullptr;
+  if (record == nullptr) record = GLBackendFindTexture(state, state->dummyTexture);
+  return record != nullptr ? record->texture : 0;
+}
+
+void SetUniforms(GLBackendState* state, int32_t uniformOffset, int32_t image) {
+  gl.Uniform4fv(state->fragLocation, kGLFragVectors,
+                reinterpret_cast<const GLfloat*>(GLBackendFragUniforms(state, uniformOffset)));
+  BindTexture(state, TextureOf(state, image));
+}
+
+void DrawArrays(GLenum mode, int32_t first, int32_t count) {
+  if (count > 0) gl.DrawArrays(mode, first, count);
+}
+
+// The GL state every flush starts from, with the cache made to match it.
+void ResetDrawingState(GLBackendState* state) {
+  gl.UseProgram(state->program);
+  gl.Enable(GL_CULL_FACE);
+  gl.CullFace(GL_BACK);
+  gl.FrontFace(GL_CCW);
+  gl.Enable(GL_BLEND);
+  gl.Disable(GL_DEPTH_TEST);
+  gl.Disable(GL_SCISSOR_TEST);
+  gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  gl.StencilMask(kAllStencilBits);
+  gl.StencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  gl.StencilFunc(GL_ALWAYS, 0, kAllStencilBits);
+  gl.ActiveTexture(GL_TEXTURE0);
+  gl.BindTexture(GL_TEXTURE_2D, 0);
+  state->boundTexture = 0;
+  state->stencilMask = kAllStencilBits;
+  state->stencilFunc = GL_ALWAYS;
+  state->stencilFuncRef = 0;
+  state->stencilFuncMask = kAllStencilBits;
+  state->blend = GLBlendFactors{GL_INVALID_ENUM, GL_INVALID_ENUM, GL_INVALID_ENUM, GL_INVALID_ENUM};
+}
+
+void UploadVertices(GLBackendState* state) {
+  gl.BindBuffer(GL_ARRAY_BUFFER, state->vertexBuffer);
+  gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state->vertexCount) * sizeof(CanvasVertex),
+                state->vertices, GL_STREAM_DRAW);
+  gl.EnableVertexAttribArray(0);
+  gl.EnableVertexAttribArray(1);
+  gl.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(CanvasVertex), reinterpret_cast<const void*>(0));
+  gl.VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(CanvasVertex),
+                         reinterpret_cast<const void*>(2 * sizeof(float)));
+}
+
+// Stencil then cover: the fans count windings into the stencil (front faces up, back faces
+// down, so holes cancel), the fringe goes where the count is 0, and the bounds quad covers
+// the rest while zeroing the stencil for the next fill.
+void DrawFill(GLBackendState* state, const GLCall& call) {
+  const GLPath* paths = &state->paths[call.pathOffset];
+  gl.Enable(GL_STENCIL_TEST);
+  StencilMask(state, kFillStencilBits);
+  StencilFunc(state, GL_ALWAYS, 0, kFillStencilBits);
+  gl.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  SetUniforms(state, call.uniformOffset, 0);
+  gl.StencilOpSeparate(GL_FRONT, GL_KEEP, GL_KEEP, GL_INCR_WRAP);
+  gl.StencilOpSeparate(GL_BACK, GL_KEEP, GL_KEEP, GL_DECR_WRAP);
+  gl.Disable(GL_CULL_FACE);
+  for (int32_t i = 0; i < call.pathCount; ++i)
+    DrawArrays(GL_TRIANGLE_FAN, paths[i].fillOffset, paths[i].fillCount);
+  gl.Enable(GL_CULL_FACE);
+  gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  SetUniforms(state, call.uniformOffset + state->fragStride, call.image);
+  if (state->flags & kGLBackendAntiAlias) {
+    StencilFunc(state, GL_EQUAL, 0, kFillStencilBits);
+    gl.StencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    for (int32_t i = 0; i < call.pathCount; ++i) {
+      DrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+    }
+  }
+  StencilFunc(state, GL_NOTEQUAL, 0, kFillStencilBits);
+  gl.StencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
+  DrawArrays(GL_TRIANGLE_STRIP, call.triangleOffset, call.triangleCount);
+  gl.Disable(GL_STENCIL_TEST);
+}
+
+void DrawConvexFill(GLBackendState* state, const GLCall& call) {
+  const GLPath* paths = &state->paths[call.pathOffset];
+  SetUniforms(state, call.uniformOffset, call.image);
+  for (int32_t i = 0; i < call.pathCount; ++i) {
+    DrawArrays(GL_TRIANGLE_FAN, paths[i].fillOffset, paths[i].fillCount);
+    DrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+  }
+}
+
+void DrawStroke(GLBackendState* state, const GLCall& call) {
+  const GLPath* paths = &state->paths[call.pathOffset];
+  SetUniforms(state, call.uniformOffset, call.image);
+  for (int32_t i = 0; i < call.pathCount; ++i) {
+    DrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+  }
+}
+
+void DrawTriangles(GLBackendState* state, const GLCall& call) {
+  SetUniforms(state, call.uniformOffset, call.image);
+  DrawArrays(GL_TRIANGLES, call.triangleOffset, call.triangleCount);
+}
+
+void FinishDrawing() {
+  gl.DisableVertexAttribArray(0);
+  gl.DisableVertexAttribArray(1);
+  gl.Disable(GL_CULL_FACE);
+  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  gl.UseProgram(0);
+  gl.BindTexture(GL_TEXTURE_2D, 0);
+}
+
+}  // namespace
+
+void GLBackendCancel(void* opaque) {
+  GLBackendState* state = AsState(opaque);
+  state->vertexCount = 0;
+  state->pathCount = 0;
+  state->callCount = 0;
+  state->uniformCount = 0;
+}
+
+void GLBackendFlush(void* opaque) {
+  GLBackendState* state = AsState(opaque);
+  if (state->callCount > 0) {
+    ResetDrawingState(state);
+    UploadVertices(state);
+    gl.Uniform1i(state->texLocation, 0);
+    gl.Uniform2fv(state->viewSizeLocation, 1, state->view);
+    for (int32_t i = 0; i < state->callCount; ++i) {
+      const GLCall& call = state->calls[i];
+      BlendFuncSeparate(state, call.blend);
+      switch (call.type) {
+        case kCallFill:
+          DrawFill(state, call);
+          break;
+        case kCallConvexFill:
+          DrawConvexFill(state, call);
+          break;
+        case kCallStroke:
+          DrawStroke(state, call);
+          break;
+        case kCallTriangles:
+          DrawTriangles(state, call);
+          break;
+        default:
+          break;
+      }
+    }
+    FinishDrawing();
+  }
+  GLBackendCancel(state);
+}
+
+}  // namespace plugfw::gfx

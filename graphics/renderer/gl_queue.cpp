@@ -1,0 +1,339 @@
+// Queueing: the canvas's fills, strokes and triangle lists become calls with their paths,
+// vertices and fragment uniforms, all in arrays reused from frame to frame. No GL call here.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "graphics/renderer/gl_backend.h"
+#include "graphics/renderer/renderer_arrays.h"
+
+namespace plugfw::gfx {
+namespace {
+
+constexpr int32_t kMinCalls = 128;
+constexpr int32_t kMinPaths = 128;
+constexpr int32_t kMinUniformBlocks = 128;
+constexpr int32_t kMinVertices = 4096;
+constexpr int32_t kBoundsQuadVertices = 4;
+constexpr float kNoStrokeThreshold = -1.0f;
+
+enum ShaderType : int32_t {
+  kShaderGradient = 0,
+  kShaderImage = 1,
+  kShaderStencilFill = 2,
+  kShaderTexturedTriangles = 3,
+};
+
+// How the shader reads an image: premultiplied RGBA as it is, other RGBA premultiplied on
+// the way, alpha replicated into every channel.
+enum TextureRead : int32_t {
+  kReadPremultiplied = 0,
+  kReadStraightAlpha = 1,
+  kReadAlphaOnly = 2,
+};
+
+GLBackendState* AsState(void* state) { return static_cast<GLBackendState*>(state); }
+
+struct BlendFactorRow {
+  int32_t canvasFactor;
+  GLenum glFactor;
+};
+
+constexpr BlendFactorRow kBlendFactors[] = {
+    {kBlendZero, GL_ZERO},
+    {kBlendOne, GL_ONE},
+    {kBlendSrcColour, GL_SRC_COLOR},
+    {kBlendOneMinusSrcColour, GL_ONE_MINUS_SRC_COLOR},
+    {kBlendDstColour, GL_DST_COLOR},
+    {kBlendOneMinusDstColour, GL_ONE_MINUS_DST_COLOR},
+    {kBlendSrcAlpha, GL_SRC_ALPHA},
+    {kBlendOneMinusSrcAlpha, GL_ONE_MINUS_SRC_ALPHA},
+    {kBlendDstAlpha, GL_DST_ALPHA},
+    {kBlendOneMinusDstAlpha, GL_ONE_MINUS_DST_ALPHA},
+    {kBlendSrcAlphaSaturate, GL_SRC_ALPHA_SATURATE},
+};
+
+GLenum GLBlendFactor(int32_t factor) {
+  for (const BlendFactorRow& row : kBlendFactors) {
+    if (row.canvasFactor == factor) return row.glFactor;
+  }
+  return GL_INVALID_ENUM;
+}
+
+// A set with any factor outside the table draws as premultiplied source-over.
+GLBlendFactors BlendOf(CanvasCompositeOperation composite) {
+  const GLBlendFactors blend{GLBlendFactor(composite.srcColour), GLBlendFactor(composite.dstColour),
+                             GLBlendFactor(composite.srcAlpha), GLBlendFactor(composite.dstAlpha)};
+  if (blend.srcColour == GL_INVALID_ENUM || blend.dstColour == GL_INVALID_ENUM ||
+      blend.srcAlpha == GL_INVALID_ENUM || blend.dstAlpha == GL_INVALID_ENUM) {
+    return GLBlendFactors{GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA};
+  }
+  return blend;
+}
+
+CanvasColour Premultiplied(CanvasColour c) { return CanvasColour{c.r * c.a, c.g * c.a, c.b * c.a, c.a}; }
+
+void TransformToMatrix3x4(float* m, const float* t) {
+  const float columns[12] = {t[0], t[1], 0.0f, 0.0f, t[2], t[3], 0.0f, 0.0f, t[4], t[5], 1.0f, 0.0f};
+  std::memcpy(m, columns, sizeof(columns));
+}
+
+// The paint transform mirrored about the image's vertical centre: an image whose rows run
+// bottom-up (a framebuffer's) then shows upright.
+void FlippedPaintTransform(float* m, const float* paintTransform, float height) {
+  float step[6];
+  TransformTranslate(m, 0.0f, -height * 0.5f);
+  TransformScale(step, 1.0f, -1.0f);
+  TransformMultiply(m, step);
+  TransformTranslate(step, 0.0f, height * 0.5f);
+  TransformMultiply(m, step);
+  TransformMultiply(m, paintTransform);
+}
+
+// False when the paint names an image without a texture record: the call is then dropped.
+bool GLBackendPaintToUniforms(GLBackendState* state, GLFragUniforms* frag, const CanvasPaint* paint,
+                              const CanvasScissorState* scissor, float width, float fringe,
+                              float strokeThreshold) {
+  std::memset(frag, 0, sizeof(*frag));
+  frag->innerColour = Premultiplied(paint->innerColour);
+  frag->outerColour = Premultiplied(paint->outerColour);
+  if (scissor->extent[0] < -0.5f || scissor->extent[1] < -0.5f) {
+    frag->scissorExtent[0] = frag->scissorExtent[1] = 1.0f;
+    frag->scissorScale[0] = frag->scissorScale[1] = 1.0f;
+  } else {
+    float inverse[6];
+    TransformInverse(inverse, scissor->xform);
+    TransformToMatrix3x4(frag->scissorMatrix, inverse);
+    const float* xf = scissor->xform;
+    frag->scissorExtent[0] = scissor->extent[0];
+    frag->scissorExtent[1] = scissor->extent[1];
+    frag->scissorScale[0] = std::sqrt(xf[0] * xf[0] + xf[2] * xf[2]) / fringe;
+    frag->scissorScale[1] = std::sqrt(xf[1] * xf[1] + xf[3] * xf[3]) / fringe;
+  }
+  frag->extent[0] = paint->extent[0];
+  frag->extent[1] = paint->extent[1];
+  frag->strokeMultiplier = (width * 0.5f + fringe * 0.5f) / fringe;
+  frag->strokeThreshold = strokeThreshold;
+
+  float inverse[6];
+  if (paint->image != 0) {
+    const GLTextureRecord* record = GLBackendFindTexture(state, paint->image);
+    if (record == nullptr) return false;
+    if (record->flags & kImageFlipY) {
+      float flipped[6];
+      FlippedPaintTransform(flipped, paint->xform, frag->extent[1]);
+      TransformInverse(inverse, flipped);
+    } else {
+      TransformInverse(inverse, paint->xform);
+    }
+    frag->shaderType = kShaderImage;
+    if (record->type == kTextureRgba) {
+      frag->textureType = (record->flags & kImagePremultiplied) ? kReadPremultiplied : kReadStraightAlpha;
+    } else {
+      frag->textureType = kReadAlphaOnly;
+    }
+  } else {
+    frag->shaderType = kShaderGradient;
+    frag->radius = paint->radius;
+    frag->feather = paint->feather;
+    TransformInverse(inverse, paint->xform);
+  }
+  TransformToMatrix3x4(frag->paintMatrix, inverse);
+  return true;
+}
+
+// Room for n more of a record array; the index of the first, or -1.
+template <typename T>
+int32_t Reserve(T*& records, int32_t& capacity, int32_t& count, int32_t n, int32_t minimum) {
+  const int64_t needed = static_cast<int64_t>(count) + n;
+  if (needed > capacity &&
+      !ResizeRecords(records, capacity, std::max<int64_t>(needed, minimum) + capacity / 2)) {
+    return -1;
+  }
+  const int32_t first = count;
+  count = static_cast<int32_t>(needed);
+  return first;
+}
+
+// Uniform blocks are fragStride bytes apart; the result is a byte offset, or -1.
+int32_t ReserveUniforms(GLBackendState* state, int32_t n) {
+  const int64_t needed = static_cast<int64_t>(state->uniformCount) + n;
+  if (needed > state->uniformCapacity) {
+    const int64_t capacity = std::max<int64_t>(needed, kMinUniformBlocks) + state->uniformCapacity / 2;
+    if (capacity > INT32_MAX / state->fragStride) return -1;
+    int32_t bytes = state->uniformCapacity * state->fragStride;
+    if (!ResizeRecords(state->uniforms, bytes, capacity * state->fragStride)) return -1;
+    state->uniformCapacity = static_cast<int32_t>(capacity);
+  }
+  const int32_t offset = state->uniformCount * state->fragStride;
+  state->uniformCount = static_cast<int32_t>(needed);
+  return offset;
+}
+
+int32_t MaxVertexCount(const CanvasPath* paths, int pathCount) {
+  int64_t count = 0;
+  for (int i = 0; i < pathCount; ++i)
+    count += static_cast<int64_t>(paths[i].fillCount) + paths[i].strokeCount;
+  return count > INT32_MAX / 2 ? INT32_MAX / 2 : static_cast<int32_t>(count);
+}
+
+// The queue lengths before a call, so that a call that cannot be queued whole leaves no trace.
+struct QueueMark {
+  int32_t calls, paths, vertices, uniforms;
+};
+
+QueueMark MarkQueue(const GLBackendState* state) {
+  return QueueMark{state->callCount, state->pathCount, state->vertexCount, state->uniformCount};
+}
+
+void DropCall(GLBackendState* state, const QueueMark& mark) {
+  state->callCount = mark.calls;
+  state->pathCount = mark.paths;
+  state->vertexCount = mark.vertices;
+  state->uniformCount = mark.uniforms;
+}
+
+GLCall* NewCall(GLBackendState* state, int32_t type, const CanvasPaint* paint,
+                CanvasCompositeOperation composite) {
+  const int32_t index = Reserve(state->calls, state->callCapacity, state->callCount, 1, kMinCalls);
+  if (index < 0) return nullptr;
+  GLCall* call = &state->calls[index];
+  std::memset(call, 0, sizeof(*call));
+  call->type = type;
+  call->image = paint->image;
+  call->blend = BlendOf(composite);
+  return call;
+}
+
+void CopyVertices(GLBackendState* state, int32_t offset, const CanvasVertex* vertices, int32_t count) {
+  if (count > 0)
+    std::memcpy(&state->vertices[offset], vertices, sizeof(CanvasVertex) * static_cast<size_t>(count));
+}
+
+// Copies each path's fill and fringe or stroke vertices; returns the first vertex after them.
+int32_t CopyPaths(GLBackendState* state, const GLCall* call, const CanvasPath* paths, int pathCount,
+                  int32_t offset, bool withFill) {
+  for (int i = 0; i < pathCount; ++i) {
+    GLPath* copy = &state->paths[call->pathOffset + i];
+    std::memset(copy, 0, sizeof(*copy));
+    const CanvasPath& path = paths[i];
+    if (withFill && path.fillCount > 0) {
+      copy->fillOffset = offset;
+      copy->fillCount = path.fillCount;
+      CopyVertices(state, offset, path.fill, path.fillCount);
+      offset += path.fillCount;
+    }
+    if (path.strokeCount > 0) {
+      copy->strokeOffset = offset;
+      copy->strokeCount = path.strokeCount;
+      CopyVertices(state, offset, path.stroke, path.strokeCount);
+      offset += path.strokeCount;
+    }
+  }
+  return offset;
+}
+
+int32_t ReservePaths(GLBackendState* state, int pathCount) {
+  return Reserve(state->paths, state->pathCapacity, state->pathCount, pathCount, kMinPaths);
+}
+
+int32_t ReserveVertices(GLBackendState* state, int32_t count) {
+  return Reserve(state->vertices, state->vertexCapacity, state->vertexCount, count, kMinVertices);
+}
+
+}  // namespace
+
+GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset) {
+  return reinterpret_cast<GLFragUniforms*>(&state->uniforms[offset]);
+}
+
+void GLBackendFill(void* opaque, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                   const CanvasScissorState* scissor, float fringe, const float* bounds,
+                   const CanvasPath* paths, int pathCount) {
+  GLBackendState* state = AsState(opaque);
+  if (pathCount <= 0) return;
+  const QueueMark mark = MarkQueue(state);
+  const bool convex = pathCount == 1 && paths[0].convex;
+  GLCall* call = NewCall(state, convex ? kCallConvexFill : kCallFill, paint, composite);
+  if (call == nullptr) return;
+  call->pathCount = pathCount;
+  call->pathOffset = ReservePaths(state, pathCount);
+  const int32_t extra = convex ? 0 : kBoundsQuadVertices;
+  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount) + extra);
+  const int32_t uniforms = ReserveUniforms(state, convex ? 1 : 2);
+  if (call->pathOffset < 0 || first < 0 || uniforms < 0) return DropCall(state, mark);
+  call = &state->calls[mark.calls];
+  call->uniformOffset = uniforms;
+  const int32_t next = CopyPaths(state, call, paths, pathCount, first, true);
+
+  if (convex) {
+    if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, fringe,
+                                  fringe, kNoStrokeThreshold)) {
+      return DropCall(state, mark);
+    }
+    return;
+  }
+  // The cover quad over the bounds, drawn where the stencil pass left a mark.
+  call->triangleOffset = next;
+  call->triangleCount = kBoundsQuadVertices;
+  CanvasVertex* quad = &state->vertices[next];
+  quad[0] = CanvasVertex{bounds[2], bounds[3], 0.5f, 1.0f};
+  quad[1] = CanvasVertex{bounds[2], bounds[1], 0.5f, 1.0f};
+  quad[2] = CanvasVertex{bounds[0], bounds[3], 0.5f, 1.0f};
+  quad[3] = CanvasVertex{bounds[0], bounds[1], 0.5f, 1.0f};
+  GLFragUniforms* stencil = GLBackendFragUniforms(state, uniforms);
+  std::memset(stencil, 0, sizeof(*stencil));
+  stencil->strokeThreshold = kNoStrokeThreshold;
+  stencil->shaderType = kShaderStencilFill;
+  if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms + state->fragStride), paint,
+                                scissor, fringe, fringe, kNoStrokeThreshold)) {
+    DropCall(state, mark);
+  }
+}
+
+void GLBackendStroke(void* opaque, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                     const CanvasScissorState* scissor, float fringe, float strokeWidth,
+                     const CanvasPath* paths, int pathCount) {
+  GLBackendState* state = AsState(opaque);
+  if (pathCount <= 0) return;
+  const QueueMark mark = MarkQueue(state);
+  GLCall* call = NewCall(state, kCallStroke, paint, composite);
+  if (call == nullptr) return;
+  call->pathCount = pathCount;
+  call->pathOffset = ReservePaths(state, pathCount);
+  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount));
+  const int32_t uniforms = ReserveUniforms(state, 1);
+  if (call->pathOffset < 0 || first < 0 || uniforms < 0) return DropCall(state, mark);
+  call = &state->calls[mark.calls];
+  call->uniformOffset = uniforms;
+  CopyPaths(state, call, paths, pathCount, first, false);
+  if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, strokeWidth,
+                                fringe, kNoStrokeThreshold)) {
+    DropCall(state, mark);
+  }
+}
+
+void GLBackendTriangles(void* opaque, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                        const CanvasScissorState* scissor, const CanvasVertex* vertices, int vertexCount,
+                        float fringe) {
+  GLBackendState* state = AsState(opaque);
+  if (vertexCount <= 0) return;
+  const QueueMark mark = MarkQueue(state);
+  GLCall* call = NewCall(state, kCallTriangles, paint, composite);
+  if (call == nullptr) return;
+  const int32_t first = ReserveVertices(state, vertexCount);
+  const int32_t uniforms = ReserveUniforms(state, 1);
+  if (first < 0 || uniforms < 0) return DropCall(state, mark);
+  call = &state->calls[mark.calls];
+  call->triangleOffset = first;
+  call->triangleCount = vertexCount;
+  call->uniformOffset = uniforms;
+  CopyVertices(state, first, vertices, vertexCount);
+  GLFragUniforms* frag = GLBackendFragUniforms(state, uniforms);
+  if (!GLBackendPaintToUniforms(state, frag, paint, scissor, 1.0f, fringe, kNoStrokeThreshold)) {
+    return DropCall(state, mark);
+  }
+  frag->shaderType = kShaderTexturedTriangles;
+}
+
+}  // namespace plugfw::gfx
