@@ -67,9 +67,8 @@ void IGfxWin::OnDisplayTick(uint32_t tick) {
 
 bool IGfxWin::FinishNativeTextEntry() {
   if (!editBox_.IsOpen()) return false;
-  const NativeEditTickAction action = editBox_.OnTick([this](const std::string& text) {
-    ApplyTextEntry(text.c_str());
-  });
+  const NativeEditTickAction action =
+      editBox_.OnTick([this](const std::string& text) { ApplyTextEntry(text.c_str()); });
   if (action == NativeEditTickAction::kCancel) ClearInTextEntryControl();
   return action != NativeEditTickAction::kContinue;
 }
@@ -119,8 +118,10 @@ void IGfxWin::PresentThroughGdi(HDC dc, const std::vector<Rect>& areas) {
     covered = {std::min(covered.left, pixels.left), std::min(covered.top, pixels.top),
                std::max(covered.right, pixels.right), std::max(covered.bottom, pixels.bottom)};
   }
-  const int32_t width = static_cast<int32_t>(static_cast<int32_t>(Width() * GetDrawScale()) * GetScreenScale());
-  const int32_t height = static_cast<int32_t>(static_cast<int32_t>(Height() * GetDrawScale()) * GetScreenScale());
+  const int32_t width =
+      static_cast<int32_t>(static_cast<int32_t>(Width() * GetDrawScale()) * GetScreenScale());
+  const int32_t height =
+      static_cast<int32_t>(static_cast<int32_t>(Height() * GetDrawScale()) * GetScreenScale());
   CopyFramebufferToDc(dc, covered, width, height, presentPixels_);
 }
 
@@ -128,8 +129,10 @@ void IGfxWin::PrintClient(HDC dc) {
   if (dc == nullptr || !RendererReady()) return;
   ScopedGLCurrent current(glContext_);
   if (!current.Current() || !BindMainFramebufferForReading()) return;
-  const int32_t width = static_cast<int32_t>(static_cast<int32_t>(Width() * GetDrawScale()) * GetScreenScale());
-  const int32_t height = static_cast<int32_t>(static_cast<int32_t>(Height() * GetDrawScale()) * GetScreenScale());
+  const int32_t width =
+      static_cast<int32_t>(static_cast<int32_t>(Width() * GetDrawScale()) * GetScreenScale());
+  const int32_t height =
+      static_cast<int32_t>(static_cast<int32_t>(Height() * GetDrawScale()) * GetScreenScale());
   CopyFramebufferToDc(dc, PixelRect{0, 0, width, height}, width, height, presentPixels_);
   BindWindowFramebuffer();
 }

@@ -191,7 +191,8 @@ void IGfxWin::OnTouch(WPARAM wParam, LPARAM lParam) {
       touch.id = static_cast<int64_t>(input.dwID);
       touch.x = static_cast<float>(point.x) / backing;
       touch.y = static_cast<float>(point.y) / backing;
-      touch.contactRadius = (input.dwMask & TOUCHINPUTMASKF_CONTACTAREA) ? static_cast<float>(input.cxContact) : 0.f;
+      touch.contactRadius =
+          (input.dwMask & TOUCHINPUTMASKF_CONTACTAREA) ? static_cast<float>(input.cxContact) : 0.f;
       if (input.dwFlags & TOUCHEVENTF_DOWN) {
         touch.phase = TouchPoint::kDown;
       } else if (input.dwFlags & TOUCHEVENTF_UP) {

@@ -36,9 +36,11 @@ LRESULT IGfxWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // The edit box's colours are asked while it has the focus, too.
   if (message == WM_CTLCOLOREDIT) {
     HBRUSH brush = editBox_.ColourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    return brush != nullptr ? reinterpret_cast<LRESULT>(brush) : DefWindowProcW(window_, message, wParam, lParam);
+    return brush != nullptr ? reinterpret_cast<LRESULT>(brush)
+                            : DefWindowProcW(window_, message, wParam, lParam);
   }
-  if (editBox_.IsOpen() && editBox_.State().PausesEditor()) return HandleWhileEditBoxFocused(message, wParam, lParam);
+  if (editBox_.IsOpen() && editBox_.State().PausesEditor())
+    return HandleWhileEditBoxFocused(message, wParam, lParam);
   if (IsMouseMessage(message)) {
     penInput_ = IsPenOrTouchMessage(static_cast<uint64_t>(GetMessageExtraInfo()));
     if (penInput_) cursorLocked_ = false;

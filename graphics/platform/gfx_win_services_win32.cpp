@@ -40,8 +40,8 @@ IPopupMenu* IGfxWin::ShowNativePopupMenu(IPopupMenu& menu, const Rect& bounds, b
   return ::plugfw::gfx::ShowNativePopupMenu(window_, menu, POINT{anchor.x, anchor.y});
 }
 
-void IGfxWin::ShowNativeTextEntry(int32_t paramIdx, const TextStyle& style, const Rect& bounds, int32_t length,
-                                  const char* text) {
+void IGfxWin::ShowNativeTextEntry(int32_t paramIdx, const TextStyle& style, const Rect& bounds,
+                                  int32_t length, const char* text) {
   if (window_ == nullptr || editBox_.IsOpen()) return;
   NativeEditRequest request;
   request.param = GetDelegate()->GetParam(paramIdx);
@@ -68,7 +68,8 @@ int32_t IGfxWin::ShowMessageBox(const char* text, const char* caption, int32_t t
   const std::function<void(int)> done = [&completion](int result) {
     if (completion) completion(result);
   };
-  return ::plugfw::gfx::ShowMessageBox(owner_.Find(parent_), text, caption, static_cast<UINT>(type), done, *seam_);
+  return ::plugfw::gfx::ShowMessageBox(owner_.Find(parent_), text, caption, static_cast<UINT>(type), done,
+                                       *seam_);
 }
 
 void IGfxWin::PickFileDialog(HeapString& fileName, HeapString& folder, int32_t action, const char* extensions,
@@ -76,9 +77,11 @@ void IGfxWin::PickFileDialog(HeapString& fileName, HeapString& folder, int32_t a
   std::string file = fileName.Get();
   std::string path = folder.Get();
   PickFile(
-      window_, &file, &path, action == static_cast<int32_t>(FileAction::kSave) ? FileAction::kSave : FileAction::kOpen,
+      window_, &file, &path,
+      action == static_cast<int32_t>(FileAction::kSave) ? FileAction::kSave : FileAction::kOpen,
       extensions != nullptr ? extensions : "",
-      [&completion](const std::string& chosen, const std::string& in) { Complete(completion, chosen, in); }, *seam_);
+      [&completion](const std::string& chosen, const std::string& in) { Complete(completion, chosen, in); },
+      *seam_);
   fileName.Set(file.c_str());
   folder.Set(path.c_str());
   ReleaseMouseCapture();
@@ -88,7 +91,8 @@ void IGfxWin::PickDirectoryDialog(HeapString& folder, FileDialogCompletion compl
   std::string path = folder.Get();
   PickDirectory(
       window_, &path,
-      [&completion](const std::string& chosen, const std::string& in) { Complete(completion, chosen, in); }, *seam_);
+      [&completion](const std::string& chosen, const std::string& in) { Complete(completion, chosen, in); },
+      *seam_);
   folder.Set(path.c_str());
   ReleaseMouseCapture();
 }
@@ -141,6 +145,8 @@ PlatformFontPtr IGfxWin::LoadFontFromFile(const char* fontId, const char* fileOr
   return LoadPlatformFontFromFile(fontId, fileOrResourceName, module_);
 }
 
-void IGfxWin::CachePlatformFont(const char* fontId, PlatformFont& font) { CachePlatformFontHandle(fontId, font); }
+void IGfxWin::CachePlatformFont(const char* fontId, PlatformFont& font) {
+  CachePlatformFontHandle(fontId, font);
+}
 
 }  // namespace plugfw::gfx

@@ -67,9 +67,10 @@ class IGfxWin final : public IGfxCanvas {
   void PickFileDialog(HeapString& fileName, HeapString& folder, int32_t action, const char* extensions,
                       FileDialogCompletion completion = nullptr) override;
   void PickDirectoryDialog(HeapString& folder, FileDialogCompletion completion = nullptr) override;
-  bool PickColorDialog(Colour& colour, const char* prompt = "", ColourCompletion completion = nullptr) override;
-  bool OpenWebAddress(const char* address, const char* windowTitle = nullptr, const char* confirmation = nullptr,
-                      const char* failure = nullptr) override;
+  bool PickColorDialog(Colour& colour, const char* prompt = "",
+                       ColourCompletion completion = nullptr) override;
+  bool OpenWebAddress(const char* address, const char* windowTitle = nullptr,
+                      const char* confirmation = nullptr, const char* failure = nullptr) override;
 
   const char* GetPlatformApiName() const override { return "win32"; }
   bool RevealInExplorer(const char* path, bool select = false) override;

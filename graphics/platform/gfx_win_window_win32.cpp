@@ -34,8 +34,8 @@ bool SystemHasVerticalBlankWait() {
   condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
   condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
   condition = VerSetConditionMask(condition, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
-  return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, condition) !=
-         FALSE;
+  return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
+                            condition) != FALSE;
 }
 
 // The module that holds this code, which owns the window class and the windows.
@@ -66,7 +66,8 @@ bool IsChildWithinMdi(HWND window) {
 void GrowWindow(HWND window, int dw, int dh) {
   RECT r;
   if (window == nullptr || !GetWindowRect(window, &r)) return;
-  SetWindowPos(window, nullptr, 0, 0, RectWidth(r) + dw, RectHeight(r) + dh, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  SetWindowPos(window, nullptr, 0, 0, RectWidth(r) + dw, RectHeight(r) + dh,
+               SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -123,8 +124,9 @@ void* IGfxWin::OpenPlatformWindow(void* parentHandle) {
 
 HWND IGfxWin::CreateEditorWindow(HWND parent, const RECT& place) {
   if (!EditorWindowClass::Acquire(module_, &IGfxWin::WindowProcedure)) return nullptr;
-  HWND window = CreateWindowExW(0, EditorWindowClass::kName, L"PlugFw", kEditorWindowStyle, place.left, place.top,
-                                RectWidth(place), RectHeight(place), parent, nullptr, module_, this);
+  HWND window =
+      CreateWindowExW(0, EditorWindowClass::kName, L"PlugFw", kEditorWindowStyle, place.left, place.top,
+                      RectWidth(place), RectHeight(place), parent, nullptr, module_, this);
   // Nothing more is made, and no device context touched, for a window that is not there.
   if (window == nullptr) EditorWindowClass::Release(module_);
   return window;
@@ -226,11 +228,12 @@ bool IGfxWin::PlatformSupportsTouch() const { return DigitizerReady(); }
 void IGfxWin::PlatformResize(bool parentResized) {
   RECT current;
   if (window_ == nullptr || !GetWindowRect(window_, &current)) return;
-  const int dw = static_cast<int>(static_cast<float>(static_cast<int>(Width() * GetDrawScale())) * GetScreenScale() -
-                                  static_cast<float>(RectWidth(current)));
-  const int dh = static_cast<int>(static_cast<float>(static_cast<int>(Height() * GetDrawScale())) *
-                                      GetScreenScale() -
-                                  static_cast<float>(RectHeight(current)));
+  const int dw =
+      static_cast<int>(static_cast<float>(static_cast<int>(Width() * GetDrawScale())) * GetScreenScale() -
+                       static_cast<float>(RectWidth(current)));
+  const int dh =
+      static_cast<int>(static_cast<float>(static_cast<int>(Height() * GetDrawScale())) * GetScreenScale() -
+                       static_cast<float>(RectHeight(current)));
   if (dw == 0 && dh == 0) return;
   HWND parent = IsChildWithinMdi(window_) ? GetParent(window_) : nullptr;
   HWND grandparent = IsChildWithinMdi(parent) ? GetParent(parent) : nullptr;
