@@ -21,4 +21,15 @@ if [ ! -f "$WINEPREFIX/.halcyra-ready" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+# The deliverables are Windows 10 programs; Wine's own default is an older system, on which
+# the editor would pace its frames by a timer instead of the display.
+if [ ! -f "$WINEPREFIX/.halcyra-win10" ]; then
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.halcyra-win10" ]; then
+      "$wine" reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1 || true
+      touch "$WINEPREFIX/.halcyra-win10"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
 exec "$wine" "$@"

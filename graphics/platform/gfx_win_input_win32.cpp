@@ -23,8 +23,6 @@ constexpr int kKeyTextUnits = 8;
 
 bool KeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
 
-bool FromPenOrTouch() { return IsPenOrTouchMessage(static_cast<uint64_t>(GetMessageExtraInfo())); }
-
 }  // namespace
 
 MouseState IGfxWin::MouseStateAt(LPARAM lParam, WPARAM wParam) {

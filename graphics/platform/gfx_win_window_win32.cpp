@@ -91,15 +91,20 @@ IGfxWin::~IGfxWin() {
 void* IGfxWin::OpenPlatformWindow(void* parentHandle) {
   HWND parent = static_cast<HWND>(parentHandle);
   parent_ = parent;
-  // The window opens at the display's whole scale; the first tick brings the exact one.
-  const float integerScale = std::max(1.f, std::trunc(WindowDpiScale(parent)));
-  RECT place = {0, 0, static_cast<LONG>(static_cast<int>(Width() * GetDrawScale()) * integerScale),
-                static_cast<LONG>(static_cast<int>(Height() * GetDrawScale()) * integerScale)};
-  if (window_ != nullptr) {
+  // A new window opens at the display's whole scale; the first tick brings the exact one.
+  // One that replaces an open window takes its place, size and scale.
+  const bool replacing = window_ != nullptr;
+  const float scale = replacing ? GetScreenScale() : std::max(1.f, std::trunc(WindowDpiScale(parent)));
+  RECT place = {0, 0, static_cast<LONG>(static_cast<int>(Width() * GetDrawScale()) * scale),
+                static_cast<LONG>(static_cast<int>(Height() * GetDrawScale()) * scale)};
+  if (replacing) {
     RECT old;
     GetWindowRect(window_, &old);
     ClosePlatformWindow();
     place = PlaceInParent(parent, old);
+  } else {
+    displayScale_ = scale;
+    hostSetScale_ = false;
   }
 
   HWND window = CreateEditorWindow(parent, place);
@@ -110,9 +115,8 @@ void* IGfxWin::OpenPlatformWindow(void* parentHandle) {
   DragAcceptFiles(window_, TRUE);
 
   if (CreateGLSurface(RectWidth(place), RectHeight(place)) && glContext_.Create(glSurface_)) StartRenderer();
-  displayScale_ = integerScale;
-  hostSetScale_ = false;
-  SetScreenScale(integerScale);
+  // Also makes the renderer's drawing surface for the new context.
+  SetScreenScale(scale);
   GetDelegate()->LayoutUI(this);
   if (DigitizerReady()) touchRegistered_ = RegisterTouchWindow(window_, 0) != FALSE;
   SetAllControlsDirty();
