@@ -12,6 +12,8 @@
 #include "graphics/platform/gfx_win_win32.h"
 #include "graphics/platform/pixel_geometry.h"
 #include "graphics/rect_list.h"
+#include "graphics/renderer/gl_backend.h"
+#include "graphics/renderer/gl_functions.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -110,6 +112,16 @@ void IGfxWin::Paint() {
   if (region != nullptr) DeleteObject(region);
 }
 
+int32_t IGfxWin::PixelWidth() const {
+  return static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(Width() * GetDrawScale())) *
+                              GetScreenScale());
+}
+
+int32_t IGfxWin::PixelHeight() const {
+  return static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(Height() * GetDrawScale())) *
+                              GetScreenScale());
+}
+
 void IGfxWin::PresentThroughGdi(HDC dc, const std::vector<Rect>& areas) {
   const float backing = GetBackingScale();
   PixelRect covered = PixelsCovering(areas.front(), backing);
@@ -118,23 +130,20 @@ void IGfxWin::PresentThroughGdi(HDC dc, const std::vector<Rect>& areas) {
     covered = {std::min(covered.left, pixels.left), std::min(covered.top, pixels.top),
                std::max(covered.right, pixels.right), std::max(covered.bottom, pixels.bottom)};
   }
-  const int32_t width =
-      static_cast<int32_t>(static_cast<int32_t>(Width() * GetDrawScale()) * GetScreenScale());
-  const int32_t height =
-      static_cast<int32_t>(static_cast<int32_t>(Height() * GetDrawScale()) * GetScreenScale());
-  CopyFramebufferToDc(dc, covered, width, height, presentPixels_);
+  // The frame's composite is in the window's framebuffer, which the end of the frame left bound.
+  CopyFramebufferToDc(dc, covered, PixelWidth(), PixelHeight(), presentPixels_);
 }
 
 void IGfxWin::PrintClient(HDC dc) {
   if (dc == nullptr || !RendererReady()) return;
   ScopedGLCurrent current(glContext_);
-  if (!current.Current() || !BindMainFramebufferForReading()) return;
-  const int32_t width =
-      static_cast<int32_t>(static_cast<int32_t>(Width() * GetDrawScale()) * GetScreenScale());
-  const int32_t height =
-      static_cast<int32_t>(static_cast<int32_t>(Height() * GetDrawScale()) * GetScreenScale());
-  CopyFramebufferToDc(dc, PixelRect{0, 0, width, height}, width, height, presentPixels_);
-  BindWindowFramebuffer();
+  const LayerFramebuffer* main = MainFramebuffer();
+  if (!current.Current() || main == nullptr) return;
+  // The main framebuffer holds the whole editor whatever the window's buffers hold.
+  gl.BindFramebuffer(GL_FRAMEBUFFER, main->framebuffer);
+  CopyFramebufferToDc(dc, PixelRect{0, 0, PixelWidth(), PixelHeight()}, PixelWidth(), PixelHeight(),
+                      presentPixels_);
+  gl.BindFramebuffer(GL_FRAMEBUFFER, WindowFramebuffer());
 }
 
 }  // namespace plugfw::gfx

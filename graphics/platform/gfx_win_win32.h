@@ -108,10 +108,14 @@ class IGfxWin final : public IGfxCanvas {
   void SetGLLoader(GLLoader loader) { glLoader_ = loader; }
   void SetPlatformSeam(const PlatformSeam& seam) { seam_ = &seam; }
   // True when the window has a GL context and the renderer runs in it.
-  bool RendererReady();
+  bool RendererReady() const { return glContext_.Exists() && Canvas() != nullptr; }
   // The native edit box of an open native text entry.
   const NativeEditBox& EditBox() const { return editBox_; }
   bool FramesPacedByVerticalBlank() const { return vsync_; }
+
+ protected:
+  // The module's own resources (bitmaps named in the layout).
+  const uint8_t* FindModuleResource(const char* name, const char* type, int32_t* size) override;
 
  private:
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -134,6 +138,9 @@ class IGfxWin final : public IGfxCanvas {
   void Paint();
   void PrintClient(HDC dc);
   void PresentThroughGdi(HDC dc, const std::vector<Rect>& areas);
+  // The editor's size in device pixels, the size of the window and its framebuffers.
+  int32_t PixelWidth() const;
+  int32_t PixelHeight() const;
 
   // Input (gfx_win_input_win32.cpp).
   MouseState MouseStateAt(LPARAM lParam, WPARAM wParam);

@@ -156,8 +156,6 @@ void IGfxWin::StartRenderer() {
   CreateRendererContext();
 }
 
-bool IGfxWin::RendererReady() { return glContext_.Exists() && GetDrawContext() != nullptr; }
-
 void IGfxWin::StartFramePacing() {
   staleTicks_ = StaleTickFilter();
   if (vsync_ && verticalBlank_.Start(window_, kTickMessage)) return;
@@ -221,6 +219,10 @@ void IGfxWin::ClosePlatformWindow() {
   glSurface_ = nullptr;
   DestroyWindow(window);
   EditorWindowClass::Release(module_);
+}
+
+const uint8_t* IGfxWin::FindModuleResource(const char* name, const char* type, int32_t* size) {
+  return FindResourceData(name, type, size, module_);
 }
 
 void IGfxWin::MakeGLContextCurrent() { glContext_.MakeCurrent(); }

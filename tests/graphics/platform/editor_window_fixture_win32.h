@@ -47,8 +47,16 @@ class RecordingControl : public IControl {
   std::function<void(IGfx& gfx)> onMouseDown;
   std::function<void(IGfx& gfx)> onMouseUp;
   std::vector<std::string> textEntries;
+  int draws = 0;
 
-  void Draw(IGfx& gfx) override { gfx.FillRect(colour_, GetRect()); }
+  void Draw(IGfx& gfx) override {
+    ++draws;
+    gfx.FillRect(colour_, GetRect());
+  }
+  void SetColour(const Colour& colour) {
+    colour_ = colour;
+    SetDirty(false);
+  }
   void OnMouseDown(float x, float y, const ModifierKeys& mod) override {
     Add("down", x, y, mod);
     if (onMouseDown) onMouseDown(*GetUI());
@@ -146,6 +154,7 @@ class EditorHost {
   HWND Window() const { return Gfx() != nullptr ? static_cast<HWND>(Gfx()->GetPlatformWindow()) : nullptr; }
   HWND Parent() const { return parent_; }
   GfxTestDelegate& Delegate() { return delegate_; }
+  RecordingControl* Background() const { return background_; }
   RecordingControl* Red() const { return red_; }
   RecordingControl* Blue() const { return blue_; }
   void SetSeam(const PlatformSeam* seam) { seam_ = seam; }
@@ -179,7 +188,8 @@ class EditorHost {
   }
 
   void Layout(IGfx& gfx) {
-    gfx.AttachControl(new RecordingControl(Rect(0.f, 0.f, kEditorWidth, kEditorHeight), kBackground));
+    background_ = static_cast<RecordingControl*>(
+        gfx.AttachControl(new RecordingControl(Rect(0.f, 0.f, kEditorWidth, kEditorHeight), kBackground)));
     red_ = static_cast<RecordingControl*>(gfx.AttachControl(new RecordingControl(kRedBounds, kRed, 0)));
     blue_ = static_cast<RecordingControl*>(gfx.AttachControl(new RecordingControl(kBlueBounds, kBlue)));
     // Every dirty collection is one frame tick that got through.
@@ -190,6 +200,7 @@ class EditorHost {
   IGfxWin::GLLoader loader_;
   const PlatformSeam* seam_ = nullptr;
   HWND parent_;
+  RecordingControl* background_ = nullptr;
   RecordingControl* red_ = nullptr;
   RecordingControl* blue_ = nullptr;
   int ticks_ = 0;

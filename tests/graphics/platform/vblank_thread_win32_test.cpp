@@ -64,7 +64,7 @@ TEST_F(VerticalBlankThreadTest, PostsAboutSixtyNumberedTicksASecond) {
   EXPECT_LE(perSecond, 65.0);
   for (size_t i = 1; i < tickLog_.ticks.size(); ++i) ASSERT_EQ(tickLog_.ticks[i], tickLog_.ticks[i - 1] + 1);
   EXPECT_EQ(tickLog_.queuedMost, 0) << "never a second tick behind an untaken one";
-  EXPECT_EQ(thread_.Counter(), tickLog_.ticks.back());
+  EXPECT_LE(thread_.Counter() - tickLog_.ticks.back(), 1u) << "at most the one tick not yet dispatched";
 }
 
 TEST_F(VerticalBlankThreadTest, StopsQuicklyAndPostsNothingAfterwards) {
