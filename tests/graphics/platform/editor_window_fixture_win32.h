@@ -82,6 +82,14 @@ class RecordingControl : public IControl {
     Add("keyup", x, y, {}).key = key;
     return takeKeys;
   }
+  void OnMouseOver(float x, float y, const ModifierKeys& mod) override {
+    IControl::OnMouseOver(x, y, mod);
+    Add("over", x, y, mod);
+  }
+  void OnMouseOut() override {
+    IControl::OnMouseOut();
+    Add("out", 0.f, 0.f, {});
+  }
   void OnDrop(const char* text, float x, float y) override { Add("drop", x, y, {}).paths = {text}; }
   void OnDropMultiple(const std::vector<const char*>& texts, float x, float y) override {
     ControlEvent& e = Add("drops", x, y, {});
@@ -158,6 +166,8 @@ class EditorHost {
   RecordingControl* Red() const { return red_; }
   RecordingControl* Blue() const { return blue_; }
   void SetSeam(const PlatformSeam* seam) { seam_ = seam; }
+  // The layout switches tooltips on, as the window reads them when it opens.
+  void EnableTooltipsAtLayout() { tooltips_ = true; }
 
   // Pumps until the editor has taken at least n more frame ticks.
   bool WaitForTicks(int n, DWORD timeoutMs = 3000) {
@@ -192,6 +202,7 @@ class EditorHost {
         gfx.AttachControl(new RecordingControl(Rect(0.f, 0.f, kEditorWidth, kEditorHeight), kBackground)));
     red_ = static_cast<RecordingControl*>(gfx.AttachControl(new RecordingControl(kRedBounds, kRed, 0)));
     blue_ = static_cast<RecordingControl*>(gfx.AttachControl(new RecordingControl(kBlueBounds, kBlue)));
+    if (tooltips_) gfx.EnableTooltips(true);
     // Every dirty collection is one frame tick that got through.
     gfx.SetFrameHook([this](RectList&) { ++ticks_; });
   }
@@ -199,6 +210,7 @@ class EditorHost {
   GfxTestDelegate delegate_;
   IGfxWin::GLLoader loader_;
   const PlatformSeam* seam_ = nullptr;
+  bool tooltips_ = false;
   HWND parent_;
   RecordingControl* background_ = nullptr;
   RecordingControl* red_ = nullptr;

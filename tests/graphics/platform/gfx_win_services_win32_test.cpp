@@ -1,0 +1,197 @@
+// The editor window's services under Wine: a real popup menu driven by keys, the native edit
+// box finished by the frame tick, the clipboard with the editor as owner, and tooltips.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/heap_string.h"
+#include "graphics/popup_menu.h"
+#include "tests/graphics/platform/editor_window_fixture_win32.h"
+
+namespace plugfw::gfx {
+namespace {
+
+using test::EditorHost;
+
+// The keys the menu gets once its loop runs: a timer of the thread fires inside it.
+std::vector<WPARAM> menuKeys;
+HWND menuOwner = nullptr;
+
+void CALLBACK SendMenuKeys(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  for (WPARAM key : menuKeys) {
+    PostMessageW(menuOwner, WM_KEYDOWN, key, 1);
+    PostMessageW(menuOwner, WM_KEYUP, key, 0xC0000001);
+  }
+}
+
+class EditorServices : public testing::Test {
+ protected:
+  void SetUp() override {
+    window_ = host_.Open();
+    ASSERT_NE(window_, nullptr);
+  }
+
+  IPopupMenu* ShowMenuWithKeys(IPopupMenu& menu, std::vector<WPARAM> keys) {
+    menuKeys = std::move(keys);
+    menuOwner = window_;
+    SetTimer(nullptr, 0, 200, &SendMenuKeys);
+    bool isAsync = true;
+    IPopupMenu* chosen = host_.Gfx()->ShowNativePopupMenu(menu, test::kBlueBounds, isAsync);
+    EXPECT_FALSE(isAsync);
+    return chosen;
+  }
+
+  // Opens the native edit box for the blue control, as a value prompt with no drawn text
+  // entry attached does.
+  HWND OpenEditBox(const char* text) {
+    host_.Gfx()->CreateTextEntry(host_.Blue(), TextStyle(), test::kBlueBounds, text, -1);
+    return host_.Gfx()->EditBox().Window();
+  }
+  void Key(HWND target, WPARAM key) {
+    SendMessageW(target, WM_KEYDOWN, key, 1);
+    SendMessageW(target, WM_KEYUP, key, 0xC0000001);
+  }
+  bool EditBoxGone() {
+    return test::PumpMessagesUntil([&] { return !host_.Gfx()->EditBox().IsOpen(); });
+  }
+
+  EditorHost host_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(EditorServices, AKeyDrivenMenuChoosesInASubmenuAndRunsItsCompletion) {
+  int completions = 0;
+  IPopupMenu* completed = nullptr;
+  auto structures = std::make_unique<IPopupMenu>(
+      nullptr, std::initializer_list<const char*>{"Digital Classic", "Dual Stereo", "Dimension"},
+      [&](IPopupMenu& menu) {
+        ++completions;
+        completed = &menu;
+      });
+  IPopupMenu* submenu = structures.get();
+  IPopupMenu root;
+  root.AddItem("Bypass");
+  root.AddItem("Structure", std::move(structures));
+  // Down to "Structure", into it, down to "Dual Stereo", Enter.
+  IPopupMenu* chosen = ShowMenuWithKeys(root, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+  EXPECT_EQ(chosen, submenu);
+  EXPECT_EQ(submenu->GetChosenItemIdx(), 1);
+  EXPECT_EQ(completions, 1);
+  EXPECT_EQ(completed, submenu);
+  RECT update;
+  EXPECT_TRUE(GetUpdateRect(window_, &update, FALSE)) << "the editor redraws where the menu was";
+}
+
+TEST_F(EditorServices, ADismissedMenuAnswersNull) {
+  int completions = 0;
+  IPopupMenu root(nullptr, {"One", "Two"}, [&](IPopupMenu&) { ++completions; });
+  EXPECT_EQ(ShowMenuWithKeys(root, {VK_DOWN, VK_ESCAPE}), nullptr);
+  EXPECT_EQ(completions, 0);
+  EXPECT_EQ(root.GetChosenItemIdx(), IPopupMenu::kNothingChosen);
+}
+
+TEST_F(EditorServices, TheEditBoxCommitsOnEnterAtTheNextTick) {
+  HWND edit = OpenEditBox("0.5");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(GetParent(edit), window_);
+  EXPECT_EQ(GetFocus(), edit);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-12.5"));
+  Key(edit, VK_RETURN);
+  EXPECT_TRUE(host_.Gfx()->EditBox().IsOpen()) << "the tick finishes it, not the key";
+  ASSERT_TRUE(EditBoxGone());
+  EXPECT_EQ(host_.Blue()->textEntries, std::vector<std::string>{"-12.5"});
+  EXPECT_EQ(host_.Gfx()->GetControlInTextEntry(), nullptr);
+  EXPECT_EQ(GetFocus(), window_) << "the editor has the keyboard again";
+}
+
+TEST_F(EditorServices, TheEditBoxDiscardsOnEscape) {
+  HWND edit = OpenEditBox("7");
+  ASSERT_NE(edit, nullptr);
+  Key(edit, VK_ESCAPE);
+  ASSERT_TRUE(EditBoxGone());
+  EXPECT_TRUE(host_.Blue()->textEntries.empty());
+  EXPECT_EQ(host_.Gfx()->GetControlInTextEntry(), nullptr);
+}
+
+TEST_F(EditorServices, TheEditBoxCommitsWhenItLosesTheFocus) {
+  HWND edit = OpenEditBox("3");
+  ASSERT_NE(edit, nullptr);
+  SetFocus(window_);
+  ASSERT_TRUE(EditBoxGone());
+  EXPECT_EQ(host_.Blue()->textEntries, std::vector<std::string>{"3"});
+}
+
+TEST_F(EditorServices, AClickOnTheEditorWhileTheBoxHasTheFocusCancelsWithoutReachingAControl) {
+  HWND edit = OpenEditBox("9");
+  ASSERT_NE(edit, nullptr);
+  SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 50));
+  SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(70, 50));
+  ASSERT_TRUE(EditBoxGone());
+  EXPECT_TRUE(host_.Blue()->textEntries.empty());
+  EXPECT_TRUE(host_.Red()->events.empty()) << "the click was not dispatched";
+}
+
+TEST_F(EditorServices, TheClipboardRoundTripsTextWithTheEditorAsOwner) {
+  IGfxWin& gfx = *host_.Gfx();
+  ASSERT_TRUE(gfx.SetTextInClipboard("Vintage Ensemble \xE2\x80\x93 d\xC3\xA9tune"));
+  EXPECT_EQ(GetClipboardOwner(), window_);
+  HeapString text;
+  ASSERT_TRUE(gfx.GetTextFromClipboard(text));
+  EXPECT_STREQ(text.Get(), "Vintage Ensemble \xE2\x80\x93 d\xC3\xA9tune");
+  ASSERT_TRUE(gfx.SetTextInClipboard(""));
+  EXPECT_FALSE(gfx.GetTextFromClipboard(text)) << "an empty text leaves the clipboard empty";
+  EXPECT_STREQ(text.Get(), "");
+}
+
+HWND tooltipFound = nullptr;
+
+BOOL CALLBACK FindTooltip(HWND window, LPARAM owner) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) {
+    tooltipFound = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::wstring TooltipText(HWND tooltip, HWND editor) {
+  wchar_t text[128] = {};
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = editor;
+  tool.uId = reinterpret_cast<UINT_PTR>(editor);
+  tool.lpszText = text;
+  SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+TEST(EditorTooltips, HoveringAControlShowsItsTooltipAndLeavingHidesIt) {
+  EditorHost host;
+  host.EnableTooltipsAtLayout();
+  HWND window = host.Open();
+  ASSERT_NE(window, nullptr);
+  host.Blue()->SetTooltip("Depth of the modulation");
+  tooltipFound = nullptr;
+  // A popup's owner is the top-level window of the child it was made for.
+  EnumThreadWindows(GetCurrentThreadId(), &FindTooltip,
+                    reinterpret_cast<LPARAM>(GetAncestor(window, GA_ROOT)));
+  ASSERT_NE(tooltipFound, nullptr);
+
+  SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(210, 140));
+  SendMessageW(window, WM_MOUSEHOVER, 0, MAKELPARAM(210, 140));
+  EXPECT_EQ(TooltipText(tooltipFound, window), L"Depth of the modulation");
+  SendMessageW(window, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(TooltipText(tooltipFound, window), L"");
+  EXPECT_EQ(host.Blue()->Kinds().back(), "out");
+}
+
+}  // namespace
+}  // namespace plugfw::gfx
