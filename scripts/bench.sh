@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, the
-# canvas's, then whole editor frames through the drawing back end: one line per case, each engine
+# canvas's, then whole editor frames through the drawing back end, and last the idle cost of an
+# open editor window under Wine: one line per case, each engine
 # figure the median of three runs pinned to one core (taskset where present; BENCH_CPU picks the
 # core, default the last). `scripts/bench.sh [case]`
 # runs the cases whose names contain `case`. With --reference the deps script installs Calf's Multi
@@ -45,6 +46,15 @@ done
 "${pin[@]}" build/bench/bench/glyph_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/canvas_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/gfx_canvas_bench ${filter:+"$filter"}
+
+# The idle cost of an open editor window needs Windows: the Windows build, under Wine, on an X
+# display of its own.
+if [[ "editor_idle" == *"$filter"* ]]; then
+  cmake --preset win64 >build/win64.configure.log
+  cmake --build --preset win64 --target editor_idle_bench >build/bench-win64.build.log ||
+    { tail -40 build/bench-win64.build.log; exit 1; }
+  bash tests/scripts/on_own_display.sh build/win64/bench/editor_idle_bench.exe | grep '^editor_idle'
+fi
 
 if [ "$reference" -eq 1 ]; then
   # lv2bench prints the seconds it took for the frames asked, at 48 kHz.

@@ -5,8 +5,7 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
