@@ -153,7 +153,8 @@ class IGfx {
   virtual void* GetDrawContext() = 0;
   virtual const char* GetDrawingApiName() const = 0;
 
-  // bitmap cache
+  // bitmap cache. CacheBitmap takes the bitmap over; a back end that keeps its bitmaps in a
+  // cache of its own makes it (and UncacheBitmap) do nothing and owns them itself.
   virtual BitmapRef RescaleBitmap(const BitmapRef& bitmap, const char* name, int32_t targetScale);
   virtual void CacheBitmap(const BitmapRef& bitmap, const char* name);
   virtual void UncacheBitmap(APIBitmap* bitmap);
@@ -505,6 +506,16 @@ class IGfx {
   bool GetLayoutOnResize() const { return layoutOnResize_; }
   void SetLayoutOnResize(bool layout) { layoutOnResize_ = layout; }
 
+  // ---- Resources (UI thread) ----
+  // Where the image for targetScale lives: the scales are tried best first (the target, 3,
+  // then 2 down to 1), each under its name@Nx variant, as a module resource of the
+  // extension's type or a file; path and sourceScale take the first found.
+  ResourceLocation SearchScaledImage(const char* name, const char* extension, HeapString& path,
+                                     int32_t targetScale, int32_t& sourceScale);
+  // The static cache's bitmap of that name at the best scale it holds (same order); null when
+  // it holds none.
+  APIBitmap* FindCachedBitmapAtAnyScale(const char* name, int32_t targetScale, int32_t& scale);
+
   // ---- Size, scale and state (UI thread) ----
   IGfxEditorDelegate* GetDelegate() const { return delegate_; }
   int32_t Width() const { return width_; }
@@ -589,6 +600,12 @@ class IGfx {
   uint64_t platformValue_ = 0;
 
  private:
+  // A bitmap found for a load: a decoded one goes to the cache (which owns it from then on),
+  // and one at another scale is redrawn at the target scale.
+  BitmapRef AtTargetScale(APIBitmap* bitmap, bool decoded, const char* name, int32_t frames,
+                          bool framesHorizontal, int32_t targetScale);
+  // Hands a platform font to the renderer and, when taken, to the platform's font cache.
+  bool RegisterPlatformFont(const char* fontId, PlatformFontPtr font);
   // Tells the host, then the window, of the new pixel size. False when the editor was
   // closed meanwhile (its deletion waits for the walk the caller holds).
   bool ResizeHostAndWindow(bool resizeHost);
