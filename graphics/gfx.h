@@ -28,6 +28,7 @@
 #include "graphics/colour.h"
 #include "graphics/draw_layer.h"
 #include "graphics/draw_options.h"
+#include "graphics/edit_gesture_ledger.h"
 #include "graphics/fill_pattern.h"
 #include "graphics/input_events.h"
 #include "graphics/path_transform.h"
@@ -379,11 +380,47 @@ class IGfx {
 
   void EnableTooltips(bool enable);
 
-  // ---- Input state shared with the dispatch (UI thread) ----
+  // ---- Input dispatch (UI thread, from the platform window's messages) ----
+  // Every point is in editor units; touch identifier 0 is the mouse. Events that hit no
+  // control are dropped.
+
+  // The control for a point, by fixed priority: the pointer's captured control, an expanded
+  // popup menu control, an editing text entry, the corner resizer, the performance display,
+  // then the listed controls from the last attached down (mouse-over tests only with hover
+  // tracking on, and never the background). With capture the pointer holds what it found;
+  // with multi-touch on, a control held by another pointer is found only when it wants
+  // multi-touch. With mouseOver the found list index becomes the mouse-over index.
+  IControl* HitTestControl(float x, float y, bool capture, bool mouseOver, int64_t touchId = 0);
+  // One state per pointer. A press begins an edit for every bound slot of the control it
+  // hits, held by its pointer; a right-button press on a bound control opens its context
+  // menu instead and dispatches no further pointers.
+  void MouseDownAll(const std::vector<MouseState>& states);
+  // Moves reach the controls their pointers hold (only the text entry while one edits);
+  // a state without movement is not delivered.
+  void MouseDragAll(const std::vector<MouseState>& states);
+  // Releases end the edits their pointers held; a single mouse release updates the hover.
+  void MouseUpAll(const std::vector<MouseState>& states);
+  // True when a control was hit.
+  bool MouseDoubleClick(float x, float y, const ModifierKeys& mod);
+  bool MouseWheel(float x, float y, const ModifierKeys& mod, float delta);
+  // True when a control is under the point.
+  bool MouseOverAt(float x, float y, const ModifierKeys& mod);
+  void MouseOutAll();
+  // The control under the point (never the background), then the key handler. True when
+  // handled.
+  bool OnKeyDown(float x, float y, const KeyEvent& key);
+  bool OnKeyUp(float x, float y, const KeyEvent& key);
+  void DropOnControl(const char* path, float x, float y);
+  void DropMultipleOnControl(const std::vector<const char*>& paths, float x, float y);
+
   // True while any pointer holds the control.
   bool ControlIsCaptured(const IControl* control) const;
-  // Empties the capture map and brings a hidden cursor back.
+  // Empties the capture map, ends every edit the pointers held and brings a hidden cursor back.
   void ReleaseMouseCapture();
+  // The road of every edit from the controls to the delegate.
+  EditGestureLedger& GetEditGestures() { return editGestures_; }
+  float GetMouseDownX() const { return mouseDownX_; }
+  float GetMouseDownY() const { return mouseDownY_; }
 
   // ---- Value prompts, menus and text entry (UI thread) ----
   // A menu of the display texts for a listed parameter, otherwise a text entry.
@@ -391,8 +428,13 @@ class IGfx {
   IPopupMenu* ShowControlPopupMenu(IControl* control, IPopupMenu& menu, const Rect& bounds, int32_t valIdx);
   IPopupMenu* ShowPopupMenuFor(IControl* control, IPopupMenu& menu, const Rect& bounds, int32_t valIdx,
                                bool isContextMenu);
+  // The control's own context menu at the point, when it fills one.
+  void ShowControlContextMenuLocal(IControl* control, int32_t paramIdx, float x, float y);
   void CreateTextEntry(IControl* control, const TextStyle& style, const Rect& bounds, const char* text,
                        int32_t valIdx);
+  // Hands the entered text to the control in edit: parsed into its parameter (text that
+  // does not parse to a finite value changes nothing), or to its OnTextEntryCompletion.
+  void ApplyTextEntry(const char* text);
   // Every other listed control bound to the same parameter shows the control's value.
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }
@@ -615,6 +657,11 @@ class IGfx {
   void DeleteRemovedControls();
   bool VisitControl(IControl* control, const ControlFunction& function);
 
+  // Whether the control may take the event: not hidden, not ignoring the mouse, and enabled
+  // or taking this kind of event while disabled.
+  bool TakesPointer(const IControl& control, bool mouseOver) const;
+
+  EditGestureLedger editGestures_;
   // Where the corner resizer was pressed, in editor units; -1 while no resize runs.
   float cornerPressX_ = -1.f;
   float cornerPressY_ = -1.f;

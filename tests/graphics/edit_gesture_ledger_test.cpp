@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct LedgerCase {
   std::function<void(EditGestureLedger&)> drive;
   Texts expected;
 };
+
+void PrintTo(const LedgerCase& c, std::ostream* os) { *os << c.what; }
 
 class EditGestureLedgerTest : public ::testing::TestWithParam<LedgerCase> {};
 
