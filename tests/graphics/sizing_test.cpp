@@ -246,6 +246,31 @@ TEST_F(SizingTest, DraggingInScaleModeZoomsByTheSmallerRatioUpToTheBound) {
   EXPECT_EQ(gfx.GetDrawScale(), 1.5f);
 }
 
+MouseState Pointer(float x, float y, float dX = 0.f, float dY = 0.f) {
+  MouseState state;
+  state.x = x;
+  state.y = y;
+  state.dX = dX;
+  state.dY = dY;
+  state.mod.leftButton = true;
+  return state;
+}
+
+TEST_F(SizingTest, TheMouseDragsTheResizerThroughTheInputDispatch) {
+  AttachResizer(IGfx::kScaleResizeMode);
+  LoggingControl* a = Attach("a");
+  gfx.MouseDownAll({Pointer(290, 190)});
+  ASSERT_TRUE(gfx.IsResizing());
+  gfx.MouseDragAll({Pointer(348, 209, 58, 19)});
+  EXPECT_FLOAT_EQ(gfx.GetDrawScale(), 1.1f);
+  gfx.SetAllControlsClean();
+  log.clear();
+  gfx.MouseUpAll({Pointer(348, 209)});
+  EXPECT_FALSE(gfx.IsResizing());
+  EXPECT_EQ(log[0], "OnRescale a");
+  EXPECT_TRUE(a->IsDirty());
+}
+
 TEST_F(SizingTest, DraggingInSizeModeTakesThePointAsTheSize) {
   ICornerResizerControl* resizer = AttachResizer(1);
   resizer->OnMouseDown(290, 190, ModifierKeys());
