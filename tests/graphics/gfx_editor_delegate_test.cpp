@@ -17,6 +17,7 @@
 #include "graphics/gfx.h"
 #include "graphics/gfx_editor_delegate.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -203,17 +204,9 @@ TEST_F(GfxEditorDelegateTest, ADelegateDestroyedWithItsEditorOpenClosesTheWindow
   EXPECT_EQ(Without({"OnEditorClosing"}), (Texts{"ClosePlatformWindow", "~gfx", "~ knob"}));
 }
 
-MouseState PressAt(float x, float y) {
-  MouseState state;
-  state.x = x;
-  state.y = y;
-  state.mod.leftButton = true;
-  return state;
-}
-
 TEST_F(GfxEditorDelegateTest, ClosingEndsTheEditsThePointersHoldWhileTheHostStillListens) {
   delegate->OpenEditorWindow(&parent);
-  window->MouseDownAll({PressAt(5, 5)});
+  window->MouseDownAll({test::LeftButtonAt(5, 5)});
   ASSERT_TRUE(delegate->GestureOpen(1));
   log.clear();
   delegate->CloseEditorWindow();
@@ -223,7 +216,7 @@ TEST_F(GfxEditorDelegateTest, ClosingEndsTheEditsThePointersHoldWhileTheHostStil
 
 TEST_F(GfxEditorDelegateTest, ADelegateDestroyedDuringAnEditClosesWithoutCallingIntoItsGoneParts) {
   delegate->OpenEditorWindow(&parent);
-  window->MouseDownAll({PressAt(5, 5)});
+  window->MouseDownAll({test::LeftButtonAt(5, 5)});
   log.clear();
   delegate.reset();
   // The parts that would tell the host are gone already: the edit ends with nobody to tell.

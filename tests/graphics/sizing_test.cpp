@@ -14,10 +14,12 @@
 #include "graphics/editor_scale.h"
 #include "graphics/gfx.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
 
+using test::LeftButtonAt;
 using test::LoggingControl;
 using test::RecordingGfx;
 using Texts = std::vector<std::string>;
@@ -246,26 +248,16 @@ TEST_F(SizingTest, DraggingInScaleModeZoomsByTheSmallerRatioUpToTheBound) {
   EXPECT_EQ(gfx.GetDrawScale(), 1.5f);
 }
 
-MouseState Pointer(float x, float y, float dX = 0.f, float dY = 0.f) {
-  MouseState state;
-  state.x = x;
-  state.y = y;
-  state.dX = dX;
-  state.dY = dY;
-  state.mod.leftButton = true;
-  return state;
-}
-
 TEST_F(SizingTest, TheMouseDragsTheResizerThroughTheInputDispatch) {
   AttachResizer(IGfx::kScaleResizeMode);
   LoggingControl* a = Attach("a");
-  gfx.MouseDownAll({Pointer(290, 190)});
+  gfx.MouseDownAll({LeftButtonAt(290, 190)});
   ASSERT_TRUE(gfx.IsResizing());
-  gfx.MouseDragAll({Pointer(348, 209, 58, 19)});
+  gfx.MouseDragAll({LeftButtonAt(348, 209, 58, 19)});
   EXPECT_FLOAT_EQ(gfx.GetDrawScale(), 1.1f);
   gfx.SetAllControlsClean();
   log.clear();
-  gfx.MouseUpAll({Pointer(348, 209)});
+  gfx.MouseUpAll({LeftButtonAt(348, 209)});
   EXPECT_FALSE(gfx.IsResizing());
   EXPECT_EQ(log[0], "OnRescale a");
   EXPECT_TRUE(a->IsDirty());
