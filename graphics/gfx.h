@@ -22,6 +22,7 @@
 #include "core/heap_buffer.h"
 #include "core/heap_string.h"
 #include "core/pointer_list.h"
+#include "core/resources.h"
 #include "graphics/bitmap_ref.h"
 #include "graphics/blend.h"
 #include "graphics/colour.h"
@@ -46,7 +47,7 @@ class RectList;
 using PlatformFontPtr = std::unique_ptr<PlatformFont>;
 
 // Where a named resource was found (SearchScaledImage, LoadBitmapData).
-enum class ResourceLocation : int32_t { kNotFound = 0, kFile = 1, kModuleResource = 2 };
+using ResourceLocation = plugfw::ResourceLocation;
 
 class IGfx {
  public:
@@ -61,6 +62,9 @@ class IGfx {
   static constexpr int32_t kArrowCursor = 0;
   static constexpr float kDefaultMinScale = 0.5f;
   static constexpr float kDefaultMaxScale = 4.f;
+  // Every control rectangle grows by this many units on each side before it is collected as
+  // dirty or becomes a clip, so antialiased edges are redrawn with the control.
+  static constexpr float kControlMargin = 0.75f;
 
   // UI thread. Takes one user reference on each process-wide cache.
   IGfx(IGfxEditorDelegate& delegate, int32_t width, int32_t height, int32_t fps, float drawScale);
@@ -150,7 +154,8 @@ class IGfx {
   virtual void* GetDrawContext() = 0;
   virtual const char* GetDrawingApiName() const = 0;
 
-  // bitmap cache
+  // bitmap cache. CacheBitmap takes the bitmap over; a back end that keeps its bitmaps in a
+  // cache of its own makes it (and UncacheBitmap) do nothing and owns them itself.
   virtual BitmapRef RescaleBitmap(const BitmapRef& bitmap, const char* name, int32_t targetScale);
   virtual void CacheBitmap(const BitmapRef& bitmap, const char* name);
   virtual void UncacheBitmap(APIBitmap* bitmap);
@@ -362,6 +367,8 @@ class IGfx {
   void SetCornerResizer(std::unique_ptr<IControl> resizer);
   IControl* GetPopupMenuControl() const { return popupMenuControl_.get(); }
   void SetPopupMenuControl(std::unique_ptr<IControl> control);
+  // The frame-time display; frame starts record their times into one that is an
+  // IPerformanceDisplayControl.
   IControl* GetPerformanceDisplay() const { return perfDisplay_.get(); }
   void SetPerformanceDisplay(std::unique_ptr<IControl> display);
   ITextEntryControl* GetTextEntryControl() const { return textEntry_.get(); }
@@ -491,6 +498,66 @@ class IGfx {
   void RenderSvgShapes(const SvgRef& svg, const Blend* blend, const Colour* strokeColour,
                        const Colour* fillColour);
 
+  // ---- Frame road (UI thread) ----
+  // At the tick: runs the frame hook and every control's animation step, then appends the
+  // padded rectangle of every dirty control (moved into its parent's). True when anything
+  // was appended. The controls stay dirty; the tick cleans them.
+  bool CollectDirtyRects(RectList& rects);
+  // At paint time: one frame over the rectangles, in editor units. In strict drawing one pass
+  // over their union; otherwise the list is aligned to the pixel grid and merged in place,
+  // and every control is drawn once per rectangle it touches. An empty list draws nothing.
+  void DrawRectList(RectList& rects);
+  // Draws one control clipped to its padded, pixel-aligned rectangle within area and within
+  // its ancestors. Hidden controls draw nothing, except the background at index 0.
+  void DrawControl(IControl* control, const Rect& area, float backingScale);
+
+  // ---- Sizing and scale (UI thread) ----
+  // Resize mode 0 of the corner resizer zooms the editor; any other mode resizes it.
+  static constexpr int32_t kScaleResizeMode = 0;
+
+  // Bounds of the draw scale, in either order; the draw scale itself is not changed. Bounds
+  // that are not finite numbers above 0 are refused.
+  void SetScaleBounds(float a, float b);
+  // The delegate constrains the size, the scale is held within its bounds; a request that
+  // then equals the current size and scale does nothing at all. Otherwise, in this order:
+  // the capture is released, the values stored, the corner resizer re-anchored, the host
+  // asked (ResizeFromUI with the host pixel size) and the window resized with its answer,
+  // every control resized and marked dirty, the draw surface remade, the editor laid out
+  // again when asked for, and AfterResize. A NaN scale is refused.
+  void ResizeEditor(int32_t width, int32_t height, float scale, bool resizeHost);
+  // A new display scale: the host and the window hear of the new pixel size, every control
+  // is rescaled and marked dirty, the draw surface is remade. Not finite or not above 0: refused.
+  void SetScreenScale(float scale);
+  // The editor's size in host pixels: int(platform window scale × int(units × draw scale)).
+  int32_t HostWidth() const;
+  int32_t HostHeight() const;
+
+  // The corner resizer: attached once (a second call changes nothing), anchored in the
+  // bottom-right corner, size pixels on each side (a size that is not above 0 is refused).
+  void AttachCornerResizer(int32_t resizeMode, bool layoutOnResize, const Colour& normalColour,
+                           const Colour& mouseOverColour, const Colour& dragColour, float size);
+  // The resizer's press: resizing starts, measured from this point (editor units).
+  void BeginCornerResize(float x, float y);
+  // A single pointer's drag while resizing: scale mode zooms by the smaller of the two
+  // ratios to the press point, size mode takes the point as the new size.
+  void DragCornerResizer(float x, float y);
+  // The release that ends the resize: scale mode rescales and dirties every control, size
+  // mode only the resizer.
+  void EndCornerResize();
+  int32_t GetResizeMode() const { return resizeMode_; }
+  bool GetLayoutOnResize() const { return layoutOnResize_; }
+  void SetLayoutOnResize(bool layout) { layoutOnResize_ = layout; }
+
+  // ---- Resources (UI thread) ----
+  // Where the image for targetScale lives: the scales are tried best first (the target, 3,
+  // then 2 down to 1), each under its name@Nx variant, as a module resource of the
+  // extension's type or a file; path and sourceScale take the first found.
+  ResourceLocation SearchScaledImage(const char* name, const char* extension, HeapString& path,
+                                     int32_t targetScale, int32_t& sourceScale);
+  // The static cache's bitmap of that name at the best scale it holds (same order); null when
+  // it holds none.
+  APIBitmap* FindCachedBitmapAtAnyScale(const char* name, int32_t targetScale, int32_t& scale);
+
   // ---- Size, scale and state (UI thread) ----
   IGfxEditorDelegate* GetDelegate() const { return delegate_; }
   int32_t Width() const { return width_; }
@@ -575,19 +642,29 @@ class IGfx {
   uint64_t platformValue_ = 0;
 
  private:
+  // A bitmap found for a load: a decoded one goes to the cache (which owns it from then on),
+  // and one at another scale is redrawn at the target scale.
+  BitmapRef AtTargetScale(APIBitmap* bitmap, bool decoded, const char* name, int32_t frames,
+                          bool framesHorizontal, int32_t targetScale);
+  // Hands a platform font to the renderer and, when taken, to the platform's font cache.
+  bool RegisterPlatformFont(const char* fontId, PlatformFontPtr font);
+  // Tells the host, then the window, of the new pixel size. False when the editor was
+  // closed meanwhile (its deletion waits for the walk the caller holds).
+  bool ResizeHostAndWindow(bool resizeHost);
   void EndControlWalk();
   bool IsPendingRemoval(const IControl* control) const;
   void ForgetControl(const IControl* control);
   void DeleteRemovedControls();
   bool VisitControl(IControl* control, const ControlFunction& function);
 
-  // The corner-resize step of a one-pointer drag while resizing.
-  void DragCornerResizer(const MouseState& state);
   // Whether the control may take the event: not hidden, not ignoring the mouse, and enabled
   // or taking this kind of event while disabled.
   bool TakesPointer(const IControl& control, bool mouseOver) const;
 
   EditGestureLedger editGestures_;
+  // Where the corner resizer was pressed, in editor units; -1 while no resize runs.
+  float cornerPressX_ = -1.f;
+  float cornerPressY_ = -1.f;
   // Started layers the caller has not taken back with EndLayer.
   std::vector<LayerPtr> startedLayers_;
   int32_t walkDepth_ = 0;

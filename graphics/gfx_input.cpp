@@ -93,7 +93,7 @@ void IGfx::MouseDownAll(const std::vector<MouseState>& states) {
 
 void IGfx::MouseDragAll(const std::vector<MouseState>& states) {
   if (resizing_ && states.size() == 1) {
-    DragCornerResizer(states.front());
+    DragCornerResizer(states.front().x, states.front().y);
     return;
   }
   if (captureMap_.empty()) return;
@@ -125,15 +125,7 @@ void IGfx::MouseUpAll(const std::vector<MouseState>& states) {
     captureMap_.erase(touchId);
   }
   if (deleteWhenWalkEnds_) return;
-  if (resizing_) {
-    resizing_ = false;
-    if (resizeMode_ != 0) {
-      if (cornerResizer_) cornerResizer_->SetDirty(false, IControl::kAllValues);
-    } else {
-      ForAllControls([](IControl& control) { control.OnRescale(); });
-      SetAllControlsDirty();
-    }
-  }
+  if (resizing_) EndCornerResize();
   if (states.size() == 1 && states.front().mod.touchId == 0 && !deleteWhenWalkEnds_) {
     MouseOverAt(states.front().x, states.front().y, states.front().mod);
   }
@@ -221,10 +213,6 @@ void IGfx::ReleaseMouseCapture() {
   captureMap_.clear();
   editGestures_.EndAllEdits();
   if (cursorHidden_) HideMouseCursor(false, true);
-}
-
-void IGfx::DragCornerResizer(const MouseState& /*state*/) {
-  // Carried out by the sizing family once the editor can be resized.
 }
 
 int32_t IGfx::SetMouseCursor(int32_t kind) {

@@ -377,6 +377,21 @@ TEST_F(InputDispatchTest, EndingAResizeRescalesAndRedrawsEveryControl) {
   EXPECT_TRUE(background->IsDirty());
 }
 
+TEST_F(InputDispatchTest, DraggingTheCornerResizerZoomsTheEditorUntilTheRelease) {
+  RecordingGfx editor(delegate, 300, 200);
+  editor.AttachCornerResizer(IGfx::kScaleResizeMode, false, ColourGray, ColourWhite, ColourRed, 20.f);
+  editor.MouseDownAll({At(290, 190)});
+  EXPECT_TRUE(editor.IsResizing());
+  // 10 % further from the corner on both axes: 10 % larger.
+  editor.MouseDragAll({Moved(319, 209, 29, 19)});
+  EXPECT_FLOAT_EQ(editor.GetDrawScale(), 1.1f);
+  EXPECT_EQ(editor.Width(), 300);
+  editor.MouseUpAll({At(319, 209)});
+  EXPECT_FALSE(editor.IsResizing());
+  // The handle follows the zoom: 20 pixels are 20 / 1.1 units.
+  EXPECT_FLOAT_EQ(editor.GetCornerResizer()->GetRect().left, 300.f - 20.f / 1.1f);
+}
+
 TEST_F(InputDispatchTest, AHandlerThatClosesTheEditorEndsTheDispatch) {
   auto* doomed = new RecordingGfx(delegate);
   auto* closing = new LoggingControl("closing", log, Rect(0, 0, 10, 10), 2);
