@@ -660,6 +660,8 @@ class IGfx {
   // Whether the control may take the event: not hidden, not ignoring the mouse, and enabled
   // or taking this kind of event while disabled.
   bool TakesPointer(const IControl& control, bool mouseOver) const;
+  // The control under the point, then the key handler.
+  bool DispatchKey(float x, float y, const KeyEvent& key, bool isKeyUp);
 
   EditGestureLedger editGestures_;
   // Where the corner resizer was pressed, in editor units; -1 while no resize runs.

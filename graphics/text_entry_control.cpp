@@ -1,6 +1,7 @@
 #include "graphics/text_entry_control.h"
 
 #include <cmath>
+#include <optional>
 
 #include "graphics/gfx.h"
 #include "graphics/text_entry_keys.h"
@@ -128,7 +129,8 @@ bool ITextEntryControl::OnKeyDown(float /*x*/, float /*y*/, const KeyEvent& key)
   if (!editing_) return false;
   IGfx* gfx = GetUI();
   const IControl* edited = gfx ? gfx->GetControlInTextEntry() : nullptr;
-  const TypedCharacters allowed = edited ? TypedCharactersFor(edited->GetParam(0)) : TypedCharacters::kNone;
+  std::optional<EntryCharacters> allowed;
+  if (edited) allowed = EntryCharactersFor(edited->GetParam(0));
   const TextEntryKeyAction action = TranslateTextEntryKey(key, allowed);
   using Kind = TextEntryKeyAction::Kind;
   switch (action.kind) {
