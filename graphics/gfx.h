@@ -439,6 +439,8 @@ class IGfx {
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }
   IControl* GetControlInTextEntry() const { return inTextEntry_; }
+  // The value index of the control in edit that the entered text goes to; -1 for none.
+  int32_t GetTextEntryValIdx() const { return textEntryValIdx_; }
   void ClearInTextEntryControl() { inTextEntry_ = nullptr; }
 
   // ---- Drawing interface (UI thread, inside a control's Draw) ----

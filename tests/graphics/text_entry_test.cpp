@@ -163,6 +163,21 @@ TEST_F(TextEntryTest, TheEditedParameterDecidesWhichCharactersAreTyped) {
   }
 }
 
+TEST_F(TextEntryTest, AnEntryForASecondSlotIsFilteredByThatSlotsParameter) {
+  struct TwoSlots : IControl {
+    TwoSlots() : IControl(Rect(0, 0, 200, 40), {kVoices, kDepth}) {}
+    void Draw(IGfx&) override {}
+  };
+  auto* pair = new TwoSlots();
+  gfx.AttachControl(pair);
+  gfx.CreateTextEntry(pair, DefaultTextStyle, kBox, "", 1);
+  Type("2.5");
+  EXPECT_EQ(Text(), "2.5");  // Depth's full stop, although Voices comes first
+  Press(Key(kEnter));
+  EXPECT_DOUBLE_EQ(delegate.GetParam(kDepth)->Value(), 2.5);
+  EXPECT_DOUBLE_EQ(delegate.GetParam(kVoices)->Value(), 4.0);
+}
+
 TEST_F(TextEntryTest, InsertAndDeleteAreKeysNeverCharacters) {
   Begin(depth, "123");
   Press(Key(0x24));  // home
