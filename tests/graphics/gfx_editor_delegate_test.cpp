@@ -17,6 +17,7 @@
 #include "graphics/gfx.h"
 #include "graphics/gfx_editor_delegate.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -203,6 +204,25 @@ TEST_F(GfxEditorDelegateTest, ADelegateDestroyedWithItsEditorOpenClosesTheWindow
   EXPECT_EQ(Without({"OnEditorClosing"}), (Texts{"ClosePlatformWindow", "~gfx", "~ knob"}));
 }
 
+TEST_F(GfxEditorDelegateTest, ClosingEndsTheEditsThePointersHoldWhileTheHostStillListens) {
+  delegate->OpenEditorWindow(&parent);
+  window->MouseDownAll({test::LeftButtonAt(5, 5)});
+  ASSERT_TRUE(delegate->GestureOpen(1));
+  log.clear();
+  delegate->CloseEditorWindow();
+  EXPECT_EQ(log, (Texts{"OnEditorClosing", "EndParamEditFromUI 1", "ClosePlatformWindow", "~gfx", "~ knob"}));
+  EXPECT_TRUE(delegate->GestureFaults().empty());
+}
+
+TEST_F(GfxEditorDelegateTest, ADelegateDestroyedDuringAnEditClosesWithoutCallingIntoItsGoneParts) {
+  delegate->OpenEditorWindow(&parent);
+  window->MouseDownAll({test::LeftButtonAt(5, 5)});
+  log.clear();
+  delegate.reset();
+  // The parts that would tell the host are gone already: the edit ends with nobody to tell.
+  EXPECT_EQ(Without({"OnEditorClosing"}), (Texts{"ClosePlatformWindow", "~gfx", "~ knob"}));
+}
+
 TEST_F(GfxEditorDelegateTest, ParameterValuesReachEverySlotBoundToTheParameter) {
   delegate->OpenEditorWindow(&parent);
   auto* pair = static_cast<LoggingControl*>(window->AttachControl(new ListeningControl("pair", log)));
@@ -255,6 +275,28 @@ TEST_F(GfxEditorDelegateTest, ControlValuesAndMessagesGoByTagAndMidiToThoseThatW
   delegate->SendControlValueToUI(7, 0.75);
   delegate->SendControlMsgToUI(7, 3, 4, "ping");
   EXPECT_EQ(log, Texts{"OnMidiUI 144"});
+}
+
+TEST_F(GfxEditorDelegateTest, HostKeysGoToTheControlUnderTheMouseThenTheKeyHandler) {
+  KeyEvent key;
+  key.keyCode = 0x41;
+  EXPECT_FALSE(delegate->OnKeyDown(key));  // closed
+  delegate->OpenEditorWindow(&parent);
+  auto* keys = static_cast<LoggingControl*>(
+      window->AttachControl(new LoggingControl("keys", log, Rect(20, 20, 30, 30))));
+  keys->keyAnswer = true;
+  window->SetKeyHandler([this](const KeyEvent& k, bool isKeyUp) {
+    log.push_back(std::string("handler ") + (isKeyUp ? "up " : "down ") + std::to_string(k.keyCode));
+    return false;
+  });
+  log.clear();
+  window->mouseX = 25.f;
+  window->mouseY = 25.f;
+  EXPECT_TRUE(delegate->OnKeyDown(key));
+  EXPECT_TRUE(delegate->OnKeyUp(key));
+  window->mouseX = 100.f;
+  EXPECT_FALSE(delegate->OnKeyUp(key));
+  EXPECT_EQ(log, (Texts{"OnKeyDown 65 keys", "OnKeyUp 65 keys", "handler up 65"}));
 }
 
 TEST_F(GfxEditorDelegateTest, AParentResizeTakesTheParentsPixelsAtScaleOne) {
