@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_font.h"
 #include "graphics/renderer/glyph_cache.h"
 #include "graphics/text_entry_control.h"
 #include "tests/graphics/support/gfx_test_support.h"
@@ -23,22 +24,10 @@
 namespace plugfw::gfx {
 namespace {
 
-constexpr const char* kFontFile = HALCYRA_BENCH_FONT_DIR "/Roboto-Regular.ttf";
 constexpr int32_t kTextLength = 256;
 constexpr int kBatches = 15;
 constexpr int kKeystrokesPerBatch = 400;
 constexpr int kBeginsPerBatch = 40;
-
-std::vector<uint8_t> ReadFont() {
-  std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen(kFontFile, "rb")) {
-    uint8_t chunk[65536];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-  }
-  return bytes;
-}
 
 // Measures text with the glyph cache and records nothing, so the timing is the entry's own.
 class MeasuringGfx : public test::RecordingGfx {
@@ -169,9 +158,9 @@ bool Wanted(const std::string& only, const char* name) {
 int main(int argc, char** argv) {
   using namespace plugfw::gfx;
   const std::string only = argc > 1 ? argv[1] : "";
-  const std::vector<uint8_t> font = ReadFont();
+  const std::vector<uint8_t> font = ReadBenchFont();
   if (font.empty()) {
-    std::fprintf(stderr, "text_entry_bench: cannot read %s\n", kFontFile);
+    std::fprintf(stderr, "text_entry_bench: cannot read %s\n", kBenchFontFile);
     return 1;
   }
   if (Wanted(only, "text_entry_keystroke_256")) Keystrokes(font, false, "text_entry_keystroke_256");

@@ -439,6 +439,8 @@ class IGfx {
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }
   IControl* GetControlInTextEntry() const { return inTextEntry_; }
+  // The value index of the control in edit that the entered text goes to; -1 for none.
+  int32_t GetTextEntryValIdx() const { return textEntryValIdx_; }
   void ClearInTextEntryControl() { inTextEntry_ = nullptr; }
 
   // ---- Drawing interface (UI thread, inside a control's Draw) ----
@@ -660,6 +662,8 @@ class IGfx {
   // Whether the control may take the event: not hidden, not ignoring the mouse, and enabled
   // or taking this kind of event while disabled.
   bool TakesPointer(const IControl& control, bool mouseOver) const;
+  // The control under the point, then the key handler.
+  bool DispatchKey(float x, float y, const KeyEvent& key, bool isKeyUp);
 
   EditGestureLedger editGestures_;
   // Where the corner resizer was pressed, in editor units; -1 while no resize runs.

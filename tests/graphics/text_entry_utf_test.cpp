@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "graphics/text_entry_keys.h"
@@ -121,7 +122,7 @@ struct KeyCase {
   int32_t keyCode;
   const char* text;
   bool shift, control, alt;
-  TypedCharacters allowed;
+  std::optional<EntryCharacters> allowed;
   TextEntryKeyAction::Kind kind;
   uint32_t code;
 };
@@ -138,9 +139,9 @@ KeyEvent MakeKey(const KeyCase& c) {
 
 TEST(TextEntryKeys, KeysBecomeShortcutsEndsOrEngineCodes) {
   using Kind = TextEntryKeyAction::Kind;
-  constexpr TypedCharacters kAny = TypedCharacters::kAny;
-  constexpr TypedCharacters kInt = TypedCharacters::kInteger;
-  constexpr TypedCharacters kDec = TypedCharacters::kDecimal;
+  constexpr EntryCharacters kAny = EntryCharacters::kAny;
+  constexpr EntryCharacters kInt = EntryCharacters::kInteger;
+  constexpr EntryCharacters kDec = EntryCharacters::kDecimal;
   const KeyCase cases[] = {
       {"left", 0x25, "", false, false, false, kAny, Kind::kEngine, 0x80000025},
       {"right", 0x27, "", false, false, false, kAny, Kind::kEngine, 0x80000027},
@@ -180,8 +181,7 @@ TEST(TextEntryKeys, KeysBecomeShortcutsEndsOrEngineCodes) {
       {"the number pad's point for a double", 0x6E, ".", false, false, false, kDec, Kind::kEngine, '.'},
       {"a comma refused by a double", 0xBC, ",", false, false, false, kDec, Kind::kEngine, 0x800000BC},
       {"a key without text", 0x70, "", false, false, false, kAny, Kind::kEngine, 0x80000070},
-      {"nothing in edit types nothing", '7', "7", false, false, false, TypedCharacters::kNone,
-       Kind::kNotHandled, 0},
+      {"nothing in edit types nothing", '7', "7", false, false, false, std::nullopt, Kind::kNotHandled, 0},
       {"a character beyond one unit", 0, "\xF0\x9F\x8E\xB9", false, false, false, kAny, Kind::kEngine,
        0x1F3B9},
   };
