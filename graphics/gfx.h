@@ -154,7 +154,8 @@ class IGfx {
   virtual void* GetDrawContext() = 0;
   virtual const char* GetDrawingApiName() const = 0;
 
-  // bitmap cache
+  // bitmap cache. CacheBitmap takes the bitmap over; a back end that keeps its bitmaps in a
+  // cache of its own makes it (and UncacheBitmap) do nothing and owns them itself.
   virtual BitmapRef RescaleBitmap(const BitmapRef& bitmap, const char* name, int32_t targetScale);
   virtual void CacheBitmap(const BitmapRef& bitmap, const char* name);
   virtual void UncacheBitmap(APIBitmap* bitmap);
@@ -438,6 +439,8 @@ class IGfx {
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }
   IControl* GetControlInTextEntry() const { return inTextEntry_; }
+  // The value index of the control in edit that the entered text goes to; -1 for none.
+  int32_t GetTextEntryValIdx() const { return textEntryValIdx_; }
   void ClearInTextEntryControl() { inTextEntry_ = nullptr; }
 
   // ---- Drawing interface (UI thread, inside a control's Draw) ----
@@ -499,8 +502,8 @@ class IGfx {
 
   // ---- Frame road (UI thread) ----
   // At the tick: runs the frame hook and every control's animation step, then appends the
-  // padded rectangle of every dirty control (moved into its parent's). True when anything
-  // was appended. The controls stay dirty; the tick cleans them.
+  // padded rectangle of every dirty control (moved into its parent's) that has an area. True
+  // when anything was appended. The controls stay dirty; the tick cleans them.
   bool CollectDirtyRects(RectList& rects);
   // At paint time: one frame over the rectangles, in editor units. In strict drawing one pass
   // over their union; otherwise the list is aligned to the pixel grid and merged in place,
@@ -546,6 +549,16 @@ class IGfx {
   int32_t GetResizeMode() const { return resizeMode_; }
   bool GetLayoutOnResize() const { return layoutOnResize_; }
   void SetLayoutOnResize(bool layout) { layoutOnResize_ = layout; }
+
+  // ---- Resources (UI thread) ----
+  // Where the image for targetScale lives: the scales are tried best first (the target, 3,
+  // then 2 down to 1), each under its name@Nx variant, as a module resource of the
+  // extension's type or a file; path and sourceScale take the first found.
+  ResourceLocation SearchScaledImage(const char* name, const char* extension, HeapString& path,
+                                     int32_t targetScale, int32_t& sourceScale);
+  // The static cache's bitmap of that name at the best scale it holds (same order); null when
+  // it holds none.
+  APIBitmap* FindCachedBitmapAtAnyScale(const char* name, int32_t targetScale, int32_t& scale);
 
   // ---- Size, scale and state (UI thread) ----
   IGfxEditorDelegate* GetDelegate() const { return delegate_; }
@@ -631,6 +644,12 @@ class IGfx {
   uint64_t platformValue_ = 0;
 
  private:
+  // A bitmap found for a load: a decoded one goes to the cache (which owns it from then on),
+  // and one at another scale is redrawn at the target scale.
+  BitmapRef AtTargetScale(APIBitmap* bitmap, bool decoded, const char* name, int32_t frames,
+                          bool framesHorizontal, int32_t targetScale);
+  // Hands a platform font to the renderer and, when taken, to the platform's font cache.
+  bool RegisterPlatformFont(const char* fontId, PlatformFontPtr font);
   // Tells the host, then the window, of the new pixel size. False when the editor was
   // closed meanwhile (its deletion waits for the walk the caller holds).
   bool ResizeHostAndWindow(bool resizeHost);
@@ -643,6 +662,8 @@ class IGfx {
   // Whether the control may take the event: not hidden, not ignoring the mouse, and enabled
   // or taking this kind of event while disabled.
   bool TakesPointer(const IControl& control, bool mouseOver) const;
+  // The control under the point, then the key handler.
+  bool DispatchKey(float x, float y, const KeyEvent& key, bool isKeyUp);
 
   EditGestureLedger editGestures_;
   // Where the corner resizer was pressed, in editor units; -1 while no resize runs.

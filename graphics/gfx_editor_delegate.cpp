@@ -115,6 +115,22 @@ void IGfxEditorDelegate::HandleParentResize(int32_t width, int32_t height) {
                      TruncatedUnits(static_cast<float>(height) / windowScale), kParentResizeScale, false);
 }
 
+bool IGfxEditorDelegate::OnKeyDown(const KeyEvent& key) {
+  if (!gfx_) return false;
+  float x = 0.f;
+  float y = 0.f;
+  gfx_->GetMouseLocation(x, y);
+  return gfx_->OnKeyDown(x, y, key);
+}
+
+bool IGfxEditorDelegate::OnKeyUp(const KeyEvent& key) {
+  if (!gfx_) return false;
+  float x = 0.f;
+  float y = 0.f;
+  gfx_->GetMouseLocation(x, y);
+  return gfx_->OnKeyUp(x, y, key);
+}
+
 void IGfxEditorDelegate::SendControlValueToUI(int32_t controlTag, double normalizedValue) {
   if (!gfx_) return;
   if (IControl* control = gfx_->GetControlWithTag(controlTag))

@@ -44,6 +44,11 @@ class IGfxEditorDelegate : public IEditorDelegate {
   // UI thread: the parent's new size in pixels, taken at scale 1.
   void HandleParentResize(int32_t width, int32_t height) override;
 
+  // UI thread: a key from the host, for the control under the mouse (or the editor's key
+  // handler). False when nothing took it or the editor is closed.
+  bool OnKeyDown(const KeyEvent& key) override;
+  bool OnKeyUp(const KeyEvent& key) override;
+
   // UI thread: the controls by tag, by parameter and by their wish for MIDI.
   void SendControlValueToUI(int32_t controlTag, double normalizedValue) override;
   void SendControlMsgToUI(int32_t controlTag, int32_t messageTag, int32_t dataSize,
@@ -63,6 +68,12 @@ class IGfxEditorDelegate : public IEditorDelegate {
   int32_t UnserializeEditorSize(const HeapBuffer& chunk, int32_t startPos) override;
   // UI thread: a new display scale for the open editor.
   void SetScreenScale(float scale) override;
+
+  // UI thread. The API base tells the host of edits; these bodies are reached only when the
+  // plug-in is destroyed with its editor open and an edit held, after that part has gone:
+  // the edits then end with nobody left to tell.
+  void BeginParamEditFromUI(int32_t /*paramIdx*/) override {}
+  void EndParamEditFromUI(int32_t /*paramIdx*/) override {}
 
   // UI thread: the make-graphics function's context; null when none is installed.
   virtual std::unique_ptr<IGfx> CreateGraphics();

@@ -178,21 +178,20 @@ void IGfx::MouseOutAll() {
   mouseOverIdx_ = -1;
 }
 
-bool IGfx::OnKeyDown(float x, float y, const KeyEvent& key) {
+bool IGfx::DispatchKey(float x, float y, const KeyEvent& key, bool isKeyUp) {
   ControlWalk walk(*this);
   IControl* control = HitTestControl(x, y, false, false, 0);
-  if (control && control != controls_.Get(0) && control->OnKeyDown(x, y, key)) return true;
+  if (control && control != controls_.Get(0) &&
+      (isKeyUp ? control->OnKeyUp(x, y, key) : control->OnKeyDown(x, y, key))) {
+    return true;
+  }
   if (deleteWhenWalkEnds_) return false;
-  return keyHandler_ ? keyHandler_(key, false) : false;
+  return keyHandler_ ? keyHandler_(key, isKeyUp) : false;
 }
 
-bool IGfx::OnKeyUp(float x, float y, const KeyEvent& key) {
-  ControlWalk walk(*this);
-  IControl* control = HitTestControl(x, y, false, false, 0);
-  if (control && control != controls_.Get(0) && control->OnKeyUp(x, y, key)) return true;
-  if (deleteWhenWalkEnds_) return false;
-  return keyHandler_ ? keyHandler_(key, true) : false;
-}
+bool IGfx::OnKeyDown(float x, float y, const KeyEvent& key) { return DispatchKey(x, y, key, false); }
+
+bool IGfx::OnKeyUp(float x, float y, const KeyEvent& key) { return DispatchKey(x, y, key, true); }
 
 void IGfx::DropOnControl(const char* path, float x, float y) {
   ControlWalk walk(*this);

@@ -1,6 +1,8 @@
 #include "graphics/text_entry_control.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "graphics/gfx.h"
 #include "graphics/text_entry_keys.h"
@@ -128,7 +130,10 @@ bool ITextEntryControl::OnKeyDown(float /*x*/, float /*y*/, const KeyEvent& key)
   if (!editing_) return false;
   IGfx* gfx = GetUI();
   const IControl* edited = gfx ? gfx->GetControlInTextEntry() : nullptr;
-  const TypedCharacters allowed = edited ? TypedCharactersFor(edited->GetParam(0)) : TypedCharacters::kNone;
+  // The parameter the text will be parsed into; an entry for no slot is filtered by the
+  // control's first.
+  std::optional<EntryCharacters> allowed;
+  if (edited) allowed = EntryCharactersFor(edited->GetParam(std::max(0, gfx->GetTextEntryValIdx())));
   const TextEntryKeyAction action = TranslateTextEntryKey(key, allowed);
   using Kind = TextEntryKeyAction::Kind;
   switch (action.kind) {

@@ -1,6 +1,5 @@
 #include "graphics/text_entry_keys.h"
 
-#include "core/param.h"
 #include "graphics/text_entry_utf.h"
 
 namespace plugfw::gfx {
@@ -23,8 +22,6 @@ constexpr uint32_t kFirstPrintable = 0x20;
 constexpr uint32_t kDeleteCharacter = 0x7F;
 constexpr uint32_t kCodePointMask = 0x001FFFFF;
 
-bool IsSignOrDigit(uint32_t c) { return c == '+' || c == '-' || (c >= '0' && c <= '9'); }
-
 uint32_t ModifierBits(const KeyEvent& key) {
   return (key.shift ? kEngineShiftBit : 0) | (key.control ? kEngineControlBit : 0) |
          (key.alt ? kEngineAltBit : 0);
@@ -37,35 +34,7 @@ bool ShortcutHeld(const KeyEvent& key) { return key.control && !key.alt; }
 
 }  // namespace
 
-TypedCharacters TypedCharactersFor(const IParam* param) {
-  if (!param) return TypedCharacters::kAny;
-  switch (param->Type()) {
-    case ParamType::kBoolean:
-    case ParamType::kInteger:
-    case ParamType::kEnumerated:
-      return TypedCharacters::kInteger;
-    case ParamType::kDouble:
-      return TypedCharacters::kDecimal;
-    default:
-      return TypedCharacters::kAny;
-  }
-}
-
-bool TypedCharacterAllowed(uint32_t codePoint, TypedCharacters allowed) {
-  switch (allowed) {
-    case TypedCharacters::kNone:
-      return false;
-    case TypedCharacters::kInteger:
-      return IsSignOrDigit(codePoint);
-    case TypedCharacters::kDecimal:
-      return IsSignOrDigit(codePoint) || codePoint == '.';
-    case TypedCharacters::kAny:
-      break;
-  }
-  return true;
-}
-
-TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, TypedCharacters allowed) {
+TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, std::optional<EntryCharacters> allowed) {
   using Kind = TextEntryKeyAction::Kind;
   if (ShortcutHeld(key)) {
     switch (key.keyCode) {
@@ -95,9 +64,9 @@ TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, TypedCharacters al
     return Act(Kind::kCommit);
   } else if (key.keyCode == kKeyEscape) {
     return Act(Kind::kCancel);
-  } else if (allowed == TypedCharacters::kNone) {
+  } else if (!allowed) {
     return Act(Kind::kNotHandled);
-  } else if (typed != 0 && TypedCharacterAllowed(typed, allowed)) {
+  } else if (typed != 0 && EntryTakesCharacter(typed, *allowed)) {
     code = typed;
   } else {
     // Refused, or no text: only the engine's own keys act on such a code, never as typing.

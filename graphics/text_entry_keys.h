@@ -6,12 +6,10 @@
 // decided on the typed character, never on the key that gave it. Pure functions; any thread.
 
 #include <cstdint>
+#include <optional>
 
+#include "graphics/entry_characters.h"
 #include "graphics/input_events.h"
-
-namespace plugfw {
-class IParam;
-}
 
 namespace plugfw::gfx {
 
@@ -42,25 +40,15 @@ enum EngineKey : uint32_t {
   kEngineKeyRedo = kEngineControlBit | kEngineShiftBit | 'z',
 };
 
-// Which characters an entry takes.
-enum class TypedCharacters {
-  kNone,     // no control is in edit: nothing is typed
-  kAny,      // no parameter, or one of type none
-  kInteger,  // digits, "+" and "-"
-  kDecimal,  // also "."
-};
-
-// The characters an entry for the parameter takes (null: any).
-TypedCharacters TypedCharactersFor(const IParam* param);
-bool TypedCharacterAllowed(uint32_t codePoint, TypedCharacters allowed);
-
 struct TextEntryKeyAction {
   enum class Kind { kNotHandled, kSelectAll, kCopy, kPaste, kCut, kCommit, kCancel, kEngine };
   Kind kind = Kind::kNotHandled;
   uint32_t code = 0;  // for kEngine
 };
 
-TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, TypedCharacters allowed);
+// allowed: what the control in edit takes; none when no control is in edit, so nothing is
+// typed.
+TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, std::optional<EntryCharacters> allowed);
 
 // The character an engine code inserts, or -1: only typed characters that are neither
 // control characters nor lone surrogates, whatever modifiers came with them.

@@ -14,10 +14,12 @@
 #include "graphics/editor_scale.h"
 #include "graphics/gfx.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
 
+using test::LeftButtonAt;
 using test::LoggingControl;
 using test::RecordingGfx;
 using Texts = std::vector<std::string>;
@@ -244,6 +246,21 @@ TEST_F(SizingTest, DraggingInScaleModeZoomsByTheSmallerRatioUpToTheBound) {
   gfx.SetResizing(true);
   gfx.DragCornerResizer(400, 400);
   EXPECT_EQ(gfx.GetDrawScale(), 1.5f);
+}
+
+TEST_F(SizingTest, TheMouseDragsTheResizerThroughTheInputDispatch) {
+  AttachResizer(IGfx::kScaleResizeMode);
+  LoggingControl* a = Attach("a");
+  gfx.MouseDownAll({LeftButtonAt(290, 190)});
+  ASSERT_TRUE(gfx.IsResizing());
+  gfx.MouseDragAll({LeftButtonAt(348, 209, 58, 19)});
+  EXPECT_FLOAT_EQ(gfx.GetDrawScale(), 1.1f);
+  gfx.SetAllControlsClean();
+  log.clear();
+  gfx.MouseUpAll({LeftButtonAt(348, 209)});
+  EXPECT_FALSE(gfx.IsResizing());
+  EXPECT_EQ(log[0], "OnRescale a");
+  EXPECT_TRUE(a->IsDirty());
 }
 
 TEST_F(SizingTest, DraggingInSizeModeTakesThePointAsTheSize) {

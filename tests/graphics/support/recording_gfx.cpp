@@ -285,6 +285,11 @@ IPopupMenu* RecordingGfx::ShowNativePopupMenu(IPopupMenu& menu, const Rect& boun
           DescribeRect(bounds).c_str())
       .rect = bounds;
   isAsync = menuIsAsync;
+  if (duringMenu) {
+    const std::function<void()> modalLoop = std::move(duringMenu);
+    duringMenu = nullptr;
+    modalLoop();
+  }
   return menuAnswer >= 0 ? AnswerPopupMenu(menu, menuAnswer) : nullptr;
 }
 

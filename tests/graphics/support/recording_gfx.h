@@ -5,6 +5,7 @@
 // and answers measure and load calls deterministically. UI thread, like any IGfx.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class RecordingGfx : public IGfx {
   // Scripted answers.
   int32_t menuAnswer = -1;  // item number ShowNativePopupMenu picks; -1 dismisses
   bool menuIsAsync = false;
+  // Runs inside ShowNativePopupMenu, as anything the platform's modal menu loop dispatches.
+  std::function<void()> duringMenu;
   bool failOffscreenBitmaps = false;  // CreateOffscreenBitmap answers null
   bool pixelsFlipped = false;
   std::string clipboard;
