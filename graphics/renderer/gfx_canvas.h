@@ -56,8 +56,8 @@ class IGfxCanvas : public IGfx {
   // drops the font cache reference.
   ~IGfxCanvas() override;
 
-  // ---- Overrides of IGfx, in slot order. UI thread, GL context current. ----
-
+  // ---- Overrides of IGfx, in slot order. ----
+  // UI thread, with the GL context current: every override below.
   // Binds the window's framebuffer and clears it, then draws into the main framebuffer,
   // which keeps its pixels from frame to frame so that partial redraws fit.
   void BeginFrame() override;
@@ -135,20 +135,20 @@ class IGfxCanvas : public IGfx {
   void DoDrawText(const TextStyle& style, const char* text, const Rect& bounds,
                   const Blend* blend = nullptr) override;
 
-  // ---- Own operations. UI thread. ----
-
+  // ---- Own operations. ----
   // Any thread: pure. A gradient pattern as a two-colour canvas paint in editor units: the
   // first and last stops' colours, alpha times the blend's weight. A singular transform counts
   // as the identity.
   static CanvasPaint PatternToCanvasPaint(const FillPattern& pattern, const Blend* blend);
-  // The canvas's composite operation for the blend's kind (null: source over); a kind
-  // outside the table leaves it as it is.
+  // UI thread: this and the two below. The canvas's composite operation for the blend's kind (null: source
+  // over); a kind outside the table leaves it as it is.
   void SetCanvasBlendMode(const Blend* blend);
   // Deletes the framebuffer now, or at the end of the frame while one is open.
   void QueueBitmapDeletion(LayerFramebuffer* framebuffer);
   // Deletes every framebuffer queued, the last queued first.
   void FlushDeferredImageDeletes();
 
+  // UI thread.
   CanvasContext* Canvas() const { return canvas_; }
   bool InFrame() const { return inFrame_; }
 
@@ -157,7 +157,7 @@ class IGfxCanvas : public IGfx {
   // there is none. Read from the window's module (GetWinModuleHandle).
   virtual const uint8_t* FindModuleResource(const char* name, const char* type, int32_t* size);
 
-  // For the window and the tests: the frame's targets.
+  // UI thread. For the window and the tests: the frame's targets.
   const LayerFramebuffer* MainFramebuffer() const { return mainFramebuffer_; }
   GLuint WindowFramebuffer() const { return windowFramebuffer_; }
 
