@@ -92,7 +92,11 @@ BitmapRef IGfxCanvas::LoadBitmapFromMemory(const char* name, const void* data, i
   if (APIBitmap* cached = bitmapCache_.Find(name, target)) {
     return BitmapRef(cached, std::max(1, frames), framesHorizontal, name);
   }
-  return IGfx::LoadBitmapFromMemory(name, data, size, frames, framesHorizontal, targetScale);
+  // A bitmap found at another scale is redrawn through a layer, which needs the context.
+  MakeGLContextCurrent();
+  const BitmapRef loaded = IGfx::LoadBitmapFromMemory(name, data, size, frames, framesHorizontal, targetScale);
+  ReleaseGLContext();
+  return loaded;
 }
 
 BitmapRef IGfxCanvas::LoadBitmapScaled(const char* name, int32_t frames, bool framesHorizontal,
