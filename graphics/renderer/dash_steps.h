@@ -10,6 +10,7 @@ namespace plugfw::gfx {
 
 inline constexpr int32_t kMaxDashSteps = 4096;
 
+// Any thread: pure, every function below.
 bool DashLengthUsable(float dashLength);
 // The line is cut into this many equal steps, drawn and skipped in turn: its length over the
 // dash, rounded, at most kMaxDashSteps; 0 for a length that is not a positive number.

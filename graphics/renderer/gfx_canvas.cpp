@@ -2,6 +2,8 @@
 // deletion of framebuffers deferred to the end of the frame that may still draw them.
 #include "graphics/renderer/gfx_canvas.h"
 
+#include "core/resources.h"
+
 #include "graphics/renderer/gl_backend.h"
 #include "graphics/renderer/renderer_fonts.h"
 
@@ -138,9 +140,9 @@ void IGfxCanvas::FlushDeferredImageDeletes() {
   }
 }
 
-const uint8_t* IGfxCanvas::FindModuleResource(const char* /*name*/, const char* /*type*/, int32_t* size) {
-  if (size != nullptr) *size = 0;
-  return nullptr;
+const uint8_t* IGfxCanvas::FindModuleResource(const char* name, const char* type, int32_t* size) {
+  *size = 0;
+  return FindResourceData(name, type, size, GetWinModuleHandle());
 }
 
 }  // namespace plugfw::gfx

@@ -56,8 +56,8 @@ class IGfxCanvas : public IGfx {
   // drops the font cache reference.
   ~IGfxCanvas() override;
 
-  // ---- Overrides of IGfx, in slot order. UI thread, GL context current. ----
-
+  // ---- Overrides of IGfx, in slot order. ----
+  // UI thread, with the GL context current: every override below.
   // Binds the window's framebuffer and clears it, then draws into the main framebuffer,
   // which keeps its pixels from frame to frame so that partial redraws fit.
   void BeginFrame() override;
@@ -82,9 +82,10 @@ class IGfxCanvas : public IGfx {
   Colour GetRendererRecord() const override { return ColourBlack; }
   void* GetDrawContext() override { return canvas_; }
   const char* GetDrawingApiName() const override { return kDrawingApiName; }
-  // This class keeps its bitmaps in a cache of its own: the framework's is not used.
-  void CacheBitmap(const BitmapRef& /*bitmap*/, const char* /*name*/) override {}
-  void UncacheBitmap(APIBitmap* /*bitmap*/) override {}
+  // This class keeps its bitmaps in a cache of its own, the framework's static one is not used:
+  // a bitmap handed over here (a rescaled one, say) is taken into it, once, and owned there.
+  void CacheBitmap(const BitmapRef& bitmap, const char* name) override;
+  void UncacheBitmap(APIBitmap* bitmap) override;
   // True for extensions containing png, jpg or jpeg, in any case.
   bool BitmapExtSupported(const char* extension) override;
   void DrawFastDropShadow(const Rect& inner, const Rect& outer, float dropOffset = 5.f, float roundness = 0.f,
@@ -110,6 +111,14 @@ class IGfxCanvas : public IGfx {
   void SetClipRegion(const Rect& clip) override;
   // Remakes the main framebuffer at the editor's pixel size, cleared once.
   void ResizeDrawSurface() override;
+  // Looked for in this object's bitmap cache at the target scale first, so a bitmap redrawn
+  // for the scale is made once.
+  BitmapRef LoadBitmapFromMemory(const char* name, const void* data, int32_t size, int32_t frames = 1,
+                                 bool framesHorizontal = false, int32_t targetScale = 0) override;
+  // The image of the best scale found, decoded once into this object's bitmap cache; drawn at
+  // its own scale, not redrawn. Empty for a name found nowhere or a type not supported.
+  BitmapRef LoadBitmapScaled(const char* name, int32_t frames = 1, bool framesHorizontal = false,
+                             int32_t targetScale = 0) override;
   // Cached in this object's bitmap cache, which owns the result.
   APIBitmap* LoadBitmapDataFromMemory(const char* name, const void* data, int32_t size, float scale) override;
   // The caller owns the result; an image that does not decode gives a bitmap of size 0.
@@ -126,29 +135,29 @@ class IGfxCanvas : public IGfx {
   void DoDrawText(const TextStyle& style, const char* text, const Rect& bounds,
                   const Blend* blend = nullptr) override;
 
-  // ---- Own operations. UI thread. ----
-
+  // ---- Own operations. ----
   // Any thread: pure. A gradient pattern as a two-colour canvas paint in editor units: the
   // first and last stops' colours, alpha times the blend's weight. A singular transform counts
   // as the identity.
   static CanvasPaint PatternToCanvasPaint(const FillPattern& pattern, const Blend* blend);
-  // The canvas's composite operation for the blend's kind (null: source over); a kind
-  // outside the table leaves it as it is.
+  // UI thread: this and the two below. The canvas's composite operation for the blend's kind (null: source
+  // over); a kind outside the table leaves it as it is.
   void SetCanvasBlendMode(const Blend* blend);
   // Deletes the framebuffer now, or at the end of the frame while one is open.
   void QueueBitmapDeletion(LayerFramebuffer* framebuffer);
   // Deletes every framebuffer queued, the last queued first.
   void FlushDeferredImageDeletes();
 
+  // UI thread.
   CanvasContext* Canvas() const { return canvas_; }
   bool InFrame() const { return inFrame_; }
 
  protected:
   // UI thread. The bytes of a module resource, which live as long as the module; null when
-  // there is none. The window answers from its module; without a platform there are none.
+  // there is none. Read from the window's module (GetWinModuleHandle).
   virtual const uint8_t* FindModuleResource(const char* name, const char* type, int32_t* size);
 
-  // For the window and the tests: the frame's targets.
+  // UI thread. For the window and the tests: the frame's targets.
   const LayerFramebuffer* MainFramebuffer() const { return mainFramebuffer_; }
   GLuint WindowFramebuffer() const { return windowFramebuffer_; }
 

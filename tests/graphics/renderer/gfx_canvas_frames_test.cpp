@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
+#include "graphics/rect_list.h"
 #include "tests/graphics/renderer/gfx_canvas_fixture.h"
+#include "tests/graphics/support/logging_control.h"
 
 namespace plugfw::gfx::test {
 namespace {
@@ -123,6 +126,76 @@ TEST_P(GfxCanvasLayerScaleTest, ALayerDrawnBackMatchesTheSceneDrawnDirectly) {
 INSTANTIATE_TEST_SUITE_P(Scales, GfxCanvasLayerScaleTest,
                          ::testing::Values(ScaleCase{1.f, 1.f}, ScaleCase{1.f, 1.5f}, ScaleCase{1.5f, 1.f},
                                            ScaleCase{1.25f, 1.25f}));
+
+// An editor of a background and three controls drawn through the frame road; each control
+// fills its whole clip in its tint and draws an antialiased knob on it.
+class GfxCanvasFrameRoadTest : public GfxCanvasTest, public ::testing::WithParamInterface<ScaleCase> {
+ protected:
+  void Attach() {
+    auto* background = new LoggingControl("background", log_, Rect(0, 0, kWidth, kHeight));
+    background->drawing = [](IGfx& g) { g.FillRect(Colour(255, 30, 40, 50), Rect(0, 0, kWidth, kHeight)); };
+    gfx_->AttachControl(background);
+    for (int i = 0; i < 3; ++i) {
+      const Rect r(3.3f + 20.f * i, 7.1f, 19.7f + 20.f * i, 30.9f);
+      auto* knob = new LoggingControl("knob", log_, r);
+      knob->drawing = [r, this](IGfx& g) {
+        g.FillRect(Colour(255, 60, 60, tint_), g.GetCurrentClip());
+        g.FillCircle(Colour(255, 200, 120, 90), r.CentreX(), r.CentreY(), 5.37f);
+        g.DrawArc(ColourWhite, r.CentreX(), r.CentreY(), 5.9f, -135.f, 100.f, nullptr, 1.3f);
+      };
+      knobs_.push_back(gfx_->AttachControl(knob));
+    }
+  }
+  void DrawRects(const std::vector<Rect>& rects) {
+    RectList list;
+    for (const Rect& r : rects) list.Add(r);
+    gfx_->DrawRectList(list);
+  }
+
+  std::vector<std::string> log_;
+  std::vector<IControl*> knobs_;
+  int tint_ = 0;
+};
+
+// Clips are aligned to the pixel grid and one canvas unit is exactly draw scale x screen scale
+// pixels, so a control redrawn alone lands on the very pixels the whole frame gave it, and
+// what it changes ends at its clip's pixel edges.
+TEST_P(GfxCanvasFrameRoadTest, APartialRedrawFitsTheWholeFrameToThePixel) {
+  Remake(GetParam().drawScale, GetParam().screenScale);
+  Attach();
+  DrawRects({Rect(0, 0, kWidth, kHeight)});
+  const Pixels whole = ReadWindow();
+  const Rect dirty = knobs_[1]->GetRect().Padded(IGfx::kControlMargin);
+  DrawRects({dirty});
+  const Pixels again = ReadWindow();
+  for (int y = 0; y < PixelHeight(); ++y) {
+    for (int x = 0; x < PixelWidth(); ++x) ASSERT_TRUE(PixelNear(again, x, y, whole.At(x, y)));
+  }
+  tint_ = 255;
+  DrawRects({dirty});
+  const Pixels changed = ReadWindow();
+  const float s = GetParam().drawScale * GetParam().screenScale;
+  const int left = static_cast<int>(std::lround(std::floor(dirty.left * s)));
+  const int top = static_cast<int>(std::lround(std::floor(dirty.top * s)));
+  const int right = static_cast<int>(std::lround(std::ceil(dirty.right * s)));
+  const int bottom = static_cast<int>(std::lround(std::ceil(dirty.bottom * s)));
+  for (int y = 0; y < PixelHeight(); ++y) {
+    for (int x = 0; x < PixelWidth(); ++x) {
+      const bool inside = x >= left && x < right && y >= top && y < bottom;
+      const bool onEdge = inside && (x == left || x == right - 1 || y == top || y == bottom - 1);
+      if (!inside) {
+        ASSERT_TRUE(PixelNear(changed, x, y, whole.At(x, y))) << "outside the clip";
+      } else if (onEdge) {
+        ASSERT_TRUE(PixelNear(changed, x, y, Rgba{60, 60, 255, 255})) << "on the clip's edge";
+      }
+    }
+  }
+  gfx_->RemoveAllControls();
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, GfxCanvasFrameRoadTest,
+                         ::testing::Values(ScaleCase{1.f, 1.f}, ScaleCase{1.1f, 1.25f}, ScaleCase{1.5f, 1.f},
+                                           ScaleCase{1.f, 1.75f}));
 
 TEST_F(GfxCanvasFrameTest, DrawingInsideALayerStaysOutOfTheMainSurfaceUntilDrawnBack) {
   Frame([](TestCanvasGfx& g) {

@@ -133,6 +133,63 @@ TEST_F(GfxCanvasImageTest, BitmapsLoadFromFilesAndModuleResources) {
   std::remove(path.c_str());
 }
 
+// Writes the bytes to a file of the tests' temporary folder and removes it again.
+class TempFile {
+ public:
+  TempFile(const std::string& name, const Bytes& bytes) : path_(::testing::TempDir() + name) {
+    FILE* file = std::fopen(path_.c_str(), "wb");
+    if (file != nullptr) {
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+    }
+  }
+  ~TempFile() { std::remove(path_.c_str()); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(GfxCanvasImageTest, ABitmapByNameIsTheBestScaleFoundDecodedOnce) {
+  const TempFile one("knob_scaled.png", EncodePng(4, 4, TilePixels(4)));
+  const TempFile two(std::string("knob_scaled@2x.png"), EncodePng(8, 8, TilePixels(8)));
+  const std::string name = one.Path();
+  // At scale 1 the plain file; at 2 its @2x variant, both 4 units wide.
+  const BitmapRef atOne = gfx_->LoadBitmapScaled(name.c_str(), 1, false, 1);
+  ASSERT_FALSE(atOne.Empty());
+  EXPECT_EQ(atOne.bitmap->Width(), 4);
+  EXPECT_EQ(atOne.width, 4);
+  const BitmapRef atTwo = gfx_->LoadBitmapScaled(name.c_str(), 1, false, 2);
+  ASSERT_FALSE(atTwo.Empty());
+  EXPECT_EQ(atTwo.bitmap->Width(), 8);
+  EXPECT_EQ(atTwo.width, 4);
+  EXPECT_EQ(gfx_->LoadBitmapScaled(name.c_str(), 1, false, 2).bitmap, atTwo.bitmap);
+  // Nothing for scale 3: the search falls to 2, and the bitmap found there is the one cached.
+  EXPECT_EQ(gfx_->LoadBitmapScaled(name.c_str(), 1, false, 3).bitmap, atTwo.bitmap);
+  EXPECT_EQ(gfx_->LoadBitmapScaled(name.c_str(), 1, false, 3).bitmap, atTwo.bitmap);
+}
+
+TEST_F(GfxCanvasImageTest, ABitmapByNameThatIsMissingOrOfAnotherTypeIsEmpty) {
+  const TempFile gif("picture.gif", EncodePng(4, 4, TilePixels(4)));
+  EXPECT_TRUE(gfx_->LoadBitmapScaled(gif.Path().c_str()).Empty());
+  EXPECT_EQ(gfx_->LoadBitmapScaled(gif.Path().c_str()).bitmap, nullptr);
+  EXPECT_EQ(gfx_->LoadBitmapScaled("nowhere.png").bitmap, nullptr);
+}
+
+TEST_F(GfxCanvasImageTest, ABitmapFromMemoryRedrawnForTheScreenIsMadeOnceAndOwned) {
+  Remake(1.f, 2.f);
+  const Bytes png = EncodePng(4, 4, TilePixels(4));
+  const auto size = static_cast<int32_t>(png.size());
+  const BitmapRef first = gfx_->LoadBitmapFromMemory("tile.png", png.data(), size);
+  ASSERT_FALSE(first.Empty());
+  // Redrawn for the display's scale 2: twice the pixels over the same units.
+  EXPECT_EQ(first.bitmap->Scale(), 2.f);
+  EXPECT_EQ(first.bitmap->Width(), 8);
+  EXPECT_EQ(first.width, 4);
+  EXPECT_EQ(gfx_->LoadBitmapFromMemory("tile.png", png.data(), size).bitmap, first.bitmap);
+  // The renderer's teardown frees it (the sanitizer's leak check would see it otherwise).
+}
+
 TEST(GfxCanvasExtensionTest, PngAndJpegAreSupportedInAnyCaseWithinTheFirst31Characters) {
   GfxTestDelegate delegate(0);
   TestCanvasGfx g(delegate, 10, 10);
