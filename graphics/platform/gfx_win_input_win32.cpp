@@ -1,8 +1,9 @@
 // IGfxWin's input: mouse, wheel, keys, touches and dropped files turned into the graphics
-// context's events in editor units, hover tooltips, and the cursor.
+// context's events in editor units, the hover tooltip, and the cursor.
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <cmath>
@@ -20,6 +21,7 @@ namespace {
 constexpr WPARAM kHeldButtons = MK_LBUTTON | MK_RBUTTON;
 constexpr int kKeyStateBytes = 256;
 constexpr int kKeyTextUnits = 8;
+constexpr int kTooltipMaxWidth = 250;
 
 bool KeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
 
@@ -208,28 +210,55 @@ void IGfxWin::OnTouch(WPARAM wParam, LPARAM lParam) {
   CloseTouchInputHandle(handle);
 }
 
+// The one tool of the editor's tooltip: the whole window.
+TOOLINFOW IGfxWin::EditorTool(wchar_t* text) const {
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(window_);
+  tool.lpszText = text;
+  return tool;
+}
+
+void IGfxWin::CreateTooltips() {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
+  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                             module_, nullptr);
+  if (tooltip_ == nullptr) {
+    EnableTooltips(false);
+    return;
+  }
+  SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  TOOLINFOW tool = EditorTool(nullptr);
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
+}
+
+void IGfxWin::DestroyTooltips() {
+  if (tooltip_ != nullptr) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  tooltipShown_ = false;
+  tooltipControlIdx_ = -1;
+}
+
 void IGfxWin::ShowTooltipOfArmedControl() {
   if (tooltip_ == nullptr) return;
   IControl* control = GetControl(tooltipControlIdx_);
   if (control == nullptr) return;
   const char* tip = control->GetTooltip();
   std::wstring text = WideFromUtf8(tip != nullptr ? tip : "");
-  TOOLINFOW tool = {};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = window_;
-  tool.uId = reinterpret_cast<UINT_PTR>(window_);
-  tool.lpszText = text.data();
+  TOOLINFOW tool = EditorTool(text.data());
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   tooltipShown_ = true;
 }
 
 void IGfxWin::HideTooltip() {
   if (!tooltipShown_ || tooltip_ == nullptr) return;
-  TOOLINFOW tool = {};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = window_;
-  tool.uId = reinterpret_cast<UINT_PTR>(window_);
-  tool.lpszText = nullptr;
+  TOOLINFOW tool = EditorTool(nullptr);
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   tooltipShown_ = false;
 }

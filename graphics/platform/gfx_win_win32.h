@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -128,8 +129,6 @@ class IGfxWin final : public IGfxCanvas {
   void StartRenderer();
   void StartFramePacing();
   void StopFramePacing();
-  void CreateTooltips();
-  void DestroyTooltips();
   void ResizeGLSurface(int width, int height);
 
   // Frames (gfx_win_frame_win32.cpp).
@@ -142,7 +141,7 @@ class IGfxWin final : public IGfxCanvas {
   int32_t PixelWidth() const;
   int32_t PixelHeight() const;
 
-  // Input (gfx_win_input_win32.cpp).
+  // Input and the tooltip (gfx_win_input_win32.cpp).
   MouseState MouseStateAt(LPARAM lParam, WPARAM wParam);
   void OnMouseMove(WPARAM wParam, LPARAM lParam);
   void OnButtonDown(WPARAM wParam, LPARAM lParam);
@@ -154,6 +153,9 @@ class IGfxWin final : public IGfxCanvas {
   void OnDropFiles(HDROP drop);
   void OnTouch(WPARAM wParam, LPARAM lParam);
   void TrackMouseLeave(bool hoverChanged);
+  void CreateTooltips();
+  void DestroyTooltips();
+  TOOLINFOW EditorTool(wchar_t* text) const;
   void ShowTooltipOfArmedControl();
   void HideTooltip();
   bool NativeTextEntryInProgress() const;

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cmath>
 
 #include "core/resources.h"
@@ -21,7 +19,6 @@ namespace {
 constexpr DWORD kEditorWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr DWORD kGLSurfaceStyle = WS_CHILD | WS_CLIPSIBLINGS;
 constexpr int kDigitizerReady = 0x40;
-constexpr int kTooltipMaxWidth = 250;
 
 // Frames are paced by the display's vertical blank from Windows 8 on.
 bool SystemHasVerticalBlankWait() {
@@ -167,35 +164,6 @@ void IGfxWin::StartFramePacing() {
 void IGfxWin::StopFramePacing() {
   if (verticalBlank_.Running()) verticalBlank_.Stop();
   KillTimer(window_, kFrameTimerId);
-}
-
-void IGfxWin::CreateTooltips() {
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES};
-  InitCommonControlsEx(&controls);
-  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                             module_, nullptr);
-  if (tooltip_ == nullptr) {
-    EnableTooltips(false);
-    return;
-  }
-  SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  TOOLINFOW tool = {};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window_;
-  tool.uId = reinterpret_cast<UINT_PTR>(window_);
-  tool.lpszText = nullptr;
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
-}
-
-void IGfxWin::DestroyTooltips() {
-  if (tooltip_ != nullptr) DestroyWindow(tooltip_);
-  tooltip_ = nullptr;
-  tooltipShown_ = false;
-  tooltipControlIdx_ = -1;
 }
 
 void IGfxWin::ClosePlatformWindow() {
