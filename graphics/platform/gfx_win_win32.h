@@ -30,7 +30,7 @@ namespace plugfw::gfx {
 
 class IGfxWin final : public IGfxCanvas {
  public:
-  // The tick message of the vertical-blank thread and the frame timer's identifier.
+  // Any thread: the tick message of the vertical-blank thread and the frame timer's identifier.
   static constexpr UINT kTickMessage = WM_USER + 1;
   static constexpr UINT_PTR kFrameTimerId = 2;
 
@@ -44,27 +44,30 @@ class IGfxWin final : public IGfxCanvas {
 
   // ---- Platform operations of IGfx. UI thread, every one. ----
 
+  // UI thread: the cursor in editor units, hidden and locked, moved, and its kind.
   void GetMouseLocation(float& x, float& y) const override;
   void HideMouseCursor(bool hide = true, bool lock = true) override;
   void MoveMouseCursor(float x, float y) override;
   int32_t SetMouseCursor(int32_t kind = kArrowCursor) override;
   void EndPlatformTextEntry() override;
 
-  // Opens the editor's window in parent (an HWND); an open one is closed first and the new
+  // UI thread. Opens the editor's window in parent (an HWND); an open one is closed first and the new
   // one takes its place and size. Returns the window, or null when none could be made.
   void* OpenPlatformWindow(void* parent) override;
-  // Stops the ticks, releases the renderer and the GL context and destroys the window;
+  // UI thread. Stops the ticks, releases the renderer and the GL context and destroys the window;
   // nothing when no window is open.
   void ClosePlatformWindow() override;
   void* GetPlatformWindow() override { return window_; }
   bool WindowIsOpen() override { return window_ != nullptr; }
 
+  // UI thread: the clipboard, with the editor window as its owner, and a file dragged out.
   bool GetTextFromClipboard(HeapString& text) override;
   bool SetTextInClipboard(const char* text) override;
   bool SetFilePathInClipboard(const char* path) override;
   bool DragFilesOut(const char* path) override;
   void PopupMenuOpened() override {}
 
+  // UI thread: modal dialogs, each through the platform seam.
   int32_t ShowMessageBox(const char* text, const char* caption, int32_t type,
                          MessageBoxCompletion completion = nullptr) override;
   void PickFileDialog(HeapString& fileName, HeapString& folder, int32_t action, const char* extensions,
@@ -75,47 +78,54 @@ class IGfxWin final : public IGfxCanvas {
   bool OpenWebAddress(const char* address, const char* windowTitle = nullptr,
                       const char* confirmation = nullptr, const char* failure = nullptr) override;
 
+  // UI thread: "win32", the shell's file manager and the module that owns the window.
   const char* GetPlatformApiName() const override { return "win32"; }
   bool RevealInExplorer(const char* path, bool select = false) override;
   void SetWinModuleHandle(void* module) override { module_ = static_cast<HINSTANCE>(module); }
   void* GetWinModuleHandle() override { return module_; }
 
+  // UI thread: fonts from the system, memory and files or resources, under the font caches' locks.
   PlatformFontPtr LoadFontByName(const char* fontId, const char* family, int32_t style) override;
   PlatformFontPtr LoadFontFromMemory(const char* fontId, const void* data, int32_t size) override;
   PlatformFontPtr LoadFontFromFile(const char* fontId, const char* fileOrResourceName) override;
   void CachePlatformFont(const char* fontId, PlatformFont& font) override;
 
-  // Nest: only the outermost pair remembers and puts back the context that was current.
+  // UI thread. Nest: only the outermost pair remembers and puts back the context that was current.
   void MakeGLContextCurrent() override;
   void ReleaseGLContext() override;
 
+  // UI thread: the native edit box (finished by the tick) and the native popup menu (modal).
   void ShowNativeTextEntry(int32_t paramIdx, const TextStyle& style, const Rect& bounds, int32_t length,
                            const char* text) override;
   IPopupMenu* ShowNativePopupMenu(IPopupMenu& menu, const Rect& bounds, bool& isAsync) override;
 
+  // UI thread: touch, the screen scale and resizing the window (and its parents).
   bool PlatformSupportsTouch() const override;
   float GetPlatformWindowScale() const override { return GetScreenScale(); }
   void PlatformResize(bool parentResized) override;
 
   // ---- The window's own roads. UI thread. ----
 
-  // One frame tick: tick is the vertical-blank thread's number, 0 for a timer tick. Finishes
+  // UI thread. One frame tick: tick is the vertical-blank thread's number, 0 for a timer tick. Finishes
   // a native text entry, follows the display's scale, and invalidates what the controls
   // dirtied so that the next paint draws it.
   void OnDisplayTick(uint32_t tick);
 
-  // Tests put in their own GL loader (one that withholds an entry point, say) and their own
+  // UI thread. Tests put in their own GL loader (one that withholds an entry point, say) and their own
   // system calls for dialogs and the shell, before opening.
   void SetGLLoader(GLLoader loader) { glLoader_ = loader; }
   void SetPlatformSeam(const PlatformSeam& seam) { seam_ = &seam; }
-  // True when the window has a GL context and the renderer runs in it.
+  // UI thread, before opening: paces frames by the window timer, as on systems before
+  // Windows 8, even where the vertical blank could be waited for.
+  void PaceFramesByTimer() { vsync_ = false; }
+  // UI thread. True when the window has a GL context and the renderer runs in it.
   bool RendererReady() const { return glContext_.Exists() && Canvas() != nullptr; }
-  // The native edit box of an open native text entry.
+  // UI thread. The native edit box of an open native text entry.
   const NativeEditBox& EditBox() const { return editBox_; }
   bool FramesPacedByVerticalBlank() const { return vsync_; }
 
  protected:
-  // The module's own resources (bitmaps named in the layout).
+  // UI thread. The module's own resources (bitmaps named in the layout).
   const uint8_t* FindModuleResource(const char* name, const char* type, int32_t* size) override;
 
  private:

@@ -17,7 +17,7 @@ namespace plugfw::gfx {
 
 class VerticalBlankThread {
  public:
-  // How long Stop waits for the thread before abandoning it.
+  // Any thread: how long Stop waits for the thread before abandoning it.
   static constexpr DWORD kStopTimeoutMs = 10000;
 
   VerticalBlankThread() = default;

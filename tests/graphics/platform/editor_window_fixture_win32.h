@@ -139,6 +139,7 @@ class EditorHost {
       auto gfx = std::make_unique<IGfxWin>(delegate_, kEditorWidth, kEditorHeight, 30, 1.f);
       if (loader_ != nullptr) gfx->SetGLLoader(loader_);
       if (seam_ != nullptr) gfx->SetPlatformSeam(*seam_);
+      if (timerPacing_) gfx->PaceFramesByTimer();
       return gfx;
     });
     delegate_.SetLayoutFunction([this](IGfx& gfx) { Layout(gfx); });
@@ -165,6 +166,7 @@ class EditorHost {
   RecordingControl* Red() const { return red_; }
   RecordingControl* Blue() const { return blue_; }
   void SetSeam(const PlatformSeam* seam) { seam_ = seam; }
+  void PaceFramesByTimer() { timerPacing_ = true; }
   // The layout switches tooltips on, as the window reads them when it opens.
   void EnableTooltipsAtLayout() { tooltips_ = true; }
 
@@ -210,6 +212,7 @@ class EditorHost {
   IGfxWin::GLLoader loader_;
   const PlatformSeam* seam_ = nullptr;
   bool tooltips_ = false;
+  bool timerPacing_ = false;
   HWND parent_;
   RecordingControl* background_ = nullptr;
   RecordingControl* red_ = nullptr;

@@ -100,6 +100,16 @@ TEST_F(EditorInput, APressDragAndReleaseReachTheControlInEditorUnits) {
   EXPECT_TRUE(host_.Delegate().GestureFaults().empty()) << "the press's edit was begun and ended";
 }
 
+TEST_F(EditorInput, TheMiddleButtonsReleaseGivesBackTheCaptureAndTheEdit) {
+  Send(WM_MBUTTONDOWN, MK_MBUTTON, Pixels(75, 60));
+  EXPECT_EQ(GetCapture(), window_);
+  EXPECT_TRUE(host_.Delegate().GestureOpen(0)) << "the press began an edit of the red control's parameter";
+  Send(WM_MBUTTONUP, 0, Pixels(75, 60));
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(host_.Delegate().GestureOpen(0));
+  EXPECT_TRUE(host_.Delegate().GestureFaults().empty());
+}
+
 TEST_F(EditorInput, ARightPressOnAnUnboundControlIsAPress) {
   Send(WM_RBUTTONDOWN, MK_RBUTTON, Pixels(300, 210));
   Send(WM_RBUTTONUP, 0, Pixels(300, 210));

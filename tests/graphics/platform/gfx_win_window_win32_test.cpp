@@ -57,7 +57,13 @@ TEST(EditorWindow, OpeningAgainKeepsThePlaceAndSize) {
   EditorHost host;
   HWND first = host.Open();
   ASSERT_NE(first, nullptr);
+  RECT parentBefore;
+  GetWindowRect(host.Parent(), &parentBefore);
   host.Delegate().SetScreenScale(1.5f);  // the host's content scale
+  RECT parentAfter;
+  GetWindowRect(host.Parent(), &parentAfter);
+  EXPECT_EQ(parentAfter.right - parentBefore.right, 150) << "a parent the host did not resize grows along";
+  EXPECT_EQ(parentAfter.bottom - parentBefore.bottom, 100);
   SetWindowPos(first, nullptr, 30, 45, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
   HWND second = static_cast<HWND>(host.Gfx()->OpenPlatformWindow(host.Parent()));
   ASSERT_NE(second, nullptr);
@@ -169,6 +175,20 @@ TEST(EditorWindow, TicksComeAtAboutSixtyASecondThroughTheFallback) {
   const double perSecond = static_cast<double>(host.Ticks() - before) / seconds;
   EXPECT_GE(perSecond, 55.0);
   EXPECT_LE(perSecond, 65.0);
+}
+
+TEST(EditorWindow, WithoutTheVerticalBlankTheWindowTimerTicksAtTheFrameRate) {
+  EditorHost host;
+  host.PaceFramesByTimer();
+  ASSERT_NE(host.Open(), nullptr);
+  EXPECT_FALSE(host.Gfx()->FramesPacedByVerticalBlank());
+  ASSERT_TRUE(host.WaitForTicks(3));
+  const int before = host.Ticks();
+  const ULONGLONG start = GetTickCount64();
+  test::PumpMessagesFor(1000);
+  const double perSecond = (host.Ticks() - before) / (static_cast<double>(GetTickCount64() - start) / 1000.0);
+  EXPECT_GE(perSecond, 20.0) << "33 ms at 30 frames per second";
+  EXPECT_LE(perSecond, 35.0);
 }
 
 TEST(EditorWindow, ClosingStopsTheTicks) {
