@@ -14,7 +14,7 @@ constexpr double kEnsembleLowPassHz = 7500.0;
 
 }  // namespace
 
-ChorusEngine::ChorusEngine(MathPath math) : math_(math) {}
+ChorusEngine::ChorusEngine(MathPath math) : math_(math), voices_(math) {}
 
 double ChorusEngine::ClampSampleRate(double requestedRate) {
   if (!std::isfinite(requestedRate) || requestedRate <= 0.0) return kDefaultSampleRate;
