@@ -211,6 +211,7 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
     measurement_.Record(raw, finite, frame.wetOut, StereoVector(sampleL, sampleR), sampleCounter_, params_);
     AdvanceClocks();
   }
+  voices_.FinishBlock();
   measurement_.EndBlock(
       {voices_.State(), detector_, transport_, params_, math_, splitLowHz_, splitHighHz_, frames});
 }

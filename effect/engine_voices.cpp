@@ -189,6 +189,14 @@ void VoiceStage::AdvanceModulation(const Inputs& in) {
   }
 }
 
+void VoiceStage::FinishBlock() {
+  for (int i = 0; i < lanes_.soundingCount; ++i) {
+    const int v = lanes_.sounding[i];
+    const double depthMs = lanes_.effectiveDepthMs * depthScalePercent_[v] * 0.01;
+    state_.position[v] = depthMs > kSilentWeight ? (state_.delayMs[v] - centerMs_[v]) / depthMs : 0.0;
+  }
+}
+
 void VoiceStage::UseWideLanes(bool wide) {
   render_ = ChooseVoiceLanes(math_, wide);
   wideLanes_ = wide && math_ == MathPath::kFast && WideVoiceLanesAvailable();
@@ -208,7 +216,10 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
   VoiceLaneInputs& lanes = lanes_;
   lanes.weights = &in.weights;
   lanes.lines = &in.lines;
-  lanes.sampleRate = in.sampleRate;
+  if (lanes.sampleRate != in.sampleRate) {
+    lanes.sampleRate = in.sampleRate;
+    lanes.msPerSample = 1000.0 / in.sampleRate;
+  }
   lanes.effectiveDepthMs = in.effectiveDepthMs;
   lanes.driftPhase = in.driftPhase;
   lanes.driftSine = in.weights.structure[static_cast<int>(Structure::kVintageEnsemble)] > kSilentWeight

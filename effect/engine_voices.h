@@ -60,6 +60,9 @@ class VoiceStage {
   }
 
   Sums Render(const Inputs& in);
+  // After a block's last sample: the display positions of the sounding voices, which only the
+  // end of the block shows, from their last mean delays.
+  void FinishBlock();
 
   const VoiceState& State() const { return state_; }
 

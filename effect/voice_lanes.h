@@ -21,7 +21,7 @@ struct VoiceLaneInputs {
   // The sounding voices in order; an odd count renders its last voice twice, the copy muted.
   int soundingCount = 0;
   int sounding[kVoiceCount] = {};
-  VoiceState* state = nullptr;  // read: cycles, offsets, ramps, gains; written: delays and positions
+  VoiceState* state = nullptr;  // read: cycles, offsets, ramps, gains; written: the mean delays
   const double* centerMs = nullptr;
   const double* depthScalePercent = nullptr;
   const double* phaseOffsetTurns = nullptr;
@@ -31,6 +31,7 @@ struct VoiceLaneInputs {
   const ModeWeights* weights = nullptr;
   const DelayLines* lines = nullptr;
   double sampleRate = 48000.0;
+  double msPerSample = 1000.0 / 48000.0;
   double phaseTurn = 0.0;    // the global phase, cycles
   double stereoPhase = 0.0;  // cycles
   double skew = 0.0;         // percent

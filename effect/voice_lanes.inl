@@ -120,7 +120,7 @@ class VoicePairRender {
     Quad delayMs;
   };
 
-  VoicePairRender(const VoiceLaneInputs& in, int a, int b) : in_(in), a_(a), b_(b) {
+  HALCYRA_INLINE VoicePairRender(const VoiceLaneInputs& in, int a, int b) : in_(in), a_(a), b_(b) {
     const VoiceState& s = *in.state;
     const double phaseA = s.cycleOffset[a] + s.cycles[a] + in.phaseTurn + in.phaseOffsetTurns[a];
     const double phaseB = s.cycleOffset[b] + s.cycles[b] + in.phaseTurn + in.phaseOffsetTurns[b];
@@ -140,7 +140,7 @@ class VoicePairRender {
   }
 
   // One structure's modulated read, detune heads included.
-  Read Render(Structure structure) {
+  HALCYRA_INLINE Read Render(Structure structure) {
     if (structure == Structure::kMicroPitch) return RenderMicroPitch();
     const Quad d = ClampedDelayLanes(MulAdd(Modulation(structure), depth_, center_), in_.sampleRate);
     Read read = ReadStructure(structure, d);
@@ -148,11 +148,8 @@ class VoicePairRender {
     return read;
   }
 
-  Quad Center() const { return center_; }
-  Quad Depth() const { return depth_; }
-
  private:
-  Quad WaveMix(Quad phase, const int seeds[4]) const {
+  HALCYRA_INLINE Quad WaveMix(Quad phase, const int seeds[4]) const {
     const double skew = in_.skew;
     // Non-finite phases count as 0, as in Wave.
     phase = KeepWhere(Abs(phase) < Quad::Both(std::numeric_limits<double>::infinity()), phase);
@@ -173,7 +170,7 @@ class VoicePairRender {
     return sum;
   }
 
-  Quad WaveValue(WaveShape shape, Quad g, Quad p, Quad cycle, const int seeds[4]) const {
+  HALCYRA_INLINE Quad WaveValue(WaveShape shape, Quad g, Quad p, Quad cycle, const int seeds[4]) const {
     switch (shape) {
       case WaveShape::kSine:
         return Math::Sin(g);
@@ -198,7 +195,7 @@ class VoicePairRender {
   }
 
   // M0: the selectable wave at the voice's phase and the stereo offset, shared by the structures.
-  Quad BaseWave() {
+  HALCYRA_INLINE Quad BaseWave() {
     if (!baseWaveReady_) {
       const int seeds[4] = {3 * a_ + 1, 3 * a_ + 2, 3 * b_ + 1, 3 * b_ + 2};
       baseWave_ = WaveMix(phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds);
@@ -209,12 +206,12 @@ class VoicePairRender {
 
   // Per voice: a structure's turns from the voice's phase and index, plus a right-channel offset.
   template <typename Turns>
-  Quad VoiceTurns(Turns turns, double rightOffset) const {
+  HALCYRA_INLINE Quad VoiceTurns(Turns turns, double rightOffset) const {
     return Quad::Voices(turns(phaseA_, a_), turns(phaseB_, b_)) + Quad::Channels(0.0, rightOffset);
   }
 
   // A structure's modulation value for all four lanes, drift included.
-  Quad Modulation(Structure structure) {
+  HALCYRA_INLINE Quad Modulation(Structure structure) {
     using namespace voicing;
     Quad m;
     switch (structure) {
@@ -268,12 +265,12 @@ class VoicePairRender {
   }
 
   // A structure's reading at the delay its modulation gave.
-  Read ReadStructure(Structure structure, Quad d) const {
+  HALCYRA_INLINE Read ReadStructure(Structure structure, Quad d) const {
     using namespace voicing;
     const double fs = in_.sampleRate;
     const double w = in_.weights->interpolation;
     const DelayLines& lines = *in_.lines;
-    Read read{Quad(), d * 1000.0 / Quad::Both(fs)};
+    Read read{Quad(), d * in_.msPerSample};
     if (structure == Structure::kMultiBand) {
       Quad delaySum;
       for (int band = 0; band < 3; ++band) {
@@ -284,7 +281,7 @@ class VoicePairRender {
         read.sample += ReadLines(lines[kLowBandLine + band], di, w);
         delaySum += di;
       }
-      read.delayMs = delaySum * 1000.0 / Quad::Both(3.0 * fs);
+      read.delayMs = delaySum * (in_.msPerSample / 3.0);
     } else if (structure == Structure::kAnalogBbd) {
       const Quad x = ReadLines(lines[kCompandedLine], d, w);
       read.sample = Select(x < Quad(), -x * x, x * x);
@@ -296,7 +293,7 @@ class VoicePairRender {
 
   // The detune heads' crossfade and offsets for both voices, once per sample; a voice without
   // audible detune gets a blend of 0, which leaves its structures' readings exactly as they are.
-  void PrepareDetuneHeads() {
+  HALCYRA_INLINE void PrepareDetuneHeads() {
     const double centsA = in_.detuneCents[a_], centsB = in_.detuneCents[b_];
     const bool audibleA = std::fabs(centsA) > kLaneDetuneAudibleCents;
     const bool audibleB = std::fabs(centsB) > kLaneDetuneAudibleCents;
@@ -316,7 +313,7 @@ class VoicePairRender {
 
   // Two heads sweeping an 80 ms window in opposite halves of the ramp, crossfaded by sin²: a pitch
   // shift by the detune ratio, blended in proportionally below 10 cents.
-  Quad ApplyDetuneHeads(Quad sample, Quad delay) const {
+  HALCYRA_INLINE Quad ApplyDetuneHeads(Quad sample, Quad delay) const {
     if (!headsAudible_) return sample;
     const Quad minimum = Quad::Both(DelayLine::kMinDelaySamples);
     const Quad maximum = Quad::Both(kLaneMaxReadFraction * in_.sampleRate);
@@ -329,7 +326,7 @@ class VoicePairRender {
     return headBlend_ * shifted + (1.0 - headBlend_) * sample;
   }
 
-  Read RenderMicroPitch() const {
+  HALCYRA_INLINE Read RenderMicroPitch() const {
     const VoiceState& s = *in_.state;
     const double fs = in_.sampleRate;
     auto offset = [&](int v) {
@@ -351,7 +348,7 @@ class VoicePairRender {
     const DelayLine(&main)[2] = (*in_.lines)[kMainLine];
     Read read;
     read.sample = e * ReadLines(main, w2, w) + f * ReadLines(main, w1, w);
-    read.delayMs = (e * w2 + f * w1) * 1000.0 / Quad::Both(fs);
+    read.delayMs = (e * w2 + f * w1) * in_.msPerSample;
     return read;
   }
 
@@ -388,18 +385,10 @@ VoiceLaneSums RenderVoiceLanes(const VoiceLaneInputs& in) {
     const Quad panGains(StereoVector(in.panGainLeft[a], in.panGainRight[a]),
                         StereoVector(in.panGainLeft[b], in.panGainRight[b]));
     const Quad meanDelayMs = SumChannels(delaysMs * panGains) / SumChannels(panGains);
-    const Quad depth = render.Depth();
-    const Quad position =
-        KeepWhere(depth > Quad::Both(kSilentWeight), (meanDelayMs - render.Center()) / depth);
-    double means[4], positions[4];
+    double means[4];
     meanDelayMs.Store(means);
-    position.Store(positions);
     state.delayMs[a] = means[0];
-    state.position[a] = positions[0];
-    if (pair) {
-      state.delayMs[b] = means[2];
-      state.position[b] = positions[2];
-    }
+    if (pair) state.delayMs[b] = means[2];
     // The copy of an odd last voice is muted.
     const Quad gains = Quad::Voices(state.gain[a], pair ? state.gain[b] : 0.0);
     wet += samples * gains * panGains;
