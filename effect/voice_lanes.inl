@@ -73,22 +73,29 @@ HALCYRA_INLINE Quad ClampedDelayLanes(Quad delayMs, double sampleRate) {
 HALCYRA_INLINE Quad ReadLines(const DelayLine (&lines)[2], Quad delay, double cubicWeight) {
   const DelayLine& left = lines[0];
   const DelayLine& right = lines[1];
-  const Quad maximum = Quad::Channels(left.MaxDelaySamples(), right.MaxDelaySamples());
+  // The engine sizes, writes and clears both lines of a signal together; the smaller limit keeps
+  // every lane inside its line even if they ever differed.
+  const Quad maximum = Quad::Both(std::min(left.MaxDelaySamples(), right.MaxDelaySamples()));
   const Quad clamped = Min(Max(Quad::Both(DelayLine::kMinDelaySamples), delay), maximum);
   int32_t whole[4];
   TruncateToInts(clamped, whole);
   const Quad t = clamped - TruncateSmall(clamped);
-  const DelayLine* laneLines[4] = {&left, &right, &left, &right};
-  const double* runs[4];
-  bool steady = true;
-  for (int lane = 0; lane < 4; ++lane) {
-    runs[lane] = laneLines[lane]->RunAt(static_cast<std::size_t>(whole[lane]));
-    steady = steady && runs[lane] != nullptr;
-  }
+  // The oldest of each lane's four neighbours, in writes ago.
+  const std::size_t ago[4] = {static_cast<std::size_t>(whole[0]) + 3, static_cast<std::size_t>(whole[1]) + 3,
+                              static_cast<std::size_t>(whole[2]) + 3, static_cast<std::size_t>(whole[3]) + 3};
+  const std::size_t writeIndex = left.WriteIndex(), filled = left.Filled(), size = left.Size();
+  const bool inStep = right.WriteIndex() == writeIndex && right.Filled() == filled && right.Size() == size;
+  const std::size_t longest = std::max(std::max(ago[0], ago[1]), std::max(ago[2], ago[3]));
   Quad older, x1, x0, newer;
-  if (steady) {
+  if (inStep && longest <= filled) {
+    // Steady state: each lane's neighbours lie in one unbroken run of its line.
+    auto run = [writeIndex, size](const DelayLine& line, std::size_t writesAgo) {
+      return line.Data() + (writeIndex >= writesAgo ? writeIndex - writesAgo : writeIndex + size - writesAgo);
+    };
+    const double* runs[4] = {run(left, ago[0]), run(right, ago[1]), run(left, ago[2]), run(right, ago[3])};
     GatherRuns(runs, older, x1, x0, newer);
   } else {
+    const DelayLine* laneLines[4] = {&left, &right, &left, &right};
     double o[4], a[4], b[4], n[4];
     for (int lane = 0; lane < 4; ++lane) {
       const DelayLine::Neighbours k = laneLines[lane]->NeighboursAt(static_cast<std::size_t>(whole[lane]));
