@@ -14,8 +14,12 @@
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 namespace halcyra::lanes_avx2 {
 
 #include "effect/quad_vector_avx2.inl"
@@ -33,7 +37,11 @@ void EvaluateWide(LaneFunction function, const double in[4], double out[4]) {
 void (*const kEvaluate)(LaneFunction, const double[4], double[4]) = EvaluateWide;
 
 }  // namespace halcyra::lanes_avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #else
 namespace halcyra::lanes_avx2 {
 const VoiceLaneRenderer kRenderFast = nullptr;
