@@ -94,7 +94,8 @@ BitmapRef IGfxCanvas::LoadBitmapFromMemory(const char* name, const void* data, i
   }
   // A bitmap found at another scale is redrawn through a layer, which needs the context.
   MakeGLContextCurrent();
-  const BitmapRef loaded = IGfx::LoadBitmapFromMemory(name, data, size, frames, framesHorizontal, targetScale);
+  const BitmapRef loaded =
+      IGfx::LoadBitmapFromMemory(name, data, size, frames, framesHorizontal, targetScale);
   ReleaseGLContext();
   return loaded;
 }
