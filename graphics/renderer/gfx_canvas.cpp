@@ -3,7 +3,6 @@
 #include "graphics/renderer/gfx_canvas.h"
 
 #include "core/resources.h"
-
 #include "graphics/renderer/gl_backend.h"
 #include "graphics/renderer/renderer_fonts.h"
 
@@ -16,18 +15,26 @@ void FreeFramebufferRecord(LayerFramebuffer* framebuffer) {
   delete framebuffer;
 }
 
-int32_t ImageWidth(CanvasContext* canvas, int32_t image, bool height) {
-  int width = 0, h = 0;
-  if (canvas == nullptr || image <= 0 || CanvasImageSize(canvas, image, &width, &h) == 0) return 0;
-  return height ? h : width;
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The image's size as the back end holds it; none for no image.
+PixelSize ImageSize(CanvasContext* canvas, int32_t image) {
+  PixelSize size;
+  if (canvas == nullptr || image <= 0 || CanvasImageSize(canvas, image, &size.width, &size.height) == 0) {
+    return PixelSize();
+  }
+  return size;
 }
 
 }  // namespace
 
 IGfxCanvas::Bitmap::Bitmap(IGfxCanvas& owner, int32_t image, float scale, float drawScale)
     : owner_(owner), generation_(owner.generation_) {
-  SetBitmap(image, ImageWidth(owner.canvas_, image, false), ImageWidth(owner.canvas_, image, true), scale,
-            drawScale);
+  const PixelSize size = ImageSize(owner.canvas_, image);
+  SetBitmap(image, size.width, size.height, scale, drawScale);
 }
 
 IGfxCanvas::Bitmap::Bitmap(IGfxCanvas& owner, LayerFramebuffer* framebuffer, int32_t width, int32_t height,

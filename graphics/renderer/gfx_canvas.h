@@ -183,6 +183,9 @@ class IGfxCanvas : public IGfx {
   // The clip and the transform sent again after a canvas frame restarted mid-drawing.
   void ResendDrawingState();
   void CompositeMainFramebuffer();
+  // A framebuffer cleared to nothing, made without disturbing an open frame; null when the
+  // driver cannot make it.
+  LayerFramebuffer* MakeClearedFramebuffer(int32_t width, int32_t height);
 
   // Deletion (gfx_canvas.cpp): with the canvas that made it alive, else memory only.
   void ReleaseFramebuffer(LayerFramebuffer* framebuffer);

@@ -133,9 +133,7 @@ void IGfxCanvas::UpdateLayer() {
   TargetDrawing();
 }
 
-std::unique_ptr<APIBitmap> IGfxCanvas::CreateOffscreenBitmap(int32_t width, int32_t height, float scale,
-                                                             float drawScale, bool /*cacheable*/) {
-  if (canvas_ == nullptr || width <= 0 || height <= 0) return nullptr;
+LayerFramebuffer* IGfxCanvas::MakeClearedFramebuffer(int32_t width, int32_t height) {
   if (inFrame_) CanvasEndFrame(canvas_);
   LayerFramebuffer* framebuffer = CreateLayerFramebuffer(canvas_, width, height, 0);
   if (framebuffer != nullptr) {
@@ -149,6 +147,13 @@ std::unique_ptr<APIBitmap> IGfxCanvas::CreateOffscreenBitmap(int32_t width, int3
   } else {
     BindWindowFramebuffer();
   }
+  return framebuffer;
+}
+
+std::unique_ptr<APIBitmap> IGfxCanvas::CreateOffscreenBitmap(int32_t width, int32_t height, float scale,
+                                                             float drawScale, bool /*cacheable*/) {
+  if (canvas_ == nullptr || width <= 0 || height <= 0) return nullptr;
+  LayerFramebuffer* framebuffer = MakeClearedFramebuffer(width, height);
   if (framebuffer == nullptr) return nullptr;
   std::unique_ptr<APIBitmap> bitmap(new (std::nothrow)
                                         Bitmap(*this, framebuffer, width, height, scale, drawScale));
@@ -159,26 +164,13 @@ std::unique_ptr<APIBitmap> IGfxCanvas::CreateOffscreenBitmap(int32_t width, int3
 void IGfxCanvas::ResizeDrawSurface() {
   if (canvas_ == nullptr && mainFramebuffer_ == nullptr) return;
   MakeGLContextCurrent();
+  // What the frame drew so far goes into the old surface, whose deletion waits for the frame.
   if (inFrame_ && canvas_ != nullptr) CanvasEndFrame(canvas_);
   LayerFramebuffer* old = mainFramebuffer_;
   mainFramebuffer_ = nullptr;
   QueueBitmapDeletion(old);
-  if (canvas_ != nullptr) {
-    const int32_t width = MainPixelWidth();
-    const int32_t height = MainPixelHeight();
-    mainFramebuffer_ = CreateLayerFramebuffer(canvas_, width, height, 0);
-    // Cleared once, here: frames never clear it, since partial redraws build on its pixels.
-    if (mainFramebuffer_ != nullptr) {
-      gl.BindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_->framebuffer);
-      ClearBoundFramebuffer(width, height);
-    }
-    if (inFrame_) {
-      TargetDrawing();
-      ResendDrawingState();
-    } else {
-      BindWindowFramebuffer();
-    }
-  }
+  // Cleared once, here: frames never clear it, since partial redraws build on its pixels.
+  if (canvas_ != nullptr) mainFramebuffer_ = MakeClearedFramebuffer(MainPixelWidth(), MainPixelHeight());
   ReleaseGLContext();
 }
 

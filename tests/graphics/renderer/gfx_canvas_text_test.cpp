@@ -109,33 +109,35 @@ TEST_F(GfxCanvasTextTest, AFontTheRendererDoesNotHoldMeasuresNothingAndDrawsNoth
   EXPECT_EQ(ReadWindow().CoveredArea(), 0.0);
 }
 
-class GfxCanvasTextSizeTest : public GfxCanvasTextTest, public ::testing::WithParamInterface<float> {};
+struct NoGlyphCase {
+  float size;
+  float scale;  // of the transform the text is drawn with
+};
 
-TEST_P(GfxCanvasTextSizeTest, ASizeThatMakesNoGlyphsMeasuresZeroAndDrawsNothing) {
-  const TextStyle style = Style(GetParam(), TextAlign::kNear, TextVAlign::kTop);
-  Rect bounds(4, 4, 60, 40);
-  EXPECT_EQ(gfx_->DoMeasureText(style, "text", bounds), 0.f);
-  EXPECT_TRUE(bounds.Unset());
+class GfxCanvasNoGlyphTest : public GfxCanvasTextTest, public ::testing::WithParamInterface<NoGlyphCase> {};
+
+TEST_P(GfxCanvasNoGlyphTest, ASizeOrScaleThatMakesNoGlyphsMeasuresZeroAndDrawsNothing) {
+  const TextStyle style = Style(GetParam().size, TextAlign::kNear, TextVAlign::kTop);
+  const float scale = GetParam().scale;
   Frame([&](TestCanvasGfx& g) {
+    g.PathTransformScale(scale, scale);
+    Rect bounds(4, 4, 60, 40);
+    EXPECT_EQ(g.DoMeasureText(style, "text", bounds), 0.f);
+    EXPECT_TRUE(bounds.Unset());
     g.DoDrawText(style, "text", Rect(4, 4, 60, 40));
     g.DrawMultiLineText(style, "two\nrows", Rect(4, 4, 60, 40));
   });
   EXPECT_EQ(ReadWindow().CoveredArea(), 0.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, GfxCanvasTextSizeTest,
-                         ::testing::Values(0.f, -5.f, 0.1f, std::numeric_limits<float>::quiet_NaN(),
-                                           std::numeric_limits<float>::infinity()));
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-TEST_F(GfxCanvasTextTest, AScaleThatMakesNoGlyphsDrawsNothing) {
-  for (const float scale : {1e-4f, 0.f, std::numeric_limits<float>::quiet_NaN()}) {
-    Frame([&](TestCanvasGfx& g) {
-      g.PathTransformScale(scale, scale);
-      g.DoDrawText(Style(14.f, TextAlign::kNear, TextVAlign::kTop), "text", Rect(4, 4, 60, 40));
-    });
-    EXPECT_EQ(ReadWindow().CoveredArea(), 0.0) << "scale " << scale;
-  }
-}
+INSTANTIATE_TEST_SUITE_P(Sizes, GfxCanvasNoGlyphTest,
+                         ::testing::Values(NoGlyphCase{0.f, 1.f}, NoGlyphCase{-5.f, 1.f},
+                                           NoGlyphCase{0.1f, 1.f}, NoGlyphCase{kNaN, 1.f},
+                                           NoGlyphCase{kInfinity, 1.f}, NoGlyphCase{14.f, 1e-4f},
+                                           NoGlyphCase{14.f, 0.f}, NoGlyphCase{14.f, kNaN}));
 
 TEST(GfxCanvasFontTest, TheEmbeddedFontAnswersToBothItsNames) {
   for (const char* loadedAs : {"KESTRALYN", kDefaultFontId}) {
