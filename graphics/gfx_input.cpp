@@ -13,7 +13,8 @@
 namespace plugfw::gfx {
 namespace {
 
-bool PressHitsCornerOrDisplay(const IControl* control, float x, float y) {
+// The corner resizer and the performance display take a point inside their drawn rect.
+bool PointInsideSpecial(const IControl* control, float x, float y) {
   return control && control->GetRect().Contains(x, y);
 }
 
@@ -45,9 +46,9 @@ IControl* IGfx::HitTestControl(float x, float y, bool capture, bool mouseOver, i
     found = popupMenuControl_.get();
   } else if (textEntry_ && textEntry_->IsEditing()) {
     found = textEntry_.get();
-  } else if (PressHitsCornerOrDisplay(cornerResizer_.get(), x, y)) {
+  } else if (PointInsideSpecial(cornerResizer_.get(), x, y)) {
     found = cornerResizer_.get();
-  } else if (PressHitsCornerOrDisplay(perfDisplay_.get(), x, y)) {
+  } else if (PointInsideSpecial(perfDisplay_.get(), x, y)) {
     found = perfDisplay_.get();
   } else if (!mouseOver || hoverTracking_) {
     for (int32_t i = controls_.Count() - 1; i >= LowestListIndex(mouseOver); --i) {
