@@ -386,6 +386,12 @@ class IGfx {
                                bool isContextMenu);
   void CreateTextEntry(IControl* control, const TextStyle& style, const Rect& bounds, const char* text,
                        int32_t valIdx);
+  // The context menu of a right click on a control bound to paramIdx (-1: none) at (x, y):
+  // through the host where the build shows it there (the VST3 module), otherwise local.
+  void ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y);
+  // The control's own items (IControl::CreateContextMenu) as the framework's popup at (x, y);
+  // a menu the control leaves empty is not shown.
+  void ShowControlContextMenuLocal(IControl* control, int32_t paramIdx, float x, float y);
   // Every other listed control bound to the same parameter shows the control's value.
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }

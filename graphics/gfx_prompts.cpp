@@ -92,6 +92,18 @@ void IGfx::CreateTextEntry(IControl* control, const TextStyle& style, const Rect
   control->SetDirty(false, IControl::kAllValues);
 }
 
+void IGfx::ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y) {
+  if (delegate_->ShowControlContextMenu(*this, control, paramIdx, x, y)) return;
+  ShowControlContextMenuLocal(control, paramIdx, x, y);
+}
+
+void IGfx::ShowControlContextMenuLocal(IControl* control, int32_t /*paramIdx*/, float x, float y) {
+  promptMenu_.Clear(true);
+  if (!control) return;
+  control->CreateContextMenu(promptMenu_);
+  if (promptMenu_.NItems() > 0) ShowPopupMenuFor(control, promptMenu_, Rect(x, y, x, y), -1, true);
+}
+
 void IGfx::UpdatePeerControls(IControl* control, int32_t valIdx) {
   if (!control) return;
   const int32_t paramIdx = control->GetParamIdx(valIdx);
