@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/math_constants.h"
 #include "editor/palette.h"
 #include "effect/analyser.h"
 #include "effect/halcyra.h"
@@ -360,7 +361,7 @@ class SignalDisplayOnTheEngine : public ::testing::Test {
     for (int32_t block = 0; block < blocks; ++block) {
       for (int32_t n = 0; n < kFrames; ++n) {
         const double t = static_cast<double>(sample_++) / kSampleRate;
-        in[0][n] = in[1][n] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * kToneHz * t));
+        in[0][n] = in[1][n] = static_cast<float>(0.5 * std::sin(plugfw::kTwoPi * kToneHz * t));
       }
       plugin_->ProcessAudio(inputs, outputs, kFrames);
     }
