@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_font.h"
 #include "graphics/renderer/glyph_cache.h"
 
 namespace plugfw::gfx {
 namespace {
 
-constexpr const char* kFontFile = HALCYRA_BENCH_FONT_DIR "/Roboto-Regular.ttf";
 constexpr int kColdRuns = 15;
 constexpr int kWarmRuns = 2000;
 
@@ -28,17 +28,6 @@ double CpuSeconds() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-std::vector<uint8_t> ReadFont() {
-  std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen(kFontFile, "rb")) {
-    uint8_t chunk[65536];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-  }
-  return bytes;
 }
 
 GlyphCache* FreshCache(const std::vector<uint8_t>& font) {
@@ -150,9 +139,9 @@ void WarmText(const std::vector<uint8_t>& font) {
 
 int main(int argc, char** argv) {
   const std::string only = argc > 1 ? argv[1] : "";
-  std::vector<uint8_t> font = plugfw::gfx::ReadFont();
+  std::vector<uint8_t> font = plugfw::gfx::ReadBenchFont();
   if (font.empty()) {
-    std::fprintf(stderr, "glyph_bench: cannot read %s\n", plugfw::gfx::kFontFile);
+    std::fprintf(stderr, "glyph_bench: cannot read %s\n", plugfw::gfx::kBenchFontFile);
     return 1;
   }
   if (only.empty() || std::string("cold_ascii_each_size_10_36").find(only) != std::string::npos)

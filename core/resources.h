@@ -2,7 +2,9 @@
 // Resource and path lookup: finds a named image or font as a module resource or a
 // file, hands out a resource's bytes, converts between UTF-8 and UTF-16 and reads
 // a window's DPI scale. Handles are opaque here (HMODULE, HWND on Windows). Any
-// thread: the module is held atomically and the lookups share nothing else.
+// thread: the module is held atomically and the lookups share nothing else. Where there
+// are no module resources (the native test builds) a name is only ever a file and every
+// window's scale is 1; the UTF-16 conversions exist on Windows alone.
 
 #include <cstdint>
 

@@ -250,7 +250,13 @@ void IControl::SetDirty(bool triggerAction, int32_t valIdx) {
 void IControl::SendSlotToDelegate(int32_t slot) {
   const ControlValue& slotValue = values_[slot];
   if (slotValue.paramIdx < 0 || !std::isfinite(slotValue.value)) return;
-  if (delegate_) delegate_->SetParamFromUI(slotValue.paramIdx, slotValue.value);
+  // Attached, the edit goes through the graphics context's gestures so the host always hears
+  // it inside one.
+  if (gfx_) {
+    gfx_->GetEditGestures().SetValue(slotValue.paramIdx, slotValue.value);
+  } else if (delegate_) {
+    delegate_->SetParamFromUI(slotValue.paramIdx, slotValue.value);
+  }
   if (gfx_) gfx_->UpdatePeerControls(this, slot);
 }
 

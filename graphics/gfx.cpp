@@ -3,13 +3,21 @@
 #include "graphics/gfx.h"
 
 #include "graphics/control.h"
+#include "graphics/editor_scale.h"
+#include "graphics/gfx_editor_delegate.h"
 #include "graphics/resource_cache.h"
 #include "graphics/text_entry_control.h"
 
 namespace plugfw::gfx {
 
 IGfx::IGfx(IGfxEditorDelegate& delegate, int32_t width, int32_t height, int32_t fps, float drawScale)
-    : width_(width), height_(height), fps_(fps), drawScale_(drawScale), delegate_(&delegate) {
+    : width_(width),
+      height_(height),
+      fps_(fps),
+      // Every pixel alignment divides by the scale.
+      drawScale_(IsUsableScale(drawScale) ? drawScale : 1.f),
+      delegate_(&delegate),
+      editGestures_(delegate) {
   // Bitmap cache first, then the SVG cache, wherever both are held.
   BitmapCache& bitmaps = StaticBitmapCache();
   SvgCache& svgs = StaticSvgCache();

@@ -22,11 +22,13 @@
 #include "core/heap_buffer.h"
 #include "core/heap_string.h"
 #include "core/pointer_list.h"
+#include "core/resources.h"
 #include "graphics/bitmap_ref.h"
 #include "graphics/blend.h"
 #include "graphics/colour.h"
 #include "graphics/draw_layer.h"
 #include "graphics/draw_options.h"
+#include "graphics/edit_gesture_ledger.h"
 #include "graphics/fill_pattern.h"
 #include "graphics/input_events.h"
 #include "graphics/path_transform.h"
@@ -45,7 +47,7 @@ class RectList;
 using PlatformFontPtr = std::unique_ptr<PlatformFont>;
 
 // Where a named resource was found (SearchScaledImage, LoadBitmapData).
-enum class ResourceLocation : int32_t { kNotFound = 0, kFile = 1, kModuleResource = 2 };
+using ResourceLocation = plugfw::ResourceLocation;
 
 class IGfx {
  public:
@@ -60,6 +62,9 @@ class IGfx {
   static constexpr int32_t kArrowCursor = 0;
   static constexpr float kDefaultMinScale = 0.5f;
   static constexpr float kDefaultMaxScale = 4.f;
+  // Every control rectangle grows by this many units on each side before it is collected as
+  // dirty or becomes a clip, so antialiased edges are redrawn with the control.
+  static constexpr float kControlMargin = 0.75f;
 
   // UI thread. Takes one user reference on each process-wide cache.
   IGfx(IGfxEditorDelegate& delegate, int32_t width, int32_t height, int32_t fps, float drawScale);
@@ -149,7 +154,8 @@ class IGfx {
   virtual void* GetDrawContext() = 0;
   virtual const char* GetDrawingApiName() const = 0;
 
-  // bitmap cache
+  // bitmap cache. CacheBitmap takes the bitmap over; a back end that keeps its bitmaps in a
+  // cache of its own makes it (and UncacheBitmap) do nothing and owns them itself.
   virtual BitmapRef RescaleBitmap(const BitmapRef& bitmap, const char* name, int32_t targetScale);
   virtual void CacheBitmap(const BitmapRef& bitmap, const char* name);
   virtual void UncacheBitmap(APIBitmap* bitmap);
@@ -361,6 +367,8 @@ class IGfx {
   void SetCornerResizer(std::unique_ptr<IControl> resizer);
   IControl* GetPopupMenuControl() const { return popupMenuControl_.get(); }
   void SetPopupMenuControl(std::unique_ptr<IControl> control);
+  // The frame-time display; frame starts record their times into one that is an
+  // IPerformanceDisplayControl.
   IControl* GetPerformanceDisplay() const { return perfDisplay_.get(); }
   void SetPerformanceDisplay(std::unique_ptr<IControl> display);
   ITextEntryControl* GetTextEntryControl() const { return textEntry_.get(); }
@@ -372,11 +380,47 @@ class IGfx {
 
   void EnableTooltips(bool enable);
 
-  // ---- Input state shared with the dispatch (UI thread) ----
+  // ---- Input dispatch (UI thread, from the platform window's messages) ----
+  // Every point is in editor units; touch identifier 0 is the mouse. Events that hit no
+  // control are dropped.
+
+  // The control for a point, by fixed priority: the pointer's captured control, an expanded
+  // popup menu control, an editing text entry, the corner resizer, the performance display,
+  // then the listed controls from the last attached down (mouse-over tests only with hover
+  // tracking on, and never the background). With capture the pointer holds what it found;
+  // with multi-touch on, a control held by another pointer is found only when it wants
+  // multi-touch. With mouseOver the found list index becomes the mouse-over index.
+  IControl* HitTestControl(float x, float y, bool capture, bool mouseOver, int64_t touchId = 0);
+  // One state per pointer. A press begins an edit for every bound slot of the control it
+  // hits, held by its pointer; a right-button press on a bound control opens its context
+  // menu instead and dispatches no further pointers.
+  void MouseDownAll(const std::vector<MouseState>& states);
+  // Moves reach the controls their pointers hold (only the text entry while one edits);
+  // a state without movement is not delivered.
+  void MouseDragAll(const std::vector<MouseState>& states);
+  // Releases end the edits their pointers held; a single mouse release updates the hover.
+  void MouseUpAll(const std::vector<MouseState>& states);
+  // True when a control was hit.
+  bool MouseDoubleClick(float x, float y, const ModifierKeys& mod);
+  bool MouseWheel(float x, float y, const ModifierKeys& mod, float delta);
+  // True when a control is under the point.
+  bool MouseOverAt(float x, float y, const ModifierKeys& mod);
+  void MouseOutAll();
+  // The control under the point (never the background), then the key handler. True when
+  // handled.
+  bool OnKeyDown(float x, float y, const KeyEvent& key);
+  bool OnKeyUp(float x, float y, const KeyEvent& key);
+  void DropOnControl(const char* path, float x, float y);
+  void DropMultipleOnControl(const std::vector<const char*>& paths, float x, float y);
+
   // True while any pointer holds the control.
   bool ControlIsCaptured(const IControl* control) const;
-  // Empties the capture map and brings a hidden cursor back.
+  // Empties the capture map, ends every edit the pointers held and brings a hidden cursor back.
   void ReleaseMouseCapture();
+  // The road of every edit from the controls to the delegate.
+  EditGestureLedger& GetEditGestures() { return editGestures_; }
+  float GetMouseDownX() const { return mouseDownX_; }
+  float GetMouseDownY() const { return mouseDownY_; }
 
   // ---- Value prompts, menus and text entry (UI thread) ----
   // A menu of the display texts for a listed parameter, otherwise a text entry.
@@ -384,18 +428,22 @@ class IGfx {
   IPopupMenu* ShowControlPopupMenu(IControl* control, IPopupMenu& menu, const Rect& bounds, int32_t valIdx);
   IPopupMenu* ShowPopupMenuFor(IControl* control, IPopupMenu& menu, const Rect& bounds, int32_t valIdx,
                                bool isContextMenu);
+  // The control's own context menu at the point, when it fills one.
+  void ShowControlContextMenuLocal(IControl* control, int32_t paramIdx, float x, float y);
   void CreateTextEntry(IControl* control, const TextStyle& style, const Rect& bounds, const char* text,
                        int32_t valIdx);
   // The context menu of a right click on a control bound to paramIdx (-1: none) at (x, y):
   // through the host where the build shows it there (the VST3 module), otherwise local.
   void ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y);
-  // The control's own items (IControl::CreateContextMenu) as the framework's popup at (x, y);
-  // a menu the control leaves empty is not shown.
-  void ShowControlContextMenuLocal(IControl* control, int32_t paramIdx, float x, float y);
+  // Hands the entered text to the control in edit: parsed into its parameter (text that
+  // does not parse to a finite value changes nothing), or to its OnTextEntryCompletion.
+  void ApplyTextEntry(const char* text);
   // Every other listed control bound to the same parameter shows the control's value.
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }
   IControl* GetControlInTextEntry() const { return inTextEntry_; }
+  // The value index of the control in edit that the entered text goes to; -1 for none.
+  int32_t GetTextEntryValIdx() const { return textEntryValIdx_; }
   void ClearInTextEntryControl() { inTextEntry_ = nullptr; }
 
   // ---- Drawing interface (UI thread, inside a control's Draw) ----
@@ -454,6 +502,66 @@ class IGfx {
   // Draws the image's visible shapes with the current transform.
   void RenderSvgShapes(const SvgRef& svg, const Blend* blend, const Colour* strokeColour,
                        const Colour* fillColour);
+
+  // ---- Frame road (UI thread) ----
+  // At the tick: runs the frame hook and every control's animation step, then appends the
+  // padded rectangle of every dirty control (moved into its parent's). True when anything
+  // was appended. The controls stay dirty; the tick cleans them.
+  bool CollectDirtyRects(RectList& rects);
+  // At paint time: one frame over the rectangles, in editor units. In strict drawing one pass
+  // over their union; otherwise the list is aligned to the pixel grid and merged in place,
+  // and every control is drawn once per rectangle it touches. An empty list draws nothing.
+  void DrawRectList(RectList& rects);
+  // Draws one control clipped to its padded, pixel-aligned rectangle within area and within
+  // its ancestors. Hidden controls draw nothing, except the background at index 0.
+  void DrawControl(IControl* control, const Rect& area, float backingScale);
+
+  // ---- Sizing and scale (UI thread) ----
+  // Resize mode 0 of the corner resizer zooms the editor; any other mode resizes it.
+  static constexpr int32_t kScaleResizeMode = 0;
+
+  // Bounds of the draw scale, in either order; the draw scale itself is not changed. Bounds
+  // that are not finite numbers above 0 are refused.
+  void SetScaleBounds(float a, float b);
+  // The delegate constrains the size, the scale is held within its bounds; a request that
+  // then equals the current size and scale does nothing at all. Otherwise, in this order:
+  // the capture is released, the values stored, the corner resizer re-anchored, the host
+  // asked (ResizeFromUI with the host pixel size) and the window resized with its answer,
+  // every control resized and marked dirty, the draw surface remade, the editor laid out
+  // again when asked for, and AfterResize. A NaN scale is refused.
+  void ResizeEditor(int32_t width, int32_t height, float scale, bool resizeHost);
+  // A new display scale: the host and the window hear of the new pixel size, every control
+  // is rescaled and marked dirty, the draw surface is remade. Not finite or not above 0: refused.
+  void SetScreenScale(float scale);
+  // The editor's size in host pixels: int(platform window scale × int(units × draw scale)).
+  int32_t HostWidth() const;
+  int32_t HostHeight() const;
+
+  // The corner resizer: attached once (a second call changes nothing), anchored in the
+  // bottom-right corner, size pixels on each side (a size that is not above 0 is refused).
+  void AttachCornerResizer(int32_t resizeMode, bool layoutOnResize, const Colour& normalColour,
+                           const Colour& mouseOverColour, const Colour& dragColour, float size);
+  // The resizer's press: resizing starts, measured from this point (editor units).
+  void BeginCornerResize(float x, float y);
+  // A single pointer's drag while resizing: scale mode zooms by the smaller of the two
+  // ratios to the press point, size mode takes the point as the new size.
+  void DragCornerResizer(float x, float y);
+  // The release that ends the resize: scale mode rescales and dirties every control, size
+  // mode only the resizer.
+  void EndCornerResize();
+  int32_t GetResizeMode() const { return resizeMode_; }
+  bool GetLayoutOnResize() const { return layoutOnResize_; }
+  void SetLayoutOnResize(bool layout) { layoutOnResize_ = layout; }
+
+  // ---- Resources (UI thread) ----
+  // Where the image for targetScale lives: the scales are tried best first (the target, 3,
+  // then 2 down to 1), each under its name@Nx variant, as a module resource of the
+  // extension's type or a file; path and sourceScale take the first found.
+  ResourceLocation SearchScaledImage(const char* name, const char* extension, HeapString& path,
+                                     int32_t targetScale, int32_t& sourceScale);
+  // The static cache's bitmap of that name at the best scale it holds (same order); null when
+  // it holds none.
+  APIBitmap* FindCachedBitmapAtAnyScale(const char* name, int32_t targetScale, int32_t& scale);
 
   // ---- Size, scale and state (UI thread) ----
   IGfxEditorDelegate* GetDelegate() const { return delegate_; }
@@ -539,12 +647,31 @@ class IGfx {
   uint64_t platformValue_ = 0;
 
  private:
+  // A bitmap found for a load: a decoded one goes to the cache (which owns it from then on),
+  // and one at another scale is redrawn at the target scale.
+  BitmapRef AtTargetScale(APIBitmap* bitmap, bool decoded, const char* name, int32_t frames,
+                          bool framesHorizontal, int32_t targetScale);
+  // Hands a platform font to the renderer and, when taken, to the platform's font cache.
+  bool RegisterPlatformFont(const char* fontId, PlatformFontPtr font);
+  // Tells the host, then the window, of the new pixel size. False when the editor was
+  // closed meanwhile (its deletion waits for the walk the caller holds).
+  bool ResizeHostAndWindow(bool resizeHost);
   void EndControlWalk();
   bool IsPendingRemoval(const IControl* control) const;
   void ForgetControl(const IControl* control);
   void DeleteRemovedControls();
   bool VisitControl(IControl* control, const ControlFunction& function);
 
+  // Whether the control may take the event: not hidden, not ignoring the mouse, and enabled
+  // or taking this kind of event while disabled.
+  bool TakesPointer(const IControl& control, bool mouseOver) const;
+  // The control under the point, then the key handler.
+  bool DispatchKey(float x, float y, const KeyEvent& key, bool isKeyUp);
+
+  EditGestureLedger editGestures_;
+  // Where the corner resizer was pressed, in editor units; -1 while no resize runs.
+  float cornerPressX_ = -1.f;
+  float cornerPressY_ = -1.f;
   // Started layers the caller has not taken back with EndLayer.
   std::vector<LayerPtr> startedLayers_;
   int32_t walkDepth_ = 0;

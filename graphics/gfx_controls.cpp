@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "graphics/control.h"
 #include "graphics/gfx.h"
@@ -111,8 +112,14 @@ void IGfx::ForgetControl(const IControl* control) {
   for (auto it = tagMap_.begin(); it != tagMap_.end();) {
     it = it->second == control ? tagMap_.erase(it) : std::next(it);
   }
+  std::vector<intptr_t> releasedPointers;
   for (auto it = captureMap_.begin(); it != captureMap_.end();) {
-    it = it->second == control ? captureMap_.erase(it) : std::next(it);
+    if (it->second != control) {
+      ++it;
+      continue;
+    }
+    releasedPointers.push_back(it->first);
+    it = captureMap_.erase(it);
   }
   if (mouseOver_ == control) {
     mouseOver_ = nullptr;
@@ -123,6 +130,8 @@ void IGfx::ForgetControl(const IControl* control) {
   for (int32_t i = 0; i < controls_.Count(); ++i) {
     if (controls_.Get(i)->GetParent() == control) controls_.Get(i)->SetParent(nullptr);
   }
+  // No release will come for a pointer whose control has gone: its edits end now.
+  for (intptr_t touchId : releasedPointers) editGestures_.EndEditsHeldBy(touchId);
 }
 
 bool IGfx::RemoveControl(IControl* control) {

@@ -51,31 +51,43 @@ IPopupMenu* IGfx::ShowControlPopupMenu(IControl* control, IPopupMenu& menu, cons
 
 IPopupMenu* IGfx::ShowPopupMenuFor(IControl* control, IPopupMenu& menu, const Rect& bounds, int32_t valIdx,
                                    bool isContextMenu) {
+  // Ends the edits the press opened: the answer, when one comes, is a change of its own.
   ReleaseMouseCapture();
   popupValIdx_ = valIdx;
   popupIsContextMenu_ = isContextMenu;
   popupRequester_ = control;
   // A drawn popup menu control would answer later through its completion.
   if (popupMenuControl_) return nullptr;
+  // The platform menu runs a modal loop: whatever it closes or removes meanwhile is deleted
+  // only once this walk is over, and a removed requester has been forgotten.
+  ControlWalk walk(*this);
   bool isAsync = false;
   IPopupMenu* answered = ShowNativePopupMenu(menu, bounds, isAsync);
+  // The menu itself may go with the editor when the walk ends.
+  if (deleteWhenWalkEnds_) return nullptr;
   IControl* requester = popupRequester_;
   if (isAsync || !requester) return answered;
-  {
-    // The requester may remove controls or close the editor from its answer.
-    ControlWalk walk(*this);
-    popupRequester_ = nullptr;
-    if (popupIsContextMenu_) {
-      requester->OnContextSelection(answered ? answered->GetChosenItemIdx() : -1);
-    } else {
-      const bool chosen = answered && answered->GetChosenItemIdx() != IPopupMenu::kNothingChosen;
-      requester->OnPopupMenuSelection(chosen ? answered : nullptr, popupValIdx_);
-    }
-    for (int32_t i = 0; i < requester->NVals(); ++i) {
-      if (requester->GetParamIdx(i) >= 0) delegate_->EndParamEditFromUI(requester->GetParamIdx(i));
-    }
+  popupRequester_ = nullptr;
+  if (popupIsContextMenu_) {
+    requester->OnContextSelection(answered ? answered->GetChosenItemIdx() : -1);
+  } else {
+    const bool chosen = answered && answered->GetChosenItemIdx() != IPopupMenu::kNothingChosen;
+    requester->OnPopupMenuSelection(chosen ? answered : nullptr, popupValIdx_);
   }
-  return answered;
+  return deleteWhenWalkEnds_ ? nullptr : answered;
+}
+
+void IGfx::ShowControlContextMenuLocal(IControl* control, int32_t /*paramIdx*/, float x, float y) {
+  promptMenu_.Clear(true);
+  if (!control) return;
+  control->CreateContextMenu(promptMenu_);
+  if (promptMenu_.NItems() == 0) return;
+  ShowPopupMenuFor(control, promptMenu_, Rect(x, y, x, y), -1, true);
+}
+
+void IGfx::ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y) {
+  if (delegate_->ShowControlContextMenu(*this, control, paramIdx, x, y)) return;
+  ShowControlContextMenuLocal(control, paramIdx, x, y);
 }
 
 void IGfx::CreateTextEntry(IControl* control, const TextStyle& style, const Rect& bounds, const char* text,
@@ -92,16 +104,22 @@ void IGfx::CreateTextEntry(IControl* control, const TextStyle& style, const Rect
   control->SetDirty(false, IControl::kAllValues);
 }
 
-void IGfx::ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y) {
-  if (delegate_->ShowControlContextMenu(*this, control, paramIdx, x, y)) return;
-  ShowControlContextMenuLocal(control, paramIdx, x, y);
-}
-
-void IGfx::ShowControlContextMenuLocal(IControl* control, int32_t /*paramIdx*/, float x, float y) {
-  promptMenu_.Clear(true);
+void IGfx::ApplyTextEntry(const char* text) {
+  IControl* control = inTextEntry_;
   if (!control) return;
-  control->CreateContextMenu(promptMenu_);
-  if (promptMenu_.NItems() > 0) ShowPopupMenuFor(control, promptMenu_, Rect(x, y, x, y), -1, true);
+  // Cleared first: the control may start another entry from its answer.
+  inTextEntry_ = nullptr;
+  ControlWalk walk(*this);
+  const int32_t valIdx = textEntryValIdx_;
+  const IParam* param = valIdx >= 0 ? control->GetParam(valIdx) : nullptr;
+  if (!param) {
+    control->OnTextEntryCompletion(text ? text : "", valIdx);
+    return;
+  }
+  // Text that names no value leaves the parameter where it was, rather than at a fallback.
+  double value = 0.0;
+  if (text && param->TryParseParamText(text, value))
+    control->SetValueFromUserInput(param->ToNormalized(value), valIdx);
 }
 
 void IGfx::UpdatePeerControls(IControl* control, int32_t valIdx) {

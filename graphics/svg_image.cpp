@@ -45,8 +45,9 @@ std::unique_ptr<SvgImage> ParseSvg(const void* data, int32_t size, const char* u
   NSVGimage* image = nsvgParse(text.data(), units ? units : "px", dpi);
   if (!image) return nullptr;
   auto parsed = std::make_unique<SvgImage>(image);
-  // Text that holds no SVG parses into an image of no size and no shapes.
-  if (!image->shapes && !(image->width > 0.f && image->height > 0.f)) return nullptr;
+  // Text that holds no SVG parses into an image of no size and no shapes; an image missing
+  // either has nothing to draw.
+  if (!image->shapes || !(image->width > 0.f && image->height > 0.f)) return nullptr;
   return parsed;
 }
 

@@ -25,7 +25,8 @@ class SvgImage {
   NSVGimage* image_;
 };
 
-// Parses size bytes of SVG text (no NUL needed); null when the data is not a usable image.
+// Parses size bytes of SVG text (no NUL needed); null when the data is not a usable image:
+// one with no shapes or of no size counts as failed.
 std::unique_ptr<SvgImage> ParseSvg(const void* data, int32_t size, const char* units, float dpi);
 
 // The pattern an SVG paint gives at the shape's opacity: a colour as a solid pattern, a

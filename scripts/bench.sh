@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, then
-# the canvas's: one line per case, each engine figure the median of three runs pinned to one core
+# Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, the
+# canvas's, the text entry's, then the frame road's: one line per case, each engine figure the
+# median of three runs pinned to one core
 # (taskset where present; BENCH_CPU picks the core, default the last). `scripts/bench.sh [case]`
 # runs the cases whose names contain `case`. With --reference the deps script installs Calf's Multi
 # Chorus and lilv's lv2bench, and the same run also measures that reference chorus: a different
@@ -43,6 +44,8 @@ done
 
 "${pin[@]}" build/bench/bench/glyph_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/canvas_bench ${filter:+"$filter"}
+"${pin[@]}" build/bench/bench/text_entry_bench ${filter:+"$filter"}
+"${pin[@]}" build/bench/bench/frame_bench ${filter:+"$filter"}
 
 if [ "$reference" -eq 1 ]; then
   # lv2bench prints the seconds it took for the frames asked, at 48 kHz.

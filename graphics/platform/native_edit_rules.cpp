@@ -11,10 +11,6 @@ constexpr uint32_t kDelete = 0x7F;  // Ctrl+Backspace
 
 bool IsControlCharacter(uint32_t character) { return character < kFirstPrintable || character == kDelete; }
 
-bool IsSignOrDigit(uint32_t character) {
-  return character == '+' || character == '-' || (character >= '0' && character <= '9');
-}
-
 }  // namespace
 
 bool NativeEditStateMachine::Decided() const {
@@ -49,31 +45,9 @@ NativeEditTickAction NativeEditStateMachine::TakeTickAction() {
   }
 }
 
-EntryCharacters EntryCharactersFor(const IParam* param) {
-  if (param == nullptr) return EntryCharacters::kAny;
-  switch (param->Type()) {
-    case ParamType::kBoolean:
-    case ParamType::kInteger:
-    case ParamType::kEnumerated:
-      return EntryCharacters::kInteger;
-    case ParamType::kDouble:
-      return EntryCharacters::kDecimal;
-    default:
-      return EntryCharacters::kAny;
-  }
-}
-
 bool NativeEntryAcceptsCharacter(uint32_t character, EntryCharacters allowed) {
   if (character == kReturn || character == kLineFeed || character == kEscape) return false;
-  if (IsControlCharacter(character)) return true;
-  switch (allowed) {
-    case EntryCharacters::kInteger:
-      return IsSignOrDigit(character);
-    case EntryCharacters::kDecimal:
-      return IsSignOrDigit(character) || character == '.';
-    default:
-      return true;
-  }
+  return IsControlCharacter(character) || EntryTakesCharacter(character, allowed);
 }
 
 }  // namespace plugfw::gfx

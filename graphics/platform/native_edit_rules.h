@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/param.h"
+#include "graphics/entry_characters.h"
 
 namespace plugfw::gfx {
 
@@ -54,15 +55,6 @@ class NativeEditStateMachine {
 
   NativeEditState state_ = NativeEditState::kNone;
 };
-
-// Which characters a parameter's entry takes besides control characters.
-enum class EntryCharacters {
-  kAny,      // no parameter, or one without a numeric type
-  kInteger,  // "+", "-" and digits
-  kDecimal,  // also "."
-};
-
-EntryCharacters EntryCharactersFor(const IParam* param);
 
 // Whether a WM_CHAR of character reaches the edit box. Return, line feed and
 // Escape never do (the box is one line; Enter and Escape end the entry). Other

@@ -1,6 +1,6 @@
-// A right click's context menu: the build's delegate takes it to the host where it can (the
-// VST3 module); otherwise the control's own items show as the framework's popup and the answer
-// comes back to the control.
+// A right click's context menu goes to the build's delegate first: the VST3 module's shows it
+// through the host and takes it whole; only a delegate that declines leaves it to the
+// framework's own popup (covered with the prompts).
 
 #include <gtest/gtest.h>
 
@@ -36,53 +36,30 @@ class HostMenuDelegate : public GfxTestDelegate {
 class ItemsControl : public LoggingControl {
  public:
   using LoggingControl::LoggingControl;
-  void CreateContextMenu(IPopupMenu& menu) override {
-    for (const std::string& item : items) menu.AddItem(item.c_str());
-  }
-  std::vector<std::string> items;
+  void CreateContextMenu(IPopupMenu& menu) override { menu.AddItem("Copy"); }
 };
 
-TEST(ContextMenu, TheControlsOwnItemsShowAsAPopupAndTheAnswerComesBack) {
-  Texts log;
-  GfxTestDelegate delegate(4, &log);
-  RecordingGfx gfx(delegate);
-  auto* control = new ItemsControl("c", log, Rect(0, 0, 50, 50), 1);
-  ASSERT_NE(gfx.AttachControl(control), nullptr);
-  control->items = {"Copy", "Paste"};
-  gfx.menuAnswer = 1;
-  log.clear();
-  gfx.ShowControlContextMenu(control, 1, 12, 14);
-  ASSERT_EQ(gfx.log.Count("ShowNativePopupMenu"), 1);
-  EXPECT_EQ(gfx.log.Named("ShowNativePopupMenu")[0].rect, Rect(12, 14, 12, 14));
-  // The press that led here began an edit of the control's parameter; the answer ends it.
-  EXPECT_EQ(log, (Texts{"OnContextSelection 1 c", "EndParamEditFromUI 1"}));
-}
-
-TEST(ContextMenu, AMenuTheControlLeavesEmptyIsNotShown) {
-  Texts log;
-  GfxTestDelegate delegate(4, &log);
-  RecordingGfx gfx(delegate);
-  auto* control = new ItemsControl("c", log, Rect(0, 0, 50, 50), 1);
-  ASSERT_NE(gfx.AttachControl(control), nullptr);
-  gfx.GetPromptMenu().AddItem("left over");
-  gfx.ShowControlContextMenu(control, 1, 12, 14);
-  EXPECT_EQ(gfx.log.Count("ShowNativePopupMenu"), 0);
-  EXPECT_EQ(gfx.GetPromptMenu().NItems(), 0);
-}
-
-TEST(ContextMenu, ADelegateThatShowsItThroughTheHostTakesItWhole) {
+TEST(ContextMenu, ARightClickOnABoundControlGoesToTheHostWhenTheDelegateShowsItThere) {
   Texts log;
   HostMenuDelegate delegate(4, &log);
   RecordingGfx gfx(delegate);
   auto* control = new ItemsControl("c", log, Rect(0, 0, 50, 50), 1);
   ASSERT_NE(gfx.AttachControl(control), nullptr);
-  control->items = {"Copy"};
-  gfx.ShowControlContextMenu(control, 1, 12, 14);
-  EXPECT_EQ(gfx.log.Count("ShowNativePopupMenu"), 0);
+  log.clear();
+  MouseState right;
+  right.x = 12;
+  right.y = 14;
+  right.mod.rightButton = true;
+  gfx.MouseDownAll({right});
   ASSERT_EQ(delegate.shown.size(), 1u);
   EXPECT_EQ(delegate.shown[0].control, control);
   EXPECT_EQ(delegate.shown[0].paramIdx, 1);
   EXPECT_EQ(delegate.shown[0].x, 12.f);
+  EXPECT_EQ(delegate.shown[0].y, 14.f);
+  // The framework shows nothing of its own, and the press reaches no control.
+  EXPECT_EQ(gfx.log.Count("ShowNativePopupMenu"), 0);
+  EXPECT_EQ(log, Texts{});
+  EXPECT_FALSE(gfx.ControlIsCaptured(control));
 }
 
 }  // namespace

@@ -286,7 +286,7 @@ TEST_F(DrawingTest, LayerPixelSizesFollowTheBackingScale) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bitmap);
     RecordingGfx scaled(delegate, 300, 200, c.drawScale);
-    scaled.SetScreenScale(c.screenScale);
+    scaled.SetScreenScaleValue(c.screenScale);
     ASSERT_TRUE(scaled.StartLayer(nullptr, c.asked));
     EXPECT_EQ(scaled.log.Texts()[0], std::string("CreateOffscreenBitmap ") + c.bitmap + " no");
     LayerPtr layer = scaled.EndLayer();

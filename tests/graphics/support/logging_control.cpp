@@ -22,6 +22,7 @@ void LoggingControl::OnAttached() { Log("OnAttached"); }
 void LoggingControl::OnMouseDown(float x, float y, const ModifierKeys& mod) {
   Log("OnMouseDown");
   IControl::OnMouseDown(x, y, mod);
+  if (onMouseDown) onMouseDown(x, y, mod);
 }
 
 void LoggingControl::OnMouseUp(float x, float y, const ModifierKeys& mod) {
@@ -37,6 +38,40 @@ void LoggingControl::OnMouseDrag(float x, float y, float dX, float dY, const Mod
 void LoggingControl::OnMouseWheel(float x, float y, const ModifierKeys& mod, float delta) {
   Log("OnMouseWheel");
   IControl::OnMouseWheel(x, y, mod, delta);
+}
+
+void LoggingControl::OnMouseDoubleClick(float x, float y, const ModifierKeys& mod) {
+  Log("OnMouseDoubleClick");
+  IControl::OnMouseDoubleClick(x, y, mod);
+}
+
+bool LoggingControl::OnKeyDown(float /*x*/, float /*y*/, const KeyEvent& key) {
+  Log("OnKeyDown " + std::to_string(key.keyCode));
+  if (onKey) onKey(key);
+  return keyAnswer;
+}
+
+bool LoggingControl::OnKeyUp(float /*x*/, float /*y*/, const KeyEvent& key) {
+  Log("OnKeyUp " + std::to_string(key.keyCode));
+  return keyAnswer;
+}
+
+void LoggingControl::OnMouseOver(float x, float y, const ModifierKeys& mod) {
+  Log("OnMouseOver");
+  IControl::OnMouseOver(x, y, mod);
+}
+
+void LoggingControl::OnMouseOut() {
+  Log("OnMouseOut");
+  IControl::OnMouseOut();
+}
+
+void LoggingControl::OnDrop(const char* text, float /*x*/, float /*y*/) {
+  Log(std::string("OnDrop '") + (text ? text : "") + "'");
+}
+
+void LoggingControl::CreateContextMenu(IPopupMenu& menu) {
+  for (const std::string& item : contextItems) menu.AddItem(item.c_str());
 }
 
 void LoggingControl::OnPopupMenuSelection(IPopupMenu* menu, int32_t valIdx) {

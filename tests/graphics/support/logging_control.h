@@ -19,6 +19,13 @@ class LoggingControl : public IControl {
 
   // Runs inside Draw, after the entry is logged.
   std::function<void(IGfx& gfx)> drawing;
+  // What OnKeyDown and OnKeyUp answer; onKey runs first when set.
+  bool keyAnswer = false;
+  std::function<void(const KeyEvent& key)> onKey;
+  // Runs inside OnMouseDown, after the entry is logged and the base has run.
+  std::function<void(float x, float y, const ModifierKeys& mod)> onMouseDown;
+  // Filled into the context menu when asked.
+  std::vector<std::string> contextItems;
 
   void OnInit() override;
   void OnResize() override;
@@ -28,6 +35,13 @@ class LoggingControl : public IControl {
   void OnMouseUp(float x, float y, const ModifierKeys& mod) override;
   void OnMouseDrag(float x, float y, float dX, float dY, const ModifierKeys& mod) override;
   void OnMouseWheel(float x, float y, const ModifierKeys& mod, float delta) override;
+  void OnMouseDoubleClick(float x, float y, const ModifierKeys& mod) override;
+  bool OnKeyDown(float x, float y, const KeyEvent& key) override;
+  bool OnKeyUp(float x, float y, const KeyEvent& key) override;
+  void OnMouseOver(float x, float y, const ModifierKeys& mod) override;
+  void OnMouseOut() override;
+  void OnDrop(const char* text, float x, float y) override;
+  void CreateContextMenu(IPopupMenu& menu) override;
   void OnPopupMenuSelection(IPopupMenu* menu, int32_t valIdx) override;
   void OnContextSelection(int32_t itemTag) override;
   void OnTextEntryCompletion(const char* text, int32_t valIdx) override;

@@ -40,6 +40,21 @@ GfxCall& RecordingGfx::AddBlend(GfxCall& call, const Blend* blend) {
   return call;
 }
 
+void RecordingGfx::BeginFrame() {
+  log.Add("BeginFrame");
+  IGfx::BeginFrame();
+}
+
+void RecordingGfx::EndFrame() { log.Add("EndFrame"); }
+
+void RecordingGfx::PlatformResize(bool parentResized) {
+  log.Add("PlatformResize", "%s", YesNo(parentResized));
+}
+
+void RecordingGfx::ResizeDrawSurface() { log.Add("ResizeDrawSurface"); }
+
+void RecordingGfx::AfterResize() { log.Add("AfterResize"); }
+
 void RecordingGfx::DrawBitmap(const BitmapRef& bitmap, const Rect& dest, int32_t srcX, int32_t srcY,
                               const Blend* blend) {
   GfxCall& call = log.Add("DrawBitmap", "%d %s from %d %d", bitmap.bitmap ? bitmap.bitmap->Handle() : -1,
@@ -271,6 +286,11 @@ IPopupMenu* RecordingGfx::ShowNativePopupMenu(IPopupMenu& menu, const Rect& boun
           DescribeRect(bounds).c_str())
       .rect = bounds;
   isAsync = menuIsAsync;
+  if (duringMenu) {
+    const std::function<void()> modalLoop = std::move(duringMenu);
+    duringMenu = nullptr;
+    modalLoop();
+  }
   return menuAnswer >= 0 ? AnswerPopupMenu(menu, menuAnswer) : nullptr;
 }
 

@@ -5,6 +5,7 @@
 // and answers measure and load calls deterministically. UI thread, like any IGfx.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,22 +39,34 @@ class RecordingGfx : public IGfx {
   // Scripted answers.
   int32_t menuAnswer = -1;  // item number ShowNativePopupMenu picks; -1 dismisses
   bool menuIsAsync = false;
+  // Runs inside ShowNativePopupMenu, as anything the platform's modal menu loop dispatches.
+  std::function<void()> duringMenu;
   bool failOffscreenBitmaps = false;  // CreateOffscreenBitmap answers null
   bool pixelsFlipped = false;
   std::string clipboard;
   float mouseX = 0.f;
   float mouseY = 0.f;
   int32_t messageBoxAnswer = 1;
+  float platformWindowScale = 1.f;  // GetPlatformWindowScale's answer
   // Cleared, the destructor leaves the controls to the graphics context's own.
   bool removeControlsOnDestruction = true;
   std::vector<uint8_t> lastShadowMask;
 
-  void SetScreenScale(float scale) { SetScreenScaleValue(scale); }
+  // Sets the screen scale alone, without the resize that SetScreenScale carries out.
+  using IGfx::SetScreenScaleValue;
   // Stands in for the input dispatch: the pointer holds the control until released.
   void CapturePointer(int64_t touchId, IControl* control) {
     captureMap_[static_cast<intptr_t>(touchId)] = control;
   }
   using IGfx::GetPromptMenu;
+
+  // frame and sizing; BeginFrame still runs the base's frame clock
+  void BeginFrame() override;
+  void EndFrame() override;
+  float GetPlatformWindowScale() const override { return platformWindowScale; }
+  void PlatformResize(bool parentResized) override;
+  void ResizeDrawSurface() override;
+  void AfterResize() override;
 
   // back end
   void DrawBitmap(const BitmapRef& bitmap, const Rect& dest, int32_t srcX, int32_t srcY,

@@ -1,0 +1,40 @@
+#include "graphics/entry_characters.h"
+
+#include "core/param.h"
+
+namespace plugfw::gfx {
+namespace {
+
+bool IsSignOrDigit(uint32_t character) {
+  return character == '+' || character == '-' || (character >= '0' && character <= '9');
+}
+
+}  // namespace
+
+EntryCharacters EntryCharactersFor(const IParam* param) {
+  if (param == nullptr) return EntryCharacters::kAny;
+  switch (param->Type()) {
+    case ParamType::kBoolean:
+    case ParamType::kInteger:
+    case ParamType::kEnumerated:
+      return EntryCharacters::kInteger;
+    case ParamType::kDouble:
+      return EntryCharacters::kDecimal;
+    default:
+      return EntryCharacters::kAny;
+  }
+}
+
+bool EntryTakesCharacter(uint32_t character, EntryCharacters allowed) {
+  switch (allowed) {
+    case EntryCharacters::kInteger:
+      return IsSignOrDigit(character);
+    case EntryCharacters::kDecimal:
+      return IsSignOrDigit(character) || character == '.';
+    case EntryCharacters::kAny:
+      break;
+  }
+  return true;
+}
+
+}  // namespace plugfw::gfx
