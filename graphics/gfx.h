@@ -32,7 +32,7 @@
 #include "graphics/fill_pattern.h"
 #include "graphics/input_events.h"
 #include "graphics/path_transform.h"
-#include "graphics/platform_font.h"
+#include "graphics/platform/platform_font.h"
 #include "graphics/popup_menu.h"
 #include "graphics/rect.h"
 #include "graphics/text_style.h"

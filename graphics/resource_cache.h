@@ -57,6 +57,15 @@ class ScaledResourceCache {
     return entry.release()->resource.get();
   }
 
+  // True when an entry holds the resource.
+  bool Holds(const Resource* resource) {
+    ScopedLock hold(&lock_);
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+      if (entries_.Get(i)->resource.get() == resource) return true;
+    }
+    return false;
+  }
+
   // Deletes the first entry holding the resource (and the resource); false when none does.
   bool Remove(const Resource* resource) {
     ScopedLock hold(&lock_);

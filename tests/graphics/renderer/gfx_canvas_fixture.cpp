@@ -1,0 +1,123 @@
+#include "tests/graphics/renderer/gfx_canvas_fixture.h"
+
+#include <cmath>
+#include <cstring>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+
+namespace plugfw::gfx::test {
+namespace {
+
+// ---- A table without one entry point ----
+
+struct Withholding {
+  const GLFunctions* saved;
+  const char* withheld;
+};
+
+void* ResolveFromSaved(const char* name, void* user) {
+  const auto* withholding = static_cast<const Withholding*>(user);
+  if (std::strcmp(name, withholding->withheld) == 0) return nullptr;
+#define HALCYRA_GL_FROM_SAVED(ret, entry, params) \
+  if (std::strcmp(name, "gl" #entry) == 0) return reinterpret_cast<void*>(withholding->saved->entry);
+  HALCYRA_GL_FUNCTIONS(HALCYRA_GL_FROM_SAVED)
+#undef HALCYRA_GL_FROM_SAVED
+  return nullptr;
+}
+
+}  // namespace
+
+Bytes EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
+  Bytes png;
+  stbi_write_png_to_func(
+      [](void* context, void* data, int size) {
+        auto* out = static_cast<Bytes*>(context);
+        out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+      },
+      &png, width, height, 4, rgba.data(), width * 4);
+  return png;
+}
+
+Pixels ReadFramebuffer(GLuint name, int width, int height) {
+  Pixels pixels(width, height);
+  GLint previous = 0;
+  gl.GetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+  gl.BindFramebuffer(GL_FRAMEBUFFER, name);
+  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  gl.BindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  return pixels;
+}
+
+WithheldGLFunction::WithheldGLFunction(const char* name) : saved_(gl) {
+  Withholding withholding{&saved_, name};
+  missing = LoadGLFunctions(&ResolveFromSaved, &withholding);
+}
+
+WithheldGLFunction::~WithheldGLFunction() { gl = saved_; }
+
+void GfxCanvasTest::SetUp() {
+  const char* reason = nullptr;
+  ASSERT_TRUE(EnsureGLTestContext(&reason)) << reason;
+  Remake(1.f, 1.f);
+}
+
+void GfxCanvasTest::TearDown() {
+  if (gfx_) gfx_->DestroyRendererContext();
+  gfx_.reset();
+  window_.reset();
+  gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void GfxCanvasTest::Remake(float drawScale, float screenScale) {
+  if (gfx_) gfx_->DestroyRendererContext();
+  gfx_.reset();
+  drawScale_ = drawScale;
+  screenScale_ = screenScale;
+  window_ = std::make_unique<WindowTarget>(PixelWidth(), PixelHeight());
+  ASSERT_TRUE(window_->Complete());
+  // The window's framebuffer is bound when the window makes the renderer context.
+  gl.BindFramebuffer(GL_FRAMEBUFFER, window_->Name());
+  gfx_ = std::make_unique<TestCanvasGfx>(delegate_, kWidth, kHeight, drawScale);
+  ASSERT_NE(gfx_->CreateRendererContext(), nullptr);
+  gfx_->Resize(kWidth, kHeight, drawScale, screenScale);
+  ASSERT_NE(gfx_->MainFramebuffer(), nullptr);
+}
+
+void GfxCanvasTest::Frame(const std::function<void(TestCanvasGfx&)>& draw) {
+  const Rect editor(0.f, 0.f, static_cast<float>(kWidth), static_cast<float>(kHeight));
+  gfx_->BeginFrame();
+  gfx_->PathTransformReset(true);
+  gfx_->PathClear();
+  gfx_->SetClipRegion(editor);
+  gfx_->SetCurrentClip(editor);
+  draw(*gfx_);
+  gfx_->EndFrame();
+}
+
+int GfxCanvasTest::PixelWidth() const {
+  return static_cast<int>(static_cast<float>(static_cast<int>(kWidth * drawScale_)) * screenScale_);
+}
+
+int GfxCanvasTest::PixelHeight() const {
+  return static_cast<int>(static_cast<float>(static_cast<int>(kHeight * drawScale_)) * screenScale_);
+}
+
+Pixels GfxCanvasTest::ReadWindow() const {
+  return ReadFramebuffer(window_->Name(), PixelWidth(), PixelHeight());
+}
+
+Pixels GfxCanvasTest::ReadMain() const {
+  return ReadFramebuffer(gfx_->MainFramebuffer()->framebuffer, PixelWidth(), PixelHeight());
+}
+
+bool GfxCanvasTest::LoadRoboto(const char* fontId) {
+  Bytes roboto = ReadRobotoFile("Roboto-Regular.ttf");
+  if (roboto.empty()) return false;
+  BytesFont font(std::move(roboto));
+  return gfx_->LoadFontIntoRenderer(fontId, font);
+}
+
+}  // namespace plugfw::gfx::test
