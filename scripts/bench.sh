@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, the
 # canvas's, the text entry's, the frame road's, then whole editor frames through the drawing back
-# end: one line per case, each engine figure the median of three runs pinned to one core (taskset
+# end, synthetic and the plug-in's own: one line per case, each engine figure the median of three runs pinned to one core (taskset
 # where present; BENCH_CPU picks the core, default the last). `scripts/bench.sh [case]`
 # runs the cases whose names contain `case`. With --reference the deps script installs Calf's Multi
 # Chorus and lilv's lv2bench, and the same run also measures that reference chorus: a different
@@ -47,6 +47,7 @@ done
 "${pin[@]}" build/bench/bench/text_entry_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/frame_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/gfx_canvas_bench ${filter:+"$filter"}
+"${pin[@]}" build/bench/bench/editor_frame_bench ${filter:+"$filter"}
 
 if [ "$reference" -eq 1 ]; then
   # lv2bench prints the seconds it took for the frames asked, at 48 kHz.
