@@ -7,6 +7,8 @@
 #include <new>
 #include <utility>
 
+#include <emmintrin.h>
+
 #include "core/math_constants.h"
 #include "effect/fast_math.h"
 
@@ -82,13 +84,6 @@ double LevelDb(double magnitude) {
   return 20.0 * fast_math::Log10Positive(magnitude);
 }
 
-double ReadSample(const float* ring, int index) {
-  const float x = ring[index & kFftMask];
-  return std::isfinite(x) ? static_cast<double>(x) : 0.0;
-}
-
-// The same transform as Fft4096 on bit-reversed input held as split real and imaginary arrays: every
-// inner loop walks contiguous doubles, and doing the passes in pairs halves the sweeps over the data.
 #if defined(__GNUC__) && defined(__x86_64__)
 #define HALCYRA_WIDE_TRANSFORM 1
 #define HALCYRA_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -96,30 +91,26 @@ double ReadSample(const float* ring, int index) {
 #define HALCYRA_ALWAYS_INLINE inline
 #endif
 
-HALCYRA_ALWAYS_INLINE void TransformSplitBitReversed(double* re, double* im, const double* passTwiddles) {
-  // Passes of size 2 and 4: twiddles 1 and -i need no multiplication.
-  HALCYRA_INDEPENDENT_ITERATIONS
-  for (int i = 0; i < kFftSize; i += 4) {
-    const double s0r = re[i] + re[i + 1], s0i = im[i] + im[i + 1];
-    const double d0r = re[i] - re[i + 1], d0i = im[i] - im[i + 1];
-    const double s1r = re[i + 2] + re[i + 3], s1i = im[i + 2] + im[i + 3];
-    const double d1r = re[i + 2] - re[i + 3], d1i = im[i + 2] - im[i + 3];
-    re[i] = s0r + s1r;
-    im[i] = s0i + s1i;
-    re[i + 2] = s0r - s1r;
-    im[i + 2] = s0i - s1i;
-    // d1 × (-i) = (d1i, -d1r)
-    re[i + 1] = d0r + d1i;
-    im[i + 1] = d0i - d1r;
-    re[i + 3] = d0r - d1i;
-    im[i + 3] = d0i + d1r;
-  }
-  for (int m = kFirstPairSize; m < kFftSize; m *= 4) {
-    const double* ar = passTwiddles;  // exp(-2πik / 2m)
-    const double* ai = ar + m;
-    const double* br = ai + m;  // exp(-2πik / 4m)
+// Where each pair of passes of size m finds its twiddles in the packed table: the pairs are packed for
+// m = 4, 16, ..., 1024, four blocks of m values each.
+constexpr int kPassPairCount = 5;
+constexpr int PassTwiddleOffset(int m) {
+  int offset = 0;
+  for (int size = kFirstPairSize; size < m; size *= 4) offset += 4 * size;
+  return offset;
+}
+
+// The forward transform by decimation in frequency on natural-order input held as split real and
+// imaginary arrays, leaving the spectrum in bit-reversed order: the input loads straight from the
+// rings, and the few bins the display reads are looked up through the bit reversal. Every inner
+// loop walks contiguous doubles, and the passes go in pairs, which halves the sweeps over the data.
+HALCYRA_ALWAYS_INLINE void TransformSplitNaturalOrder(double* re, double* im, const double* passTwiddles) {
+  for (int pair = kPassPairCount - 1; pair >= 0; --pair) {
+    const int m = kFirstPairSize << (2 * pair);
+    const double* br = passTwiddles + PassTwiddleOffset(m);  // exp(-2πik / 2m)
     const double* bi = br + m;
-    passTwiddles += 4 * m;
+    const double* ar = bi + m;  // exp(-2πik / 4m)
+    const double* ai = ar + m;
     for (int start = 0; start < kFftSize; start += 4 * m) {
       double* r0 = re + start;
       double* i0 = im + start;
@@ -131,42 +122,99 @@ HALCYRA_ALWAYS_INLINE void TransformSplitBitReversed(double* re, double* im, con
       double* i3 = i2 + m;
       HALCYRA_INDEPENDENT_ITERATIONS
       for (int k = 0; k < m; ++k) {
-        // Pass of size 2m: (0, 1) and (2, 3) with the same twiddle.
-        const double t1r = r1[k] * ar[k] - i1[k] * ai[k];
-        const double t1i = r1[k] * ai[k] + i1[k] * ar[k];
-        const double t3r = r3[k] * ar[k] - i3[k] * ai[k];
-        const double t3i = r3[k] * ai[k] + i3[k] * ar[k];
-        const double y0r = r0[k] + t1r, y0i = i0[k] + t1i;
-        const double y1r = r0[k] - t1r, y1i = i0[k] - t1i;
-        const double y2r = r2[k] + t3r, y2i = i2[k] + t3i;
-        const double y3r = r2[k] - t3r, y3i = i2[k] - t3i;
-        // Pass of size 4m: (0, 2) with twiddle b, (1, 3) with b × exp(-2πim / 4m) = b × (-i).
-        const double u2r = y2r * br[k] - y2i * bi[k];
-        const double u2i = y2r * bi[k] + y2i * br[k];
-        const double u3r = y3r * bi[k] + y3i * br[k];     // real part of y3 × b × (-i)
-        const double u3i = -(y3r * br[k] - y3i * bi[k]);  // imaginary part
-        r0[k] = y0r + u2r;
-        i0[k] = y0i + u2i;
-        r2[k] = y0r - u2r;
-        i2[k] = y0i - u2i;
-        r1[k] = y1r + u3r;
-        i1[k] = y1i + u3i;
-        r3[k] = y1r - u3r;
-        i3[k] = y1i - u3i;
+        // Pass of span 2m: (0, 2) and (1, 3), the differences turned by a and by a × (-i).
+        const double y0r = r0[k] + r2[k], y0i = i0[k] + i2[k];
+        const double d2r = r0[k] - r2[k], d2i = i0[k] - i2[k];
+        const double y1r = r1[k] + r3[k], y1i = i1[k] + i3[k];
+        const double d3r = r1[k] - r3[k], d3i = i1[k] - i3[k];
+        const double y2r = d2r * ar[k] - d2i * ai[k];
+        const double y2i = d2r * ai[k] + d2i * ar[k];
+        // d3 × a × (-i) = (d3 × a) turned a quarter back.
+        const double t3r = d3r * ar[k] - d3i * ai[k];
+        const double t3i = d3r * ai[k] + d3i * ar[k];
+        const double y3r = t3i, y3i = -t3r;
+        // Pass of span m: (0, 1) and (2, 3), the differences turned by b.
+        const double e1r = y0r - y1r, e1i = y0i - y1i;
+        const double e3r = y2r - y3r, e3i = y2i - y3i;
+        r0[k] = y0r + y1r;
+        i0[k] = y0i + y1i;
+        r1[k] = e1r * br[k] - e1i * bi[k];
+        i1[k] = e1r * bi[k] + e1i * br[k];
+        r2[k] = y2r + y3r;
+        i2[k] = y2i + y3i;
+        r3[k] = e3r * br[k] - e3i * bi[k];
+        i3[k] = e3r * bi[k] + e3i * br[k];
       }
     }
   }
+  // Passes of span 2 and 1: twiddles 1 and -i need no multiplication.
+  HALCYRA_INDEPENDENT_ITERATIONS
+  for (int i = 0; i < kFftSize; i += 4) {
+    const double y0r = re[i] + re[i + 2], y0i = im[i] + im[i + 2];
+    const double y2r = re[i] - re[i + 2], y2i = im[i] - im[i + 2];
+    const double y1r = re[i + 1] + re[i + 3], y1i = im[i + 1] + im[i + 3];
+    // (x1 - x3) × (-i)
+    const double y3r = im[i + 1] - im[i + 3], y3i = re[i + 3] - re[i + 1];
+    re[i] = y0r + y1r;
+    im[i] = y0i + y1i;
+    re[i + 1] = y0r - y1r;
+    im[i + 1] = y0i - y1i;
+    re[i + 2] = y2r + y3r;
+    im[i + 2] = y2i + y3i;
+    re[i + 3] = y2r - y3r;
+    im[i + 3] = y2i - y3i;
+  }
 }
 
-// The same transform compiled twice: for the SSE2 every x86-64 processor has, and for AVX2, whose
-// four-lane vectors halve the passes where the processor has them. Both do the same operations on
+// The windowed rings into the transform's arrays in natural order, oldest sample first. Both real
+// channels go through one complex transform: left as the real part, right as the imaginary.
+// Non-finite samples read as 0 (x - x is 0 only for finite x). Four samples at a time, the rest
+// one by one.
+HALCYRA_ALWAYS_INLINE void LoadWindowedRun(const float* ringLeft, const float* ringRight, int from, int to,
+                                           int count, const float* window, double* re, double* im) {
+  const __m128 zero = _mm_setzero_ps();
+  auto finite = [zero](__m128 x) { return _mm_and_ps(_mm_cmpeq_ps(_mm_sub_ps(x, x), zero), x); };
+  int n = 0;
+  for (; n + 4 <= count; n += 4) {
+    const __m128 left = finite(_mm_loadu_ps(ringLeft + from + n));
+    const __m128 right = finite(_mm_loadu_ps(ringRight + from + n));
+    const __m128 w = _mm_loadu_ps(window + to + n);
+    const __m128d wLow = _mm_cvtps_pd(w), wHigh = _mm_cvtps_pd(_mm_movehl_ps(w, w));
+    _mm_storeu_pd(re + to + n, _mm_mul_pd(_mm_cvtps_pd(left), wLow));
+    _mm_storeu_pd(re + to + n + 2, _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(left, left)), wHigh));
+    _mm_storeu_pd(im + to + n, _mm_mul_pd(_mm_cvtps_pd(right), wLow));
+    _mm_storeu_pd(im + to + n + 2, _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(right, right)), wHigh));
+  }
+  for (; n < count; ++n) {
+    const float l = ringLeft[from + n], r = ringRight[from + n];
+    const double w = window[to + n];
+    re[to + n] = l - l == 0.0f ? static_cast<double>(l) * w : 0.0;
+    im[to + n] = r - r == 0.0f ? static_cast<double>(r) * w : 0.0;
+  }
+}
+
+HALCYRA_ALWAYS_INLINE void LoadWindowedPair(const float* ringLeft, const float* ringRight, int oldest,
+                                            const float* window, double* re, double* im) {
+  // Two contiguous runs: from the oldest sample to the ring's end, then from its start.
+  const int firstRun = kFftSize - oldest;
+  LoadWindowedRun(ringLeft, ringRight, oldest, 0, firstRun, window, re, im);
+  LoadWindowedRun(ringLeft, ringRight, 0, firstRun, oldest, window, re, im);
+}
+
+// The same load and transform compiled twice: for the SSE2 every x86-64 processor has, and for AVX2,
+// whose four-lane vectors halve the passes where the processor has them. Both do the same operations on
 // each value in the same order (no fused multiply-adds), so they give the same bits.
-void TransformBaseline(double* re, double* im, const double* passTwiddles) {
-  TransformSplitBitReversed(re, im, passTwiddles);
+void TransformBaseline(const float* ringLeft, const float* ringRight, int oldest, const float* window,
+                       double* re, double* im, const double* passTwiddles) {
+  LoadWindowedPair(ringLeft, ringRight, oldest, window, re, im);
+  TransformSplitNaturalOrder(re, im, passTwiddles);
 }
 #if defined(HALCYRA_WIDE_TRANSFORM)
-__attribute__((target("avx2"))) void TransformWide(double* re, double* im, const double* passTwiddles) {
-  TransformSplitBitReversed(re, im, passTwiddles);
+__attribute__((target("avx2"))) void TransformWide(const float* ringLeft, const float* ringRight, int oldest,
+                                                   const float* window, double* re, double* im,
+                                                   const double* passTwiddles) {
+  LoadWindowedPair(ringLeft, ringRight, oldest, window, re, im);
+  TransformSplitNaturalOrder(re, im, passTwiddles);
 }
 #endif
 
@@ -267,20 +315,6 @@ bool SpectrumAnalyser::Prepare() {
   return true;
 }
 
-// Both real channels go through one complex transform: left as the real part, right as the imaginary.
-// Reading the ring in bit-reversed order does the transform's permutation on the way in.
-void SpectrumAnalyser::LoadWindowedPairBitReversed(const float* ringLeft, const float* ringRight,
-                                                   int oldest) {
-  double* re = real_.get();
-  double* im = imaginary_.get();
-  for (int n = 0; n < kFftSize; ++n) {
-    const int age = kBitReversal[n];
-    const double w = window_[age];
-    re[n] = ReadSample(ringLeft, oldest + age) * w;
-    im[n] = ReadSample(ringRight, oldest + age) * w;
-  }
-}
-
 void SpectrumAnalyser::MapBinsForRate(double sampleRate) {
   constexpr double kLastInterpolatedBin = kHalfSize - 1;
   for (int i = 0; i < kSpectrumBins; ++i) {
@@ -297,8 +331,10 @@ void SpectrumAnalyser::MapBinsForRate(double sampleRate) {
 // With Z = L + iR for real L and R, |L[k]|² + |R[k]|² = (|Z[k]|² + |Z[N - k]|²) / 2, so the RMS
 // magnitude of the two channels, sqrt((|L[k]|² + |R[k]|²) / 2), needs no separation of the spectra.
 // Only the FFT bins that display bins read are worked out.
-double SpectrumAnalyser::ChannelRmsMagnitude(int k) const {
-  const int mirror = (kFftSize - k) & kFftMask;
+double SpectrumAnalyser::ChannelRmsMagnitude(int bin) const {
+  // The transform leaves bin k at position bitreverse(k).
+  const int k = kBitReversal[bin];
+  const int mirror = kBitReversal[(kFftSize - bin) & kFftMask];
   const double sum = real_[k] * real_[k] + imaginary_[k] * imaginary_[k] + real_[mirror] * real_[mirror] +
                      imaginary_[mirror] * imaginary_[mirror];
   return std::sqrt(sum / 4.0);
@@ -308,16 +344,12 @@ void SpectrumAnalyser::Analyse(const float* ringLeft, const float* ringRight, in
                                double sampleRate, int speed, float* bins, bool fresh) {
   if (!prepared_ || ringLeft == nullptr || ringRight == nullptr || bins == nullptr) return;
   const int oldest = ((writeIndex % kFftSize) + kFftSize) % kFftSize;
-  LoadWindowedPairBitReversed(ringLeft, ringRight, oldest);
 #if defined(HALCYRA_WIDE_TRANSFORM)
-  if (wide_) {
-    TransformWide(real_.get(), imaginary_.get(), passTwiddles_.get());
-  } else {
-    TransformBaseline(real_.get(), imaginary_.get(), passTwiddles_.get());
-  }
+  auto* transform = wide_ ? TransformWide : TransformBaseline;
 #else
-  TransformBaseline(real_.get(), imaginary_.get(), passTwiddles_.get());
+  auto* transform = TransformBaseline;
 #endif
+  transform(ringLeft, ringRight, oldest, window_.get(), real_.get(), imaginary_.get(), passTwiddles_.get());
 
   const double fs = UsableSampleRate(sampleRate);
   if (fs != mappedRate_) MapBinsForRate(fs);

@@ -51,9 +51,8 @@ class SpectrumAnalyser {
   const std::complex<double>* Twiddles() const { return twiddles_.get(); }
 
  private:
-  void LoadWindowedPairBitReversed(const float* ringLeft, const float* ringRight, int oldest);
   void MapBinsForRate(double sampleRate);
-  double ChannelRmsMagnitude(int k) const;
+  double ChannelRmsMagnitude(int bin) const;
 
   std::unique_ptr<float[]> window_;
   std::unique_ptr<std::complex<double>[]> twiddles_;

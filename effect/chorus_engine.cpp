@@ -14,7 +14,7 @@ constexpr double kEnsembleLowPassHz = 7500.0;
 
 }  // namespace
 
-ChorusEngine::ChorusEngine(MathPath math) : math_(math) {}
+ChorusEngine::ChorusEngine(MathPath math) : math_(math), voices_(math) {}
 
 double ChorusEngine::ClampSampleRate(double requestedRate) {
   if (!std::isfinite(requestedRate) || requestedRate <= 0.0) return kDefaultSampleRate;
@@ -211,6 +211,7 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
     measurement_.Record(raw, finite, frame.wetOut, StereoVector(sampleL, sampleR), sampleCounter_, params_);
     AdvanceClocks();
   }
+  voices_.FinishBlock();
   measurement_.EndBlock(
       {voices_.State(), detector_, transport_, params_, math_, splitLowHz_, splitHighHz_, frames});
 }

@@ -78,6 +78,11 @@ class ChorusEngine {
   DisplaySnapshot ReadDisplay() const;
   MeterSnapshot ReadMeters() const;
 
+  // Set-up: the voices in AVX2 where the processor has it (the default) or in the SSE2 baseline;
+  // the tests run both. The reference path always runs the baseline.
+  void UseWideVoices(bool wide) { voices_.UseWideLanes(wide); }
+  bool UsesWideVoices() const { return voices_.UsesWideLanes(); }
+
   double SampleRate() const { return sampleRate_; }
   bool IsPrepared() const { return prepared_; }
 

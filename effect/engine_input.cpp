@@ -117,6 +117,13 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
   const StereoVector lo = lowSplit.Run(x);
   const StereoVector hi = highSplit.Run(x);
   const StereoVector low = lo, mid = hi - lo, high = x - hi;
+  const StereoVector third = feedback / StereoVector::Both(3.0);
+  // The whole input chorused: every other weight is exactly 0 and the bands are finite, so the
+  // weighted sums below reduce to these, bit for bit, and nothing remains.
+  if (wFull == 1.0 && wLow == 0.0 && wMid == 0.0 && wHigh == 0.0 && wSide == 0.0 && wMidOnly == 0.0) {
+    WriteLines(lines, x + feedback, third + low, third + mid, third + high);
+    return StereoVector();
+  }
   // Mid and side of the whole input and of each band; the side enters the left with + and the
   // right with -, through the signed side weight.
   auto mono = [](StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); };
@@ -125,20 +132,24 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
 
   const StereoVector proc =
       wFull * x + wLow * low + wMid * mid + wHigh * high + signedSide * side(x) + wMidOnly * mono(x);
-  const StereoVector third = feedback / StereoVector::Both(3.0);
   const StereoVector main = proc + feedback;
   const StereoVector lowLine = third + signedSide * side(low) + (wFull + wLow) * low + wMidOnly * mono(low);
   const StereoVector midLine = third + signedSide * side(mid) + (wFull + wMid) * mid + wMidOnly * mono(mid);
   const StereoVector highLine =
       third + signedSide * side(high) + (wFull + wHigh) * high + wMidOnly * mono(high);
-  const StereoVector companded = SignedSqrt(SanitizeSample(main));
-  const StereoVector written[kLineSignalCount] = {main, lowLine, midLine, highLine, companded};
-  for (int signal = 0; signal < kLineSignalCount; ++signal) {
-    const StereoVector sample = SanitizeSample(written[signal]);
-    lines[signal][0].WriteSanitized(sample.Left());
-    lines[signal][1].WriteSanitized(sample.Right());
-  }
+  WriteLines(lines, main, lowLine, midLine, highLine);
   return x - proc;
+}
+
+void BandSplit::WriteLines(DelayLines& lines, StereoVector main, StereoVector low, StereoVector mid,
+                           StereoVector high) {
+  const StereoVector sanitizedMain = SanitizeSample(main);
+  const StereoVector written[kLineSignalCount] = {sanitizedMain, SanitizeSample(low), SanitizeSample(mid),
+                                                  SanitizeSample(high), SignedSqrt(sanitizedMain)};
+  for (int signal = 0; signal < kLineSignalCount; ++signal) {
+    lines[signal][0].WriteSanitized(written[signal].Left());
+    lines[signal][1].WriteSanitized(written[signal].Right());
+  }
 }
 
 }  // namespace halcyra

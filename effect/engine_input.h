@@ -75,6 +75,11 @@ class BandSplit {
 
   OnePole lowSplit;
   OnePole highSplit;
+
+ private:
+  // The five signals, sanitised (the companded one from the main), into the ten lines.
+  static void WriteLines(DelayLines& lines, StereoVector main, StereoVector low, StereoVector mid,
+                         StereoVector high);
 };
 
 }  // namespace halcyra

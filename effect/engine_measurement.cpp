@@ -78,8 +78,9 @@ void Measurement::Record(StereoVector raw, StereoVector output, StereoVector wet
   for (int k = 0; k < 3; ++k)
     squares_[k] = FlushTiny(squares_[k] + (targets[k] - squares_[k]) * correlationCoef_);
 
-  rings_[0][ringIndex_] = ToOutputSample(raw.Left());
-  rings_[1][ringIndex_] = ToOutputSample(raw.Right());
+  // The raw input came in as finite floats, so it converts back exactly.
+  rings_[0][ringIndex_] = static_cast<float>(raw.Left());
+  rings_[1][ringIndex_] = static_cast<float>(raw.Right());
   rings_[2][ringIndex_] = ToOutputSample(output.Left());
   rings_[3][ringIndex_] = ToOutputSample(output.Right());
   ringIndex_ = (ringIndex_ + 1) & (kFftSize - 1);

@@ -90,12 +90,20 @@ inline StereoVector CopySign(StereoVector a, StereoVector b) {
 }
 inline StereoVector Sqrt(StereoVector a) { return StereoVector(_mm_sqrt_pd(a.v)); }
 
-// std::min and std::max per lane: min(a, b) is b < a ? b : a, so a NaN in b gives a, as they do.
-inline StereoVector Min(StereoVector a, StereoVector b) { return Select(b < a, b, a); }
-inline StereoVector Max(StereoVector a, StereoVector b) { return Select(a < b, b, a); }
+// std::min and std::max per lane: min(a, b) is b < a ? b : a, so a NaN in b gives a, as they do;
+// the processor's minimum and maximum answer their second operand when the comparison fails.
+inline StereoVector Min(StereoVector a, StereoVector b) { return StereoVector(_mm_min_pd(b.v, a.v)); }
+inline StereoVector Max(StereoVector a, StereoVector b) { return StereoVector(_mm_max_pd(b.v, a.v)); }
 // std::clamp per lane (a NaN stays NaN, as std::clamp leaves it).
 inline StereoVector Clamp(StereoVector x, StereoVector low, StereoVector high) {
-  return Select(x < low, low, Select(high < x, high, x));
+  return StereoVector(_mm_min_pd(high.v, _mm_max_pd(low.v, x.v)));
+}
+// a × b + c, rounded twice, as the scalar expression is.
+inline StereoVector MulAdd(StereoVector a, StereoVector b, StereoVector c) { return a * b + c; }
+// 2^k for a whole k in [-1022, 1023] held as the low bits of k + 1.5 × 2^52.
+inline StereoVector TwoPowOfRounded(StereoVector withMagic) {
+  const __m128i biased = _mm_add_epi64(_mm_castpd_si128(withMagic.v), _mm_set1_epi64x(1023));
+  return StereoVector(_mm_castsi128_pd(_mm_slli_epi64(biased, 52)));
 }
 
 // Toward zero, as a cast to a 64-bit integer does, for |x| < 2^31; exact in that range.

@@ -25,10 +25,11 @@ class ICornerResizerControl : public IControl {
   void OnMouseDoubleClick(float x, float y, const ModifierKeys& mod) override;
   void OnMouseOver(float x, float y, const ModifierKeys& mod) override;
   void OnMouseOut() override;
-  // Anchors the handle in the corner again: size / draw scale units on each side.
+  // UI thread. Anchors the handle in the corner again: size / draw scale units on each side.
   void OnRescale() override;
   void Draw(IGfx& gfx) override;
 
+  // UI thread.
   float Size() const { return size_; }
   const Rect& InitialRect() const { return initialRect_; }
 

@@ -48,9 +48,6 @@ class EditGestureLedger {
   void EndEditsHeldBy(Holder holder);
   // UI thread: closes every open edit (all captures released, the editor closing).
   void EndAllEdits();
-  // UI thread: drops every open edit without a word to the delegate, for a delegate that is
-  // being destroyed and can no longer take the ends (its host-facing part is gone).
-  void ForgetAllEdits() { edits_.clear(); }
 
   // How many edits of the parameter are open, over all holders.
   int32_t OpenEdits(int32_t paramIdx) const;

@@ -505,8 +505,8 @@ class IGfx {
 
   // ---- Frame road (UI thread) ----
   // At the tick: runs the frame hook and every control's animation step, then appends the
-  // padded rectangle of every dirty control (moved into its parent's). True when anything
-  // was appended. The controls stay dirty; the tick cleans them.
+  // padded rectangle of every dirty control (moved into its parent's) that has an area. True
+  // when anything was appended. The controls stay dirty; the tick cleans them.
   bool CollectDirtyRects(RectList& rects);
   // At paint time: one frame over the rectangles, in editor units. In strict drawing one pass
   // over their union; otherwise the list is aligned to the pixel grid and merged in place,

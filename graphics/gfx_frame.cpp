@@ -73,6 +73,9 @@ bool IGfx::CollectDirtyRects(RectList& rects) {
     if (const IControl* parent = control.GetParent()) {
       r = ConstrainedToParent(r, parent->GetRect().Padded(kControlMargin));
     }
+    // No area, nothing to redraw; and the window turns every rectangle into whole pixels,
+    // which a NaN edge has none of.
+    if (r.Empty()) return;
     // A rectangle the list cannot take is not reported, so nothing claims to be invalid
     // that will not be drawn; the control stays dirty only until the tick cleans it.
     if (rects.Add(r)) collected = true;

@@ -39,6 +39,7 @@ class IPerformanceDisplayControl : public IControl {
   // Frame times up to this many seconds fill the trace's height.
   static constexpr float kTraceFullScale = 0.05f;
 
+  // UI thread.
   explicit IPerformanceDisplayControl(const Rect& bounds) : IControl(bounds) {}
 
   // UI thread, from the graphics context's frame start.

@@ -13,9 +13,9 @@ version="$("$formatter" --version)"
 case "$version" in *" 14."*) ;; *) echo "format: need clang-format 14, found: $version"; exit 2 ;; esac
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  mapfile -d '' sources < <(git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h')
+  mapfile -d '' sources < <(git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h' '*.inl')
 else
-  mapfile -d '' sources < <(find . -path ./build -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print0)
+  mapfile -d '' sources < <(find . -path ./build -prune -o -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.inl' \) -print0)
 fi
 if [ "${1:-}" = "--check" ]; then
   differing=()

@@ -76,18 +76,31 @@ struct Difference {
   long frame = -1;
 };
 
-Difference CompareRecipe(const FactoryRecipe& recipe, double rate, uint64_t seed) {
-  ChorusEngine fast(MathPath::kFast), reference(MathPath::kReference);
+// The fast path's two instruction sets for the voices: the SSE2 baseline and, where this processor
+// has them, AVX2 with FMA.
+struct FastPaths {
+  Difference baseline;
+  Difference wide;
+};
+
+FastPaths CompareRecipe(const FactoryRecipe& recipe, double rate, uint64_t seed) {
+  ChorusEngine baseline(MathPath::kFast), wide(MathPath::kFast), reference(MathPath::kReference);
+  baseline.UseWideVoices(false);
+  wide.UseWideVoices(true);
   float params[kParamCount];
   std::copy(std::begin(recipe.values), std::end(recipe.values), params);
-  for (ChorusEngine* engine : {&fast, &reference}) {
+  ChorusEngine* engines[] = {&reference, &baseline, &wide};
+  for (ChorusEngine* engine : engines) {
     engine->SetParameters(params);
     engine->Reset(rate);
   }
   Random random(seed), noise(seed + 1);
   const long total = static_cast<long>(0.12 * rate);
-  std::vector<float> inL(512), inR(512), scL(512), fastL(512), fastR(512), refL(512), refR(512);
-  Difference difference;
+  std::vector<float> inL(512), inR(512), scL(512);
+  std::vector<float> outL[3], outR[3];
+  for (int e = 0; e < 3; ++e) outL[e].resize(512), outR[e].resize(512);
+  FastPaths differences;
+  Difference* tracked[] = {nullptr, &differences.baseline, &differences.wide};
   for (long frame = 0; frame < total;) {
     const int block = 1 + random.Below(512);
     for (int n = 0; n < block; ++n) {
@@ -99,31 +112,44 @@ Difference CompareRecipe(const FactoryRecipe& recipe, double rate, uint64_t seed
     const bool sidechain = random.Below(4) == 0;
     const float* in[2] = {inL.data(), inR.data()};
     const float* side[2] = {scL.data(), nullptr};
-    float* fastOut[2] = {fastL.data(), fastR.data()};
-    float* refOut[2] = {refL.data(), refR.data()};
-    for (ChorusEngine* engine : {&fast, &reference}) {
-      engine->SetParameters(params);
-      engine->SetTransport(120.0, frame / rate * 2.0, true, true, true);
+    for (int e = 0; e < 3; ++e) {
+      float* out[2] = {outL[e].data(), outR[e].data()};
+      engines[e]->SetParameters(params);
+      engines[e]->SetTransport(120.0, frame / rate * 2.0, true, true, true);
+      engines[e]->Process(in, out, block, false, side, sidechain);
     }
-    fast.Process(in, fastOut, block, false, side, sidechain);
-    reference.Process(in, refOut, block, false, side, sidechain);
-    for (int n = 0; n < block; ++n) {
-      const double d = std::max(std::fabs(double{fastL[n]} - refL[n]), std::fabs(double{fastR[n]} - refR[n]));
-      if (d > difference.worst) difference = {d, frame + n};
+    for (int e = 1; e < 3; ++e) {
+      for (int n = 0; n < block; ++n) {
+        const double d =
+            std::max(std::fabs(double{outL[e][n]} - outL[0][n]), std::fabs(double{outR[e][n]} - outR[0][n]));
+        if (d > tracked[e]->worst) *tracked[e] = {d, frame + n};
+      }
     }
     frame += block;
   }
-  return difference;
+  return differences;
 }
 
 TEST(EngineReference, FastPathStaysWithinOneMicroOfTheExactFormulas) {
   const FactoryRecipe* recipes = FactoryRecipes();
   for (double rate : {44100.0, 48000.0, 96000.0}) {
     for (int r = 0; r < kFactoryRecipeCount; ++r) {
-      const Difference d = CompareRecipe(recipes[r], rate, static_cast<uint64_t>(r * 7 + rate));
-      EXPECT_LE(d.worst, 1e-6) << recipes[r].name << " at " << rate << " Hz, frame " << d.frame;
+      const FastPaths d = CompareRecipe(recipes[r], rate, static_cast<uint64_t>(r * 7 + rate));
+      EXPECT_LE(d.baseline.worst, 1e-6)
+          << "SSE2: " << recipes[r].name << " at " << rate << " Hz, frame " << d.baseline.frame;
+      EXPECT_LE(d.wide.worst, 1e-6) << "AVX2: " << recipes[r].name << " at " << rate << " Hz, frame "
+                                    << d.wide.frame;
     }
   }
+}
+
+// Where the processor has AVX2 and FMA the engine uses them for its voices unless told not to.
+TEST(EngineReference, FastPathTakesTheWideVoicesWhereThereAreAny) {
+  ChorusEngine fast(MathPath::kFast), reference(MathPath::kReference);
+  EXPECT_EQ(fast.UsesWideVoices(), WideVoiceLanesAvailable());
+  EXPECT_FALSE(reference.UsesWideVoices());
+  fast.UseWideVoices(false);
+  EXPECT_FALSE(fast.UsesWideVoices());
 }
 
 // Both paths share one body of code: without any transcendental function in play (every voice

@@ -8,6 +8,7 @@
 #include "core/math_constants.h"
 #include "effect/engine_math.h"
 #include "effect/fast_math.h"
+#include "effect/voice_lanes.h"
 
 namespace halcyra {
 namespace {
@@ -107,6 +108,28 @@ TEST(FastMath, DecibelsOfALevelAreWithinAPicoDecibel) {
   EXPECT_NEAR(fast.GainToDb(std::nan(""), 1e-6), -120.0, 1e-12);
   EXPECT_EQ(fast.GainToDb(std::numeric_limits<double>::infinity(), 1e-6),
             std::numeric_limits<double>::infinity());
+}
+
+// The voices' four-lane builds of the same polynomials: the AVX2 one fuses its multiply-adds, so
+// it rounds differently and is held to the bounds on its own.
+TEST(FastMath, FourLaneBuildsKeepTheBounds) {
+  auto exactSine = [](double turns) { return std::sin(kTwoPi * (turns - std::round(turns))); };
+  for (bool wide : {false, true}) {
+    auto check = [&](double x) {
+      const double in[4] = {x, -0.7 * x, x + 0.25, 1e5 + x};
+      double sine[4], tanh[4];
+      EvaluateLaneMath(wide, LaneFunction::kSinTurns, in, sine);
+      EvaluateLaneMath(wide, LaneFunction::kTanh, in, tanh);
+      for (int lane = 0; lane < 4; ++lane) {
+        ASSERT_NEAR(sine[lane], exactSine(in[lane]), 1e-9) << in[lane] << (wide ? " AVX2" : " SSE2");
+        const double t = std::tanh(in[lane]);
+        ASSERT_NEAR(tanh[lane], t, 1e-13 * std::fabs(t) + 1e-300) << in[lane] << (wide ? " AVX2" : " SSE2");
+      }
+    };
+    Sweep(-4.0, 4.0, 100001, check);
+    Sweep(-1.0e6, 1.0e6, 20001, check);
+    Sweep(-1e-6, 1e-6, 2001, check);
+  }
 }
 
 TEST(FastMath, VectorFloorIsExactForEveryMagnitude) {

@@ -128,16 +128,5 @@ TEST(EditGestureLedger, CountsOpenEditsPerParameter) {
   EXPECT_FALSE(delegate.GestureOpen(2));
 }
 
-TEST(EditGestureLedger, ForgettingTheEditsTellsTheDelegateNothing) {
-  GfxTestDelegate delegate(4);
-  EditGestureLedger ledger(delegate);
-  ledger.BeginEdit(kMouse, 1);
-  ledger.ForgetAllEdits();
-  ledger.EndEditsHeldBy(kMouse);
-  ledger.EndAllEdits();
-  EXPECT_FALSE(ledger.AnyEditOpen());
-  EXPECT_EQ(delegate.calls, Texts{"BeginParamEditFromUI 1"});
-}
-
 }  // namespace
 }  // namespace plugfw::gfx

@@ -14,11 +14,13 @@
 #include "graphics/text_entry_control.h"
 #include "tests/graphics/case_names.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
 
 using test::GfxTestDelegate;
+using test::LeftButtonAt;
 using test::LoggingControl;
 using test::RecordingGfx;
 using Texts = std::vector<std::string>;
@@ -30,17 +32,6 @@ class TestKnob : public IKnobControlBase {
   using IKnobControlBase::IKnobControlBase;
   void Draw(IGfx&) override {}
 };
-
-MouseState At(float x, float y, float dX = 0.f, float dY = 0.f, int64_t touchId = 0) {
-  MouseState state;
-  state.x = x;
-  state.y = y;
-  state.dX = dX;
-  state.dY = dY;
-  state.mod.leftButton = true;
-  state.mod.touchId = touchId;
-  return state;
-}
 
 KeyEvent Key(int32_t keyCode, const char* text = "") {
   KeyEvent key;
@@ -124,25 +115,25 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         GestureCase{"press drag release",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50)});
-                      e.gfx.MouseDragAll({At(10, 25, 0, -25)});
-                      e.gfx.MouseDragAll({At(10, 0, 0, -25)});
-                      e.gfx.MouseUpAll({At(10, 0)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 25, 0, -25)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 0, 0, -25)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 0)});
                     },
                     {"BeginParamEditFromUI 0", "SetParamFromUI 0 0.0625", "SetParamFromUI 0 0.125",
                      "EndParamEditFromUI 0"}},
         GestureCase{"a press without movement",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50)});
-                      e.gfx.MouseUpAll({At(10, 50)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 50)});
                     },
                     {"BeginParamEditFromUI 0", "EndParamEditFromUI 0"}},
         GestureCase{"wheel", [](Editor& e) { e.gfx.MouseWheel(10, 50, {}, 1.f); }, kLoneMixChange("0.01")},
         GestureCase{"wheel during a drag stays in the drag's gesture",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50)});
                       e.gfx.MouseWheel(10, 50, {}, 1.f);
-                      e.gfx.MouseUpAll({At(10, 50)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 50)});
                     },
                     {"BeginParamEditFromUI 0", "SetParamFromUI 0 0.01", "EndParamEditFromUI 0"}},
         GestureCase{"double click to the default", [](Editor& e) { e.gfx.MouseDoubleClick(10, 50, {}); },
@@ -166,8 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                     [](Editor& e) {
                       e.gfx.PromptValueEntry(e.knob, Rect(5, 40, 45, 56), 0);
                       TypeText(e.gfx, "0.8");
-                      e.gfx.MouseDownAll({At(80, 150)});
-                      e.gfx.MouseUpAll({At(80, 150)});
+                      e.gfx.MouseDownAll({LeftButtonAt(80, 150)});
+                      e.gfx.MouseUpAll({LeftButtonAt(80, 150)});
                     },
                     kLoneMixChange("0.8")},
         GestureCase{"the platform's edit box",
@@ -191,8 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
                       e.shapeControl->onMouseDown = [&e](float, float, const ModifierKeys&) {
                         e.gfx.PromptValueEntry(e.shapeControl, Rect(60, 0, 100, 20), 0);
                       };
-                      e.gfx.MouseDownAll({At(70, 10)});
-                      e.gfx.MouseUpAll({At(70, 10)});
+                      e.gfx.MouseDownAll({LeftButtonAt(70, 10)});
+                      e.gfx.MouseUpAll({LeftButtonAt(70, 10)});
                     },
                     {"BeginParamEditFromUI 1", "EndParamEditFromUI 1", "BeginParamEditFromUI 1",
                      "SetParamFromUI 1 0.5", "EndParamEditFromUI 1"}},
@@ -202,40 +193,40 @@ INSTANTIATE_TEST_SUITE_P(
                       e.shapeControl->onMouseDown = [&e](float, float, const ModifierKeys&) {
                         e.gfx.PromptValueEntry(e.shapeControl, Rect(60, 0, 100, 20), 0);
                       };
-                      e.gfx.MouseDownAll({At(70, 10)});
-                      e.gfx.MouseUpAll({At(70, 10)});
+                      e.gfx.MouseDownAll({LeftButtonAt(70, 10)});
+                      e.gfx.MouseUpAll({LeftButtonAt(70, 10)});
                     },
                     {"BeginParamEditFromUI 1", "EndParamEditFromUI 1"}},
         GestureCase{"the capture released in mid-drag",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50)});
-                      e.gfx.MouseDragAll({At(10, 25, 0, -25)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 25, 0, -25)});
                       e.gfx.ReleaseMouseCapture();  // a resize or a popup elsewhere
-                      e.gfx.MouseDragAll({At(10, 0, 0, -25)});
-                      e.gfx.MouseUpAll({At(10, 0)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 0, 0, -25)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 0)});
                     },
                     {"BeginParamEditFromUI 0", "SetParamFromUI 0 0.0625", "EndParamEditFromUI 0"}},
         GestureCase{"the pressed control removed in mid-drag, before any release",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50)});
                       e.gfx.RemoveControl(e.knob);
-                      e.gfx.MouseDragAll({At(10, 25, 0, -25)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 25, 0, -25)});
                     },
                     {"BeginParamEditFromUI 0", "EndParamEditFromUI 0"}},
         GestureCase{"every control removed in mid-drag",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50)});
                       e.gfx.RemoveAllControls();
-                      e.gfx.MouseUpAll({At(10, 50)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 50)});
                     },
                     {"BeginParamEditFromUI 0", "EndParamEditFromUI 0"}},
         GestureCase{"two pointers on one parameter make one gesture",
                     [](Editor& e) {
-                      e.gfx.MouseDownAll({At(10, 50, 0, 0, 1), At(10, 150, 0, 0, 2)});
-                      e.gfx.MouseDragAll({At(10, 25, 0, -25, 1)});
-                      e.gfx.MouseUpAll({At(10, 25, 0, 0, 1)});
-                      e.gfx.MouseDragAll({At(10, 125, 0, -25, 2)});
-                      e.gfx.MouseUpAll({At(10, 125, 0, 0, 2)});
+                      e.gfx.MouseDownAll({LeftButtonAt(10, 50, 0, 0, 1), LeftButtonAt(10, 150, 0, 0, 2)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 25, 0, -25, 1)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 25, 0, 0, 1)});
+                      e.gfx.MouseDragAll({LeftButtonAt(10, 125, 0, -25, 2)});
+                      e.gfx.MouseUpAll({LeftButtonAt(10, 125, 0, 0, 2)});
                     },
                     {"BeginParamEditFromUI 0", "SetParamFromUI 0 0.0625", "SetParamFromUI 0 0.0625",
                      "EndParamEditFromUI 0"}}),
@@ -246,8 +237,8 @@ TEST(EditGestures, ClosingTheEditorInMidDragEndsTheEdit) {
   auto gfx = std::make_unique<RecordingGfx>(editor.delegate);
   auto* knob = new TestKnob(Rect(0, 0, 50, 100), kMix);
   gfx->AttachControl(knob);
-  gfx->MouseDownAll({At(10, 50)});
-  gfx->MouseDragAll({At(10, 25, 0, -25)});
+  gfx->MouseDownAll({LeftButtonAt(10, 50)});
+  gfx->MouseDragAll({LeftButtonAt(10, 25, 0, -25)});
   gfx.reset();
   EXPECT_EQ(editor.Edits(),
             (Texts{"BeginParamEditFromUI 0", "SetParamFromUI 0 0.0625", "EndParamEditFromUI 0"}));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +83,13 @@ TEST_F(FrameRoadTest, CollectsTheHookThenAnimationsThenEveryDirtyControlPadded) 
   gfx.SetAllControlsClean();
   a->SetAnimation(nullptr);
   RectList none;
+  EXPECT_FALSE(gfx.CollectDirtyRects(none));
+  EXPECT_EQ(none.Count(), 0);
+
+  // A dirty control without an area gives the window nothing to turn into pixels.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Attach("nowhere", Rect(nan, 0, 10, 10));
+  Attach("flat", Rect(5, 5, 5 - 2 * IGfx::kControlMargin, 10));
   EXPECT_FALSE(gfx.CollectDirtyRects(none));
   EXPECT_EQ(none.Count(), 0);
 }

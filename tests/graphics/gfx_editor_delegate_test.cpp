@@ -86,8 +86,11 @@ class EditorDelegate : public test::GfxTestDelegate {
   bool ResizeFromUI(int32_t width, int32_t height, bool resizeHost) override {
     log_.push_back("ResizeFromUI " + std::to_string(width) + " " + std::to_string(height) +
                    (resizeHost ? " host" : ""));
+    if (hostClosesOnResize) CloseEditorWindow();
     return true;
   }
+
+  bool hostClosesOnResize = false;
 
  private:
   Texts& log_;
@@ -195,6 +198,19 @@ TEST_F(GfxEditorDelegateTest, ACloseThatArrivesDuringACloseDoesNothing) {
   log.clear();
   delegate->CloseEditorWindow();
   EXPECT_EQ(log, (Texts{"OnEditorClosing", "ClosePlatformWindow", "~gfx", "~ knob"}));
+}
+
+TEST_F(GfxEditorDelegateTest, AHostThatClosesTheEditorWhileItResizesEndsTheResize) {
+  delegate->OpenEditorWindow(&parent);
+  delegate->hostClosesOnResize = true;
+  log.clear();
+  window->ResizeEditor(500, 400, 1.5f, true);
+  // Closed from inside the resize: the graphics go when it returns, and nothing after the
+  // host's answer runs on them.
+  EXPECT_EQ(log,
+            (Texts{"ResizeFromUI 750 600 host", "OnEditorClosing", "ClosePlatformWindow", "~gfx", "~ knob"}));
+  EXPECT_EQ(delegate->GetUI(), nullptr);
+  EXPECT_EQ(delegate->StoredWidth(), 500);
 }
 
 TEST_F(GfxEditorDelegateTest, ADelegateDestroyedWithItsEditorOpenClosesTheWindowFirst) {

@@ -13,6 +13,7 @@
 #include "graphics/text_entry_control.h"
 #include "tests/graphics/case_names.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -22,21 +23,7 @@ using test::LoggingControl;
 using test::RecordingGfx;
 using Texts = std::vector<std::string>;
 
-MouseState At(float x, float y, int64_t touchId = 0) {
-  MouseState state;
-  state.x = x;
-  state.y = y;
-  state.mod.touchId = touchId;
-  state.mod.leftButton = true;
-  return state;
-}
-
-MouseState Moved(float x, float y, float dX, float dY, int64_t touchId = 0) {
-  MouseState state = At(x, y, touchId);
-  state.dX = dX;
-  state.dY = dY;
-  return state;
-}
+MouseState At(float x, float y, int64_t touchId = 0) { return test::LeftButtonAt(x, y, 0.f, 0.f, touchId); }
 
 MouseState RightAt(float x, float y) {
   MouseState state = At(x, y);
@@ -177,9 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(InputDispatchTest, APressHoldsItsPointerUntilTheRelease) {
   gfx.MouseDownAll({At(20, 20)});
-  gfx.MouseDragAll({Moved(200, 200, 5, 5)});  // far outside: still the lower control's
+  gfx.MouseDragAll({test::LeftButtonAt(200, 200, 5, 5)});  // far outside: still the lower control's
   gfx.MouseUpAll({At(200, 200)});
-  gfx.MouseDragAll({Moved(20, 20, 5, 5)});  // released: no one holds the pointer
+  gfx.MouseDragAll({test::LeftButtonAt(20, 20, 5, 5)});  // released: no one holds the pointer
   EXPECT_EQ(log, (Texts{"OnMouseDown lower", "OnMouseDrag lower", "OnMouseUp lower"}));
   EXPECT_FALSE(gfx.ControlIsCaptured(lower));
   EXPECT_FLOAT_EQ(gfx.GetMouseDownX(), 20.f);
@@ -188,8 +175,8 @@ TEST_F(InputDispatchTest, APressHoldsItsPointerUntilTheRelease) {
 
 TEST_F(InputDispatchTest, DragsWithoutMovementAreNotDelivered) {
   gfx.MouseDownAll({At(20, 20)});
-  gfx.MouseDragAll({Moved(21, 20, 0, 0)});
-  gfx.MouseDragAll({Moved(21, 21, 0, 1)});
+  gfx.MouseDragAll({test::LeftButtonAt(21, 20, 0, 0)});
+  gfx.MouseDragAll({test::LeftButtonAt(21, 21, 0, 1)});
   EXPECT_EQ(log, (Texts{"OnMouseDown lower", "OnMouseDrag lower"}));
 }
 
@@ -219,11 +206,11 @@ TEST_F(InputDispatchTest, TwoTouchesOnOneControlFollowTheMultiTouchRules) {
 TEST_F(InputDispatchTest, EachTouchDragsAndReleasesTheControlItHolds) {
   gfx.SetMultiTouch(true);
   gfx.MouseDownAll({At(20, 20, 1), At(60, 60, 2)});
-  gfx.MouseDragAll({Moved(21, 21, 1, 1, 1), Moved(61, 61, 1, 1, 2)});
+  gfx.MouseDragAll({test::LeftButtonAt(21, 21, 1, 1, 1), test::LeftButtonAt(61, 61, 1, 1, 2)});
   gfx.MouseUpAll({At(61, 61, 2)});
   EXPECT_TRUE(gfx.ControlIsCaptured(lower));
   EXPECT_FALSE(gfx.ControlIsCaptured(upper));
-  gfx.MouseDragAll({Moved(22, 22, 1, 1, 1), Moved(62, 62, 1, 1, 2)});
+  gfx.MouseDragAll({test::LeftButtonAt(22, 22, 1, 1, 1), test::LeftButtonAt(62, 62, 1, 1, 2)});
   EXPECT_EQ(log,
             (Texts{"OnMouseDown lower", "BeginParamEditFromUI 1", "OnMouseDown upper", "OnMouseDrag lower",
                    "OnMouseDrag upper", "OnMouseUp upper", "EndParamEditFromUI 1", "OnMouseDrag lower"}));
@@ -356,7 +343,7 @@ TEST_F(InputDispatchTest, ReleasingTheCaptureBringsAHiddenCursorBack) {
 TEST_F(InputDispatchTest, DragsGoOnlyToTheTextEntryWhileOneEdits) {
   gfx.MouseDownAll({At(20, 20)});
   gfx.CreateTextEntry(lower, DefaultTextStyle, Rect(60, 60, 80, 80), "12", 0);
-  gfx.MouseDragAll({Moved(20, 20, 1, 1)});  // the lower control holds the pointer, not the entry
+  gfx.MouseDragAll({test::LeftButtonAt(20, 20, 1, 1)});  // the lower control holds the pointer, not the entry
   EXPECT_EQ(log, Texts{"OnMouseDown lower"});
   gfx.MouseUpAll({At(20, 20)});
   gfx.MouseDownAll({At(65, 70)});
@@ -383,7 +370,7 @@ TEST_F(InputDispatchTest, DraggingTheCornerResizerZoomsTheEditorUntilTheRelease)
   editor.MouseDownAll({At(290, 190)});
   EXPECT_TRUE(editor.IsResizing());
   // 10 % further from the corner on both axes: 10 % larger.
-  editor.MouseDragAll({Moved(319, 209, 29, 19)});
+  editor.MouseDragAll({test::LeftButtonAt(319, 209, 29, 19)});
   EXPECT_FLOAT_EQ(editor.GetDrawScale(), 1.1f);
   EXPECT_EQ(editor.Width(), 300);
   editor.MouseUpAll({At(319, 209)});

@@ -162,13 +162,24 @@ TEST_F(ResourcesTest, TheTripleSizeImageComesBeforeThePlainOne) {
 
 TEST_F(ResourcesTest, ACachedBitmapServesWhenTheFileIsGone) {
   const std::string plain = Make("knob.png");
-  const BitmapRef atOne = gfx->LoadBitmapScaled(plain.c_str(), 1, false, 1);
+  const BitmapRef atOne = gfx->LoadBitmapScaled(plain.c_str(), 0, false, 1);
+  EXPECT_EQ(atOne.frameCount, 1);  // no image has no frames: drawing divides by the count
   fs::remove(plain);
   const BitmapRef atTwo = gfx->LoadBitmapScaled(plain.c_str(), 1, false, 2);
   ASSERT_FALSE(atTwo.Empty());
   EXPECT_EQ(atTwo.bitmap->Scale(), 2.f);
   EXPECT_NE(atTwo.bitmap, atOne.bitmap);
   EXPECT_EQ(Decoded().size(), 1u);
+}
+
+TEST_F(ResourcesTest, WithoutALayerToRedrawItInTheImageComesAtTheScaleItWasFound) {
+  const std::string plain = Make("knob.png");
+  gfx->failOffscreenBitmaps = true;
+  const BitmapRef found = gfx->LoadBitmapScaled(plain.c_str(), 1, false, 2);
+  ASSERT_FALSE(found.Empty());
+  EXPECT_EQ(found.bitmap->Scale(), 1.f);
+  EXPECT_EQ(found.width, 16);
+  EXPECT_EQ(gfx->LayerCount(), 0);
 }
 
 TEST_F(ResourcesTest, UnsupportedOrMissingImagesGiveAnEmptyReference) {

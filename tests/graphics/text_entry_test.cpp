@@ -14,6 +14,7 @@
 #include "graphics/gfx.h"
 #include "graphics/rect_list.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -59,12 +60,6 @@ MouseState Click(float x, float y, bool right = false) {
   state.y = y;
   state.mod.leftButton = !right;
   state.mod.rightButton = right;
-  return state;
-}
-
-MouseState Move(float x, float y, float dX) {
-  MouseState state = Click(x, y);
-  state.dX = dX;
   return state;
 }
 
@@ -299,7 +294,7 @@ TEST_F(TextEntryTest, TheMousePlacesTheCaretSelectsAndAPressOutsideCommits) {
   gfx.MouseDownAll({Click(18, 20)});  // nearer the second character's left edge
   EXPECT_EQ(entry->GetCursor(), 1);
   EXPECT_FALSE(entry->GetEngine().HasSelection());
-  gfx.MouseDragAll({Move(36, 20, 18)});  // past the middle of the fourth character
+  gfx.MouseDragAll({test::LeftButtonAt(36, 20, 18)});  // past the middle of the fourth character
   gfx.MouseUpAll({Click(36, 20)});
   EXPECT_EQ(entry->GetSelectionStart(), 1);
   EXPECT_EQ(entry->GetSelectionEnd(), 4);
