@@ -15,9 +15,10 @@
 #include "editor/layout_grid.h"
 #include "editor/page_table.h"
 #include "editor/palette.h"
-#include "editor/placeholder.h"
 #include "editor/preset_menu.h"
+#include "editor/signal_display.h"
 #include "editor/status.h"
+#include "editor/voice_orbit_control.h"
 #include "effect/param_table.h"
 #include "graphics/gfx.h"
 
@@ -36,8 +37,6 @@ constexpr Rect kCopyButtonRect = {1096.f, 40.f, 1144.f, 82.f};
 constexpr Rect kStructureMenuRect = {36.f, 106.f, 361.f, 142.f};
 constexpr Rect kSyncToggleRect = {375.f, 106.f, 482.f, 142.f};
 constexpr Rect kDivisionMenuRect = {496.f, 106.f, 709.f, 142.f};
-constexpr Rect kVoiceFieldRect = {36.f, 151.f, 709.f, 374.f};
-constexpr Rect kSignalDisplayRect = {724.f, 106.f, 1144.f, 374.f};
 constexpr Rect kBypassRect = {36.f, 762.f, 167.f, 794.f};
 constexpr Rect kMonitorMenuRect = {179.f, 762.f, 323.f, 794.f};
 constexpr Rect kMailLinkRect = {958.f, 762.f, 1144.f, 794.f};
@@ -150,9 +149,8 @@ EditorLayout BuildEditorLayout(IGfxEditorDelegate* plugin, IGfx* gfx) {
   Attach(*gfx, Make<EnumMenu>(kStructureMenuRect, kParamModel, nullptr, plugin, view));
   Attach(*gfx, Make<Button>(kSyncToggleRect, "SYNC", plugin, view, ButtonKind::kToggle, kParamSync));
   Attach(*gfx, Make<EnumMenu>(kDivisionMenuRect, kParamDivision, nullptr, plugin, view));
-  // The voice field and the signal display come with the measurement controls.
-  Attach(*gfx, Make<Placeholder>(kVoiceFieldRect, "VOICE FIELD"));
-  Attach(*gfx, Make<Placeholder>(kSignalDisplayRect, "REAL INPUT / OUTPUT SPECTRA"));
+  Attach(*gfx, Make<VoiceOrbitControl>(plugin, view));
+  Attach(*gfx, Make<SignalDisplay>(plugin));
 
   for (int32_t column = 0; column < kWideControlCount; ++column) {
     const PageControl& control = kWideControls[column];

@@ -97,12 +97,14 @@ bool IsVoiceFieldInactive(const PlainValues& values, int32_t voice, int32_t fiel
 
 }  // namespace
 
+double ReadPlainValue(const plugfw::IEditorDelegate& delegate, int32_t paramIdx) {
+  const plugfw::IParam* param = delegate.GetParam(paramIdx);
+  return param != nullptr ? param->Value() : ParamDefault(paramIdx);
+}
+
 PlainValues ReadPlainValues(const plugfw::IEditorDelegate& delegate) {
   PlainValues values{};
-  for (int32_t i = 0; i < kParamCount; ++i) {
-    const plugfw::IParam* param = delegate.GetParam(i);
-    values[i] = param != nullptr ? param->Value() : ParamDefault(i);
-  }
+  for (int32_t i = 0; i < kParamCount; ++i) values[i] = ReadPlainValue(delegate, i);
   return values;
 }
 

@@ -21,6 +21,8 @@ using PlainValues = std::array<double, kParamCount>;
 // Any thread: lock-free loads of the parameter records; a record the delegate lacks reads
 // as its table default.
 PlainValues ReadPlainValues(const plugfw::IEditorDelegate& delegate);
+// The same for one parameter; 0 for an index outside 0..127.
+double ReadPlainValue(const plugfw::IEditorDelegate& delegate, int32_t paramIdx);
 
 // How many voices the structure lets sound: three for Tri Chorus, one for Vibrato, else eight.
 int32_t StructureVoiceCap(int32_t structure);

@@ -47,7 +47,11 @@ IControl::IControl(const Rect& bounds, std::initializer_list<int32_t> paramIndic
   if (values_.empty()) values_.push_back({kNoParameter, 0.0});
 }
 
-IControl::~IControl() = default;
+IControl::~IControl() {
+#if defined(PLUGFW_VST3_CONTROLS)
+  ReleaseHostMenuTarget();
+#endif
+}
 
 int32_t IControl::SlotForIndex(int32_t valIdx) const {
   if (NVals() == 1) return 0;

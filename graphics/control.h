@@ -8,6 +8,10 @@
 //
 // Every operation here runs on the UI thread. Values from the host or the audio side
 // arrive through the delegate on the UI thread too.
+//
+// In the VST3 build (PLUGFW_VST3_CONTROLS) a control is also a VST3 context-menu target and a
+// reference-counted SDK object, ahead of its own operations. The graphics context still owns
+// and deletes it: the reference count never frees a control.
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +27,11 @@
 #include "graphics/rect.h"
 #include "graphics/text_style.h"
 
+#if defined(PLUGFW_VST3_CONTROLS)
+#include "base/source/fobject.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
+#endif
+
 namespace plugfw {
 class IEditorDelegate;
 class IParam;
@@ -33,6 +42,7 @@ namespace plugfw::gfx {
 
 class IGfx;
 class IPopupMenu;
+class ControlMenuTarget;
 
 // What DispatchEventHandler hands a handler: the event's type, which keys the handler map,
 // and whatever the sender attaches.
@@ -41,7 +51,11 @@ struct ControlEvent {
   const void* data = nullptr;
 };
 
+#if defined(PLUGFW_VST3_CONTROLS)
+class IControl : public Steinberg::Vst::IContextMenuTarget, public Steinberg::FObject {
+#else
 class IControl {
+#endif
  public:
   using ActionFunction = std::function<void(IControl& control)>;
   using EventHandler = std::function<void(IControl& control, const ControlEvent& event)>;
@@ -59,6 +73,21 @@ class IControl {
   virtual ~IControl();
   IControl(const IControl&) = delete;
   IControl& operator=(const IControl&) = delete;
+
+#if defined(PLUGFW_VST3_CONTROLS)
+  // UI thread: the VST3 object. queryInterface answers IContextMenuTarget with the control
+  // itself; a release never frees it, since the graphics context owns it.
+  Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+  Steinberg::uint32 PLUGIN_API addRef() override;
+  Steinberg::uint32 PLUGIN_API release() override;
+  OBJ_METHODS(IControl, FObject)
+  // UI thread: a host menu item of this control was chosen. Always kResultOk.
+  Steinberg::tresult PLUGIN_API executeMenuItem(Steinberg::int32 tag) override;
+  // UI thread: the target to name in the host's menu for this control. Hosts may keep it past
+  // the control's life (an asynchronous popup, a late release); once the control is gone it
+  // reaches nothing. The control holds one reference. Null when memory ran out.
+  Steinberg::Vst::IContextMenuTarget* HostMenuTarget();
+#endif
 
   // UI thread: the operations the graphics context calls, in this order in every control.
   virtual void OnMouseDown(float x, float y, const ModifierKeys& mod);
@@ -257,6 +286,11 @@ class IControl {
   std::vector<ControlValue> values_;
   std::unordered_map<int32_t, EventHandler, EventTypeHash> eventHandlers_;
   int32_t lastEventType_ = 0;
+#if defined(PLUGFW_VST3_CONTROLS)
+  // Cuts the target's link and lets go of this control's reference on it.
+  void ReleaseHostMenuTarget();
+  ControlMenuTarget* hostMenuTarget_ = nullptr;
+#endif
 };
 
 }  // namespace plugfw::gfx

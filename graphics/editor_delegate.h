@@ -17,8 +17,10 @@ namespace plugfw {
 struct MidiMessage;
 struct SysExRef;
 namespace gfx {
+class IControl;
+class IGfx;
 struct KeyEvent;
-}
+}  // namespace gfx
 
 class IEditorDelegate {
  public:
@@ -85,6 +87,13 @@ class IEditorDelegate {
   // Returns the position after the size data, or -1.
   virtual int32_t UnserializeEditorSize(const HeapBuffer& /*chunk*/, int32_t startPos) { return startPos; }
   virtual void SetScreenScale(float /*scale*/) {}
+  // UI thread: the context menu of a right click on a control bound to paramIdx (-1: none) at
+  // (x, y) in editor units. True when this build shows it through its host, whatever the host
+  // then does; false leaves it to the graphics context's own popup.
+  virtual bool ShowControlContextMenu(gfx::IGfx& /*gfx*/, gfx::IControl* /*control*/, int32_t /*paramIdx*/,
+                                      float /*x*/, float /*y*/) {
+    return false;
+  }
 
   // UI thread. Shows every parameter's current value, normalized, in index order.
   void SendAllParamValuesToUI();

@@ -432,6 +432,9 @@ class IGfx {
   void ShowControlContextMenuLocal(IControl* control, int32_t paramIdx, float x, float y);
   void CreateTextEntry(IControl* control, const TextStyle& style, const Rect& bounds, const char* text,
                        int32_t valIdx);
+  // The context menu of a right click on a control bound to paramIdx (-1: none) at (x, y):
+  // through the host where the build shows it there (the VST3 module), otherwise local.
+  void ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y);
   // Hands the entered text to the control in edit: parsed into its parameter (text that
   // does not parse to a finite value changes nothing), or to its OnTextEntryCompletion.
   void ApplyTextEntry(const char* text);

@@ -84,7 +84,7 @@ void IGfx::MouseDownAll(const std::vector<MouseState>& states) {
     const int32_t paramIdx = control->GetParamIdx(valIdx);
     if (state.mod.rightButton && paramIdx >= 0) {
       ReleaseMouseCapture();
-      ShowControlContextMenuLocal(control, paramIdx, state.x, state.y);
+      ShowControlContextMenu(control, paramIdx, state.x, state.y);
       return;
     }
     BeginEditsOfBoundSlots(editGestures_, *control, state.mod.touchId);

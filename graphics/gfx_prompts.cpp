@@ -85,6 +85,11 @@ void IGfx::ShowControlContextMenuLocal(IControl* control, int32_t /*paramIdx*/, 
   ShowPopupMenuFor(control, promptMenu_, Rect(x, y, x, y), -1, true);
 }
 
+void IGfx::ShowControlContextMenu(IControl* control, int32_t paramIdx, float x, float y) {
+  if (delegate_->ShowControlContextMenu(*this, control, paramIdx, x, y)) return;
+  ShowControlContextMenuLocal(control, paramIdx, x, y);
+}
+
 void IGfx::CreateTextEntry(IControl* control, const TextStyle& style, const Rect& bounds, const char* text,
                            int32_t valIdx) {
   if (!control) return;

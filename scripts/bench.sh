@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, the
-# canvas's, whole editor frames through the drawing back end, the text entry's, the frame road's,
-# and last the idle cost of an open editor window under Wine: one line per case, each engine
-# figure the median of three runs pinned to one core
+# canvas's, the text entry's, the frame road's, then whole editor frames through the drawing back
+# end, synthetic and the plug-in's own, and last the idle cost of an open editor window under
+# Wine: one line per case, each engine figure the median of three runs pinned to one core
 # (taskset where present; BENCH_CPU picks the core, default the last). `scripts/bench.sh [case]`
 # runs the cases whose names contain `case`. With --reference the deps script installs Calf's Multi
 # Chorus and lilv's lv2bench, and the same run also measures that reference chorus: a different
@@ -45,9 +45,10 @@ done
 
 "${pin[@]}" build/bench/bench/glyph_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/canvas_bench ${filter:+"$filter"}
-"${pin[@]}" build/bench/bench/gfx_canvas_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/text_entry_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/frame_bench ${filter:+"$filter"}
+"${pin[@]}" build/bench/bench/gfx_canvas_bench ${filter:+"$filter"}
+"${pin[@]}" build/bench/bench/editor_frame_bench ${filter:+"$filter"}
 
 # The idle cost of an open editor window needs Windows: the Windows build, under Wine, on an X
 # display of its own.

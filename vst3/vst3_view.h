@@ -43,6 +43,8 @@ class IVST3View : public Steinberg::CPluginView, public Steinberg::IPlugViewCont
 
   // UI thread, from the plug-in: asks the host frame for the size. False without a frame.
   bool ResizeThroughFrame(int32_t width, int32_t height);
+  // UI thread: true from a successful attached until removed.
+  bool EditorOpen() const { return editorOpen_; }
 
   OBJ_METHODS(IVST3View, CPluginView)
   DEFINE_INTERFACES

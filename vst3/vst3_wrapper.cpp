@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
+#include "vst3/host_context_menu.h"
 #include "vst3/vst3_text.h"
 #include "vst3/vst3_view.h"
 
@@ -63,6 +64,13 @@ Steinberg::IPlugView* PLUGIN_API IVST3Wrapper::createView(Steinberg::FIDString n
 
 void IVST3Wrapper::ForgetView(const IVST3View* view) {
   if (view_ == view) view_ = nullptr;
+}
+
+bool IVST3Wrapper::ShowControlContextMenu(gfx::IGfx& gfx, gfx::IControl* control, int32_t paramIdx, float x,
+                                          float y) {
+  Steinberg::IPlugView* openView = view_ != nullptr && view_->EditorOpen() ? view_ : nullptr;
+  ShowHostContextMenu(gfx, control, paramIdx, x, y, componentHandler, openView);
+  return true;
 }
 
 bool IVST3Wrapper::RequestEditorResize(int32_t width, int32_t height) {

@@ -125,6 +125,10 @@ class IVST3Wrapper : public IApiBase,
   bool RequestEditorResize(int32_t width, int32_t height) override;
   // UI thread, from a view being removed or destroyed.
   void ForgetView(const IVST3View* view);
+  // UI thread: a right click's context menu is the host's (ShowHostContextMenu), shown for the
+  // open view; always true, so the graphics context never shows one of its own.
+  bool ShowControlContextMenu(gfx::IGfx& gfx, gfx::IControl* control, int32_t paramIdx, float x,
+                              float y) override;
 
   // UI thread. No parameter queue in this build: MIDI and SysEx toward the editor, then the idle
   // tick.

@@ -11,9 +11,10 @@
 #include "editor/context_help.h"
 #include "editor/control_kind.h"
 #include "editor/page_table.h"
-#include "editor/placeholder.h"
 #include "editor/preset_menu.h"
+#include "editor/signal_display.h"
 #include "editor/status.h"
+#include "editor/voice_orbit_control.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace halcyra::test {
@@ -32,7 +33,8 @@ const char* TypeOf(IControl* control) {
   if (dynamic_cast<EnumMenu*>(control)) return "EnumMenu";
   if (dynamic_cast<Knob*>(control)) return "Knob";
   if (dynamic_cast<ValueEntry*>(control)) return "ValueEntry";
-  if (dynamic_cast<Placeholder*>(control)) return "Placeholder";
+  if (dynamic_cast<VoiceOrbitControl*>(control)) return "VoiceOrbitControl";
+  if (dynamic_cast<SignalDisplay*>(control)) return "SignalDisplay";
   if (dynamic_cast<ContextHelp*>(control)) return "ContextHelp";
   if (dynamic_cast<Status*>(control)) return "Status";
   return "other";
@@ -43,12 +45,18 @@ using EditorLayoutTest = EditorFixture;
 TEST_F(EditorLayoutTest, FrameControlsStandAtTheirPlacesInDrawingOrder) {
   const std::vector<IControl*> controls = Controls();
   const Placed head[] = {
-      {"Backdrop", {0, 0, 1180, 800}},      {"Brand", {28, 0, 238, 42}},
-      {"PresetMenu", {747, 40, 1015, 82}},  {"Button", {1028, 40, 1084, 82}},
-      {"Button", {1096, 40, 1144, 82}},     {"EnumMenu", {36, 106, 361, 142}},
-      {"Button", {375, 106, 482, 142}},     {"EnumMenu", {496, 106, 709, 142}},
-      {"Placeholder", {36, 151, 709, 374}}, {"Placeholder", {724, 106, 1144, 374}},
-      {"Knob", {45, 391, 215, 508}},        {"ValueEntry", {0, 0, 0, 0}},
+      {"Backdrop", {0, 0, 1180, 800}},
+      {"Brand", {28, 0, 238, 42}},
+      {"PresetMenu", {747, 40, 1015, 82}},
+      {"Button", {1028, 40, 1084, 82}},
+      {"Button", {1096, 40, 1144, 82}},
+      {"EnumMenu", {36, 106, 361, 142}},
+      {"Button", {375, 106, 482, 142}},
+      {"EnumMenu", {496, 106, 709, 142}},
+      {"VoiceOrbitControl", {36, 151, 709, 374}},
+      {"SignalDisplay", {724, 106, 1144, 374}},
+      {"Knob", {45, 391, 215, 508}},
+      {"ValueEntry", {0, 0, 0, 0}},
   };
   ASSERT_GT(controls.size(), std::size(head));
   for (size_t i = 0; i < std::size(head); ++i) {

@@ -12,6 +12,7 @@
 #include "graphics/fill_pattern.h"
 #include "graphics/path_transform.h"
 #include "graphics/rect.h"
+#include "graphics/text_style.h"
 
 namespace plugfw::gfx::test {
 
@@ -26,6 +27,7 @@ struct GfxCall {
   Blend blend;
   PathTransform transform;
   Rect rect;
+  TextStyle textStyle;  // for text calls
 };
 
 class CallLog {

@@ -176,6 +176,7 @@ void RecordingGfx::DoDrawText(const TextStyle& style, const char* text, const Re
   GfxCall& call = log.Add("DoDrawText", "'%s' %s %s %g", text ? text : "", DescribeRect(bounds).c_str(),
                           style.fontId, style.size);
   call.rect = bounds;
+  call.textStyle = style;
   AddBlend(call, blend);
 }
 
