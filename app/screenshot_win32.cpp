@@ -102,6 +102,8 @@ bool CaptureClientPixels(HWND window, int width, int height, std::vector<uint8_t
   if (windowDc.Get() == nullptr) return false;
   CaptureTarget target(windowDc.Get(), width, height);
   if (!target.Ready()) return false;
+  // A child that has not painted yet (an editor opened a moment ago) has nothing to print.
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   bool copied = PrintWindow(window, target.Dc(), kPrintClientFullContent) != FALSE;
   if (!copied) copied = BitBlt(target.Dc(), 0, 0, width, height, windowDc.Get(), 0, 0, SRCCOPY) != FALSE;
   if (!copied) return false;

@@ -117,7 +117,7 @@ void Button::Draw(plugfw::gfx::IGfx& g) {
   }
 }
 
-void Button::RefreshForFrame() {
+bool Button::IsDirty() {
   switch (kind_) {
     case ButtonKind::kToggle:
       if (plugin_ != nullptr) ApplyRelevance(*this, *plugin_, GetParamIdx(0));
@@ -132,12 +132,6 @@ void Button::RefreshForFrame() {
     case ButtonKind::kMailLink:
       break;
   }
-}
-
-bool Button::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows what others
-  // change. Its const signature cannot express that, hence the cast (the object is never const).
-  const_cast<Button*>(this)->RefreshForFrame();
   return IControl::IsDirty();
 }
 

@@ -30,7 +30,7 @@ class Button : public plugfw::gfx::IControl {
   void OnMouseOver(float x, float y, const plugfw::gfx::ModifierKeys& mod) override;
   void Draw(plugfw::gfx::IGfx& g) override;
   // The frame asks once per frame before drawing; the control follows the settings there.
-  bool IsDirty() const override;
+  bool IsDirty() override;
 
   // Toggle: on above 0.5; Bank: bank B shown; Page: its page is current; Tab: the current page
   // is one of its tab's; Copy and MailLink: never.
@@ -40,7 +40,6 @@ class Button : public plugfw::gfx::IControl {
   const char* Caption() const { return caption_; }
 
  private:
-  void RefreshForFrame();
   void Act();
 
   const char* caption_;

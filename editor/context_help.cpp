@@ -30,17 +30,11 @@ void ContextHelp::Draw(plugfw::gfx::IGfx& g) {
                       view_->HelpText().c_str(), kTextRect, &GetBlend());
 }
 
-void ContextHelp::RefreshForFrame() {
+bool ContextHelp::IsDirty() {
   if (view_ != nullptr && view_->HelpText() != shownText_) {
     shownText_ = view_->HelpText();
     SetDirty(false);
   }
-}
-
-bool ContextHelp::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows what others
-  // change. Its const signature cannot express that, hence the cast (the object is never const).
-  const_cast<ContextHelp*>(this)->RefreshForFrame();
   return IControl::IsDirty();
 }
 

@@ -31,6 +31,7 @@ using plugfw::gfx::IGfxEditorDelegate;
 using plugfw::gfx::Rect;
 
 constexpr float kLogoDpi = 72.f;
+constexpr float kCornerResizerSize = 20.f;
 
 constexpr Rect kBankButtonRect = {1028.f, 40.f, 1084.f, 82.f};
 constexpr Rect kCopyButtonRect = {1096.f, 40.f, 1144.f, 82.f};
@@ -136,6 +137,7 @@ EditorLayout BuildEditorLayout(IGfxEditorDelegate* plugin, IGfx* gfx) {
 
   gfx->SetHoverTracking(true);
   gfx->EnableTooltips(true);
+  gfx->SetScaleBounds(static_cast<float>(kMinEditorScale), static_cast<float>(kMaxEditorScale));
   gfx->AttachTextEntry();
   layout.fontLoaded = gfx->LoadFont(kEditorFontId, kEditorFontFile);
 
@@ -175,6 +177,9 @@ EditorLayout BuildEditorLayout(IGfxEditorDelegate* plugin, IGfx* gfx) {
   Attach(*gfx, Make<Button>(kMailLinkRect, kSupportMailAddress, plugin, view, ButtonKind::kMailLink));
 
   view->ShowPage(*gfx);
+  // Dragging the corner zooms the whole editor; the layout stays as built.
+  gfx->AttachCornerResizer(IGfx::kScaleResizeMode, false, RuleColour, AmberColour, TealColour,
+                           kCornerResizerSize);
   return layout;
 }
 

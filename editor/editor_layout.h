@@ -17,6 +17,9 @@ namespace halcyra {
 // The font the layout loads as "KESTRALYN", and the logo it loads for the brand.
 inline constexpr char kEditorFontFile[] = "Roboto-Regular.ttf";
 inline constexpr char kLogoResource[] = "kestralyn_logo.svg";
+// The zoom the editor may take, by its corner or from the host's window.
+inline constexpr double kMinEditorScale = 0.85;
+inline constexpr double kMaxEditorScale = 1.5;
 
 struct EditorLayout {
   ViewStatePtr view;        // null when nothing was built

@@ -109,14 +109,8 @@ void EnumMenu::Draw(plugfw::gfx::IGfx& g) {
               middle - kChevronAbove, middle + kChevronBelow, TealColour, &GetBlend());
 }
 
-void EnumMenu::RefreshForFrame() {
+bool EnumMenu::IsDirty() {
   if (plugin_ != nullptr) ApplyRelevance(*this, *plugin_, GetParamIdx(0));
-}
-
-bool EnumMenu::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows what others
-  // change. Its const signature cannot express that, hence the cast (the object is never const).
-  const_cast<EnumMenu*>(this)->RefreshForFrame();
   return IControl::IsDirty();
 }
 

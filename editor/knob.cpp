@@ -180,14 +180,8 @@ void Knob::Draw(plugfw::gfx::IGfx& g) {
   DrawEditorText(g, text, knob.valueBox, kValueSize, textColour, TextAlign::kCentre, blend);
 }
 
-void Knob::RefreshForFrame() {
+bool Knob::IsDirty() {
   if (plugin_ != nullptr) ApplyRelevance(*this, *plugin_, GetParamIdx(0));
-}
-
-bool Knob::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows what others
-  // change. Its const signature cannot express that, hence the cast (the object is never const).
-  const_cast<Knob*>(this)->RefreshForFrame();
   return IKnobControlBase::IsDirty();
 }
 

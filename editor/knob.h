@@ -36,7 +36,7 @@ class Knob : public plugfw::gfx::IKnobControlBase {
   void OnMouseOver(float x, float y, const plugfw::gfx::ModifierKeys& mod) override;
   void Draw(plugfw::gfx::IGfx& g) override;
   // The frame asks once per frame before drawing; the control follows the settings there.
-  bool IsDirty() const override;
+  bool IsDirty() override;
 
   // Opens the text entry over the value box with the plain value, "%.8g".
   void OpenValueEntry();
@@ -47,7 +47,6 @@ class Knob : public plugfw::gfx::IKnobControlBase {
   const char* Caption() const { return caption_; }
 
  private:
-  void RefreshForFrame();
   void WriteHelp();
 
   const char* caption_;

@@ -68,18 +68,12 @@ void PresetMenu::Draw(plugfw::gfx::IGfx& g) {
   DrawChevron(g, 993.f, 999.f, 1005.f, 57.f, 63.f, AmberColour, &GetBlend());
 }
 
-void PresetMenu::RefreshForFrame() {
+bool PresetMenu::IsDirty() {
   const int32_t matched = plugin_ != nullptr ? PluginOf(*plugin_).MatchRecipe() : -1;
   if (matched != lastShownRecipe_) {
     lastShownRecipe_ = matched;
     SetDirty(false);
   }
-}
-
-bool PresetMenu::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows what others
-  // change. Its const signature cannot express that, hence the cast (the object is never const).
-  const_cast<PresetMenu*>(this)->RefreshForFrame();
   return IControl::IsDirty();
 }
 

@@ -31,12 +31,11 @@ class PresetMenu : public plugfw::gfx::IControl {
   void OnPopupMenuSelection(plugfw::gfx::IPopupMenu* menu, int32_t valueIndex) override;
   void Draw(plugfw::gfx::IGfx& g) override;
   // The frame asks once per frame before drawing; the control follows the settings there.
-  bool IsDirty() const override;
+  bool IsDirty() override;
 
   const plugfw::gfx::IPopupMenu& Menu() const { return *menu_; }
 
  private:
-  void RefreshForFrame();
   void OpenMenu();
 
   plugfw::gfx::IGfxEditorDelegate* plugin_;

@@ -36,12 +36,8 @@ void Status::Draw(plugfw::gfx::IGfx& g) {
                  plugfw::gfx::TextAlign::kNear, &GetBlend());
 }
 
-void Status::RefreshForFrame() { SetDirty(false); }
-
-bool Status::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows what others
-  // change. Its const signature cannot express that, hence the cast (the object is never const).
-  const_cast<Status*>(this)->RefreshForFrame();
+bool Status::IsDirty() {
+  SetDirty(false);
   return IControl::IsDirty();
 }
 

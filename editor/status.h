@@ -17,10 +17,9 @@ class Status : public plugfw::gfx::IControl {
 
   void Draw(plugfw::gfx::IGfx& g) override;
   // The frame asks once per frame before drawing; the control follows the settings there.
-  bool IsDirty() const override;
+  bool IsDirty() override;
 
  private:
-  void RefreshForFrame();
   plugfw::gfx::IGfxEditorDelegate* plugin_;
 };
 

@@ -6,14 +6,15 @@
 #include <new>
 
 #include "core/scoped_lock.h"
+#include "editor/editor_graphics.h"
+#include "editor/editor_layout.h"
 #include "effect/factory_recipes.h"
 #include "effect/state_chunk.h"
+#include "graphics/gfx.h"
 
 namespace halcyra {
 namespace {
 
-constexpr double kMinEditorScale = 0.85;
-constexpr double kMaxEditorScale = 1.5;
 constexpr int32_t kMaxMainInputs = 2;
 // The side-chain pair follows the main pair in the channel list, whatever the main bus carries.
 constexpr int32_t kSidechainLeftChannel = 2;
@@ -65,7 +66,11 @@ Halcyra::Halcyra(const InstanceInfo& info)
   builtWhole_ = StoreRecipePresets() && defined;
   StoreBank();  // the inactive bank starts at the defaults
   RecomputeTail();
-  // The editor's graphics factory and layout are installed here once the graphics framework exists.
+  SetMakeGraphicsFunction([this] { return MakeEditorGraphics(*this, kEditorWidth, kEditorHeight); });
+  SetLayoutFunction([this](plugfw::gfx::IGfx& gfx) {
+    const EditorLayout layout = BuildEditorLayout(this, &gfx);
+    lastEditorLayout_ = {layout.view != nullptr, layout.fontLoaded, layout.logoLoaded};
+  });
 }
 
 Halcyra::~Halcyra() { engine_.reset(); }
@@ -252,10 +257,17 @@ void Halcyra::ProcessAudio(float** inputs, float** outputs, int32_t frames) {
   }
 }
 
-void Halcyra::HandleParentResize(int32_t /*width*/, int32_t /*height*/) {
-  // Only an open editor with controls is rescaled (EditorScaleForParent, then ResizeEditor);
-  // without the graphics framework no editor opens, so there is nothing to do yet.
-  if (resizing_ || !GetEditorGraphics()) return;
+void Halcyra::HandleParentResize(int32_t width, int32_t height) {
+  // The host may answer the resize this asks for with another parent resize, from inside it.
+  plugfw::gfx::IGfx* gfx = GetEditorGraphics();
+  if (resizing_ || gfx == nullptr || gfx->NControls() == 0) return;
+  double scale = kEditorInitialScale;
+  bool limited = false;
+  if (!EditorScaleForParent(width, height, gfx->GetPlatformWindowScale(), scale, limited)) return;
+  resizing_ = true;
+  // The parent keeps its size unless the editor cannot fill it within its zoom limits.
+  gfx->ResizeEditor(kEditorWidth, kEditorHeight, static_cast<float>(scale), limited);
+  resizing_ = false;
 }
 
 bool Halcyra::WriteState(plugfw::HeapBuffer& chunk) const {

@@ -67,6 +67,15 @@ class Halcyra : public PluginWrapper {
   // thread runs it after the host's parameter changes, the UI thread after edits and state loads.
   void RecomputeTail();
 
+  // UI thread. What the editor's last opening could load: without the font every text of the
+  // editor stays blank, without the logo the brand shows its name instead.
+  struct EditorLayoutReport {
+    bool built = false;
+    bool fontLoaded = false;
+    bool logoLoaded = false;
+  };
+  EditorLayoutReport LastEditorLayout() const { return lastEditorLayout_; }
+
   // Any thread: atomic loads.
   void CurrentValues(float values[kParamCount]) const;
   float InactiveBankValue(int32_t index) const;
@@ -143,6 +152,7 @@ class Halcyra : public PluginWrapper {
   std::atomic<bool> hostBypass_{false};
   bool builtWhole_ = false;
   bool resizing_ = false;
+  EditorLayoutReport lastEditorLayout_;
   bool hostDescribesBlocks_ = false;
   HostBlockInfo block_;
   float inputLeft_[kSliceFrames] = {};

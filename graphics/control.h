@@ -152,8 +152,10 @@ class IControl {
   // index as 0.
   virtual void SetDirty(bool triggerAction, int32_t valIdx = kAllValues);
   virtual void SetClean() { dirty_ = false; }
-  // True while an animation function is set, whatever the dirty flag says.
-  virtual bool IsDirty() const { return animationFunction_ ? true : dirty_; }
+  // True while an animation function is set, whatever the dirty flag says. The frame tick asks
+  // once per frame before it draws, so a control may bring itself up to date here (follow a
+  // setting, copy a measurement) and mark itself dirty for the same frame; hence not const.
+  virtual bool IsDirty() { return animationFunction_ ? true : dirty_; }
   virtual void ReservedControlHookB() {}
   virtual bool HasEventHandlers() const { return !eventHandlers_.empty() && !animationFunction_; }
   // The value for a point within bounds: horizontal when direction is non-zero, vertical

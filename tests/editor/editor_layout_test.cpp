@@ -16,6 +16,7 @@
 #include "editor/status.h"
 #include "editor/voice_orbit_control.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace halcyra::test {
 namespace {
@@ -195,6 +196,31 @@ TEST_F(EditorLayoutTest, AsksForItsFontAndLogoAndSaysWhenTheyAreMissing) {
   brands[0]->Draw(*gfx_);
   EXPECT_EQ(gfx_->log.Named("DoDrawText").at(0).text,
             "DoDrawText 'KESTRALYN' 36 0 238 42 KESTRALYN 23 blend(0,1)");
+}
+
+TEST_F(EditorLayoutTest, TheCornerZoomsTheWholeEditorBetween85And150Percent) {
+  IControl* resizer = gfx_->GetCornerResizer();
+  ASSERT_NE(resizer, nullptr);
+  EXPECT_EQ(resizer->GetRect(), Rect(1160, 780, 1180, 800));
+  EXPECT_EQ(gfx_->GetResizeMode(), plugfw::gfx::IGfx::kScaleResizeMode);
+  gfx_->log.Clear();
+  resizer->Draw(*gfx_);
+  EXPECT_EQ(gfx_->log.Named("PathFill").at(0).text, "PathFill solid(255,54,67,73) rule0");
+
+  const int32_t controls = gfx_->NControls();
+  gfx_->MouseDownAll({plugfw::gfx::test::LeftButtonAt(1170, 790)});
+  ASSERT_TRUE(gfx_->IsResizing());
+  gfx_->MouseDragAll({plugfw::gfx::test::LeftButtonAt(3000, 3000, 1830, 2210)});
+  EXPECT_EQ(gfx_->GetDrawScale(), 1.5f);
+  gfx_->MouseDragAll({plugfw::gfx::test::LeftButtonAt(100, 100, -2900, -2900)});
+  EXPECT_EQ(gfx_->GetDrawScale(), 0.85f);
+  gfx_->MouseUpAll({plugfw::gfx::test::LeftButtonAt(100, 100)});
+  EXPECT_FALSE(gfx_->IsResizing());
+  // The units stay; only the zoom changed, and nothing was laid out twice.
+  EXPECT_EQ(gfx_->Width(), 1180);
+  EXPECT_EQ(gfx_->Height(), 800);
+  EXPECT_EQ(gfx_->NControls(), controls);
+  EXPECT_EQ(gfx_->GetCornerResizer()->GetRect(), Rect(1180 - 20 / 0.85f, 800 - 20 / 0.85f, 1180, 800));
 }
 
 TEST_F(EditorLayoutTest, NothingIsBuiltWithoutAGraphicsContext) {

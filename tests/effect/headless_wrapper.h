@@ -4,6 +4,8 @@
 // plug-in tells the host and the editor. The tests drive ProcessAudio directly.
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/api_base.h"
@@ -43,6 +45,13 @@ class HeadlessWrapper : public IApiBase, public IProcessor {
     IApiBase::SendParamValueToUI(paramIdx, value, valueIsNormalized);
   }
 
+  // The editor's requests for another host size; some hosts answer from inside the request.
+  bool RequestEditorResize(int32_t width, int32_t height) override {
+    editorResizeRequests.emplace_back(width, height);
+    if (duringEditorResize) duringEditorResize(width, height);
+    return true;
+  }
+
   size_t CountOf(Call call) const {
     size_t count = 0;
     for (const Logged& entry : log) count += entry.call == call;
@@ -51,6 +60,8 @@ class HeadlessWrapper : public IApiBase, public IProcessor {
 
   std::vector<Logged> log;
   bool logUiSends = true;
+  std::vector<std::pair<int32_t, int32_t>> editorResizeRequests;
+  std::function<void(int32_t width, int32_t height)> duringEditorResize;
 };
 
 }  // namespace plugfw::test

@@ -105,6 +105,37 @@ TEST_F(FrameRoadTest, AnAnimatingControlCountsAsDirtyEveryTick) {
   }
 }
 
+// A control that follows outside state (a setting, a measurement) catches up when the tick asks
+// whether it is dirty, and what it dirties there is drawn in that same frame.
+class CatchingUpControl : public IControl {
+ public:
+  explicit CatchingUpControl(const Rect& bounds) : IControl(bounds) {}
+  void Draw(IGfx&) override {}
+  bool IsDirty() override {
+    if (outside != shown) {
+      shown = outside;
+      SetDirty(false);
+    }
+    return IControl::IsDirty();
+  }
+  int outside = 0;
+  int shown = 0;
+};
+
+TEST_F(FrameRoadTest, AControlThatCatchesUpWhenAskedIsCollectedInThatFrame) {
+  auto* follower =
+      static_cast<CatchingUpControl*>(gfx.AttachControl(new CatchingUpControl(Rect(0, 0, 10, 10))));
+  gfx.SetAllControlsClean();
+  RectList unchanged;
+  EXPECT_FALSE(gfx.CollectDirtyRects(unchanged));
+
+  follower->outside = 1;
+  RectList changed;
+  EXPECT_TRUE(gfx.CollectDirtyRects(changed));
+  EXPECT_EQ(RectsOf(changed), (std::vector<Rect>{Rect(-0.75f, -0.75f, 10.75f, 10.75f)}));
+  EXPECT_EQ(follower->shown, 1);
+}
+
 TEST_F(FrameRoadTest, ACollectedChildIsMovedInsideItsParentLessOneUnit) {
   LoggingControl* parent = Attach("parent", Rect(0, 0, 100, 100));
   LoggingControl* pastRightAndBottom = Attach("child", Rect(90, 90, 120, 130));
