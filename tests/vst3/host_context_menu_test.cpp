@@ -15,7 +15,7 @@
 #include "tests/graphics/support/gfx_test_delegate.h"
 #include "tests/graphics/support/logging_control.h"
 #include "tests/graphics/support/recording_gfx.h"
-#include "vst3/vst3_text.h"
+#include "tests/vst3/host_menu_fakes.h"
 
 namespace plugfw::test {
 namespace {
@@ -27,94 +27,6 @@ using gfx::PopupMenuItem;
 using gfx::test::GfxTestDelegate;
 using gfx::test::LoggingControl;
 using gfx::test::RecordingGfx;
-
-// A host menu: records every entry with its target (holding a reference until it goes) and
-// where it popped up.
-class FakeHostMenu : public Vst::IContextMenu {
- public:
-  struct Entry {
-    std::string name;
-    int32 tag;
-    int32 flags;
-    Vst::IContextMenuTarget* target;
-  };
-
-  ~FakeHostMenu() {
-    for (const Entry& entry : entries) {
-      if (entry.target) entry.target->release();
-    }
-  }
-
-  int32 PLUGIN_API getItemCount() override { return static_cast<int32>(entries.size()); }
-  tresult PLUGIN_API getItem(int32, Item&, Vst::IContextMenuTarget**) override { return kNotImplemented; }
-  tresult PLUGIN_API addItem(const Item& item, Vst::IContextMenuTarget* target) override {
-    char name[256];
-    Utf16ToUtf8(item.name, name, sizeof name);
-    if (target) target->addRef();
-    entries.push_back({name, item.tag, item.flags, target});
-    return kResultOk;
-  }
-  tresult PLUGIN_API removeItem(const Item&, Vst::IContextMenuTarget*) override { return kNotImplemented; }
-  tresult PLUGIN_API popup(UCoord x, UCoord y) override {
-    popups.push_back({x, y});
-    return kResultOk;
-  }
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return ++references; }
-  uint32 PLUGIN_API release() override { return --references; }
-
-  std::vector<Entry> entries;
-  std::vector<std::pair<UCoord, UCoord>> popups;
-  int references = 1;
-};
-
-// A component handler, with IComponentHandler3 or without.
-class FakeHandler : public Vst::IComponentHandler, public Vst::IComponentHandler3 {
- public:
-  explicit FakeHandler(bool givesMenus) : givesMenus_(givesMenus) {}
-
-  tresult PLUGIN_API beginEdit(Vst::ParamID) override { return kResultOk; }
-  tresult PLUGIN_API performEdit(Vst::ParamID, Vst::ParamValue) override { return kResultOk; }
-  tresult PLUGIN_API endEdit(Vst::ParamID) override { return kResultOk; }
-  tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
-  Vst::IContextMenu* PLUGIN_API createContextMenu(IPlugView* view, const Vst::ParamID* paramId) override {
-    requests.push_back({view, paramId != nullptr, paramId != nullptr ? *paramId : 0});
-    if (!answersWithMenu) return nullptr;
-    menu.addRef();
-    return &menu;
-  }
-  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
-    if (FUnknownPrivate::iidEqual(iid, Vst::IComponentHandler::iid) ||
-        FUnknownPrivate::iidEqual(iid, FUnknown::iid)) {
-      *obj = static_cast<Vst::IComponentHandler*>(this);
-    } else if (givesMenus_ && FUnknownPrivate::iidEqual(iid, Vst::IComponentHandler3::iid)) {
-      *obj = static_cast<Vst::IComponentHandler3*>(this);
-    } else {
-      *obj = nullptr;
-      return kNoInterface;
-    }
-    addRef();
-    return kResultOk;
-  }
-  uint32 PLUGIN_API addRef() override { return ++references; }
-  uint32 PLUGIN_API release() override { return --references; }
-
-  struct Request {
-    IPlugView* view;
-    bool hasParam;
-    Vst::ParamID param;
-  };
-  std::vector<Request> requests;
-  FakeHostMenu menu;
-  bool answersWithMenu = true;
-  int references = 1;
-
- private:
-  bool givesMenus_;
-};
 
 // Only its identity matters to the host here.
 class FakeView : public IPlugView {
