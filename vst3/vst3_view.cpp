@@ -23,6 +23,9 @@ bool IsHwnd(Steinberg::FIDString type) {
 IVST3View::IVST3View(IVST3Wrapper& plugin) : plugin_(plugin) { plugin_.addRef(); }
 
 IVST3View::~IVST3View() {
+  // A host that releases the view without removing it first would leave an editor nobody can
+  // reach in its window, and the plug-in unable to open another.
+  if (editorOpen_) plugin_.CloseEditorWindow();
   plugin_.ForgetView(this);
   if (plugFrame != nullptr) plugFrame->release();
   plugFrame = nullptr;
@@ -34,10 +37,14 @@ Steinberg::tresult PLUGIN_API IVST3View::isPlatformTypeSupported(Steinberg::FIDS
 }
 
 Steinberg::tresult PLUGIN_API IVST3View::attached(void* parent, Steinberg::FIDString type) {
-  // Success would tell the host an editor shows where none does.
+  // Success would tell the host an editor shows where none does. The plug-in has one editor: while
+  // another view shows it, opening would only hand back that view's window.
   if (!plugin_.HasEditor() || !IsHwnd(type) || parent == nullptr || editorOpen_) return kResultFalse;
-  if (plugin_.OpenEditorWindow(parent) == nullptr) return kResultFalse;
+  if (plugin_.GetUI() != nullptr || plugin_.OpenEditorWindow(parent) == nullptr) return kResultFalse;
   editorOpen_ = true;
+  // The editor's resize requests go to the frame of the view that shows it, even when the host
+  // attaches a view again after removing it.
+  plugin_.RememberView(this);
   if (contentScale_ > 0.f) plugin_.SetScreenScale(contentScale_);
   return CPluginView::attached(parent, type);
 }

@@ -58,8 +58,10 @@ Steinberg::IPlugView* PLUGIN_API IVST3Wrapper::createView(Steinberg::FIDString n
   if (!HasEditor() || name == nullptr || std::strcmp(name, Steinberg::Vst::ViewType::kEditor) != 0) {
     return nullptr;
   }
-  view_ = new IVST3View(*this);
-  return view_;
+  auto* view = new IVST3View(*this);
+  // A view that shows the editor keeps its resize requests; a new one only takes over when none does.
+  if (view_ == nullptr || !view_->EditorOpen()) view_ = view;
+  return view;
 }
 
 void IVST3Wrapper::ForgetView(const IVST3View* view) {

@@ -92,7 +92,8 @@ class IVST3Wrapper : public IApiBase,
                                     Steinberg::Vst::String128 name) override;
 
   // UI thread: a new view for "editor" when the plug-in has an editor, else null. The plug-in remembers
-  // the latest view until that view is removed or destroyed.
+  // the latest view unless another shows the editor, and then the view that opens the editor, until
+  // that view is removed or destroyed.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
 
   // UI thread: IMidiMapping, only for controllers that exist as parameters.
@@ -123,7 +124,8 @@ class IVST3Wrapper : public IApiBase,
   // first, so a host that calls onSize back from inside resizeView sees it, and such a call
   // starts no second, nested request.
   bool RequestEditorResize(int32_t width, int32_t height) override;
-  // UI thread, from a view being removed or destroyed.
+  // UI thread, from a view that opened the editor, and from one being removed or destroyed.
+  void RememberView(IVST3View* view) { view_ = view; }
   void ForgetView(const IVST3View* view);
   // UI thread: a right click's context menu is the host's (ShowHostContextMenu), shown for the
   // open view; always true, so the graphics context never shows one of its own.

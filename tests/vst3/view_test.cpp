@@ -9,39 +9,13 @@
 #include "core/resources.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+#include "tests/vst3/editor_host.h"
 #include "tests/vst3/vst3_host.h"
 
 namespace halcyra_test {
 namespace {
 
 using namespace Steinberg;
-
-class RecordingFrame : public IPlugFrame {
- public:
-  tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override {
-    ++resizeRequests;
-    lastSize = *newSize;
-    // Some hosts apply the size at once, from inside this call.
-    if (answerWithOnSize) view->onSize(newSize);
-    return kResultOk;
-  }
-  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
-    if (FUnknownPrivate::iidEqual(iid, IPlugFrame::iid) || FUnknownPrivate::iidEqual(iid, FUnknown::iid)) {
-      *obj = this;
-      addRef();
-      return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return ++references; }
-  uint32 PLUGIN_API release() override { return --references; }
-
-  int references = 1;
-  int resizeRequests = 0;
-  bool answerWithOnSize = false;
-  ViewRect lastSize;
-};
 
 class Vst3View : public ::testing::Test {
  protected:
@@ -136,8 +110,8 @@ TEST_F(Vst3View, SizeProposalsComeBackInsideTheEditorsBounds) {
 }
 
 TEST_F(Vst3View, HoldsItsFrameUntilReplacedOrReleased) {
-  RecordingFrame first;
-  RecordingFrame second;
+  RecordingPlugFrame first;
+  RecordingPlugFrame second;
   IPlugView* view = CreateEditorView();
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->setFrame(&first), kResultOk);
