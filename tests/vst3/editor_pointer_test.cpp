@@ -4,8 +4,6 @@
 // content scale; a resting pointer shows the parameter's help as the tooltip.
 
 #include <windows.h>
-// After windows.h.
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +11,7 @@
 
 #include "effect/param_table.h"
 #include "tests/core/message_pump.h"
+#include "tests/graphics/platform/editor_tooltip_win32.h"
 #include "tests/vst3/editor_host.h"
 #include "tests/vst3/host_menu_fakes.h"
 
@@ -47,33 +46,9 @@ int ShownThreadWindows() {
   return shown;
 }
 
-// The editor's tooltip window: a top-level window of this thread.
-HWND TooltipWindow() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-// The text of the editor's one tool, the whole window.
-std::string TooltipText(HWND tooltip, HWND editor) {
-  wchar_t text[1024] = {};
-  TOOLINFOW tool = {};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = editor;
-  tool.uId = reinterpret_cast<UINT_PTR>(editor);
-  tool.lpszText = text;
-  SendMessageW(tooltip, TTM_GETTEXTW, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(&tool));
+std::string Utf8(const std::wstring& text) {
   char utf8[4096] = {};
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
   return utf8;
 }
 
@@ -128,12 +103,12 @@ TEST_F(EditorPointer, APointerRestingOnAKnobShowsItsParametersHelp) {
   const LPARAM knob = MAKELPARAM(Scaled(kRateKnobX), Scaled(kRateKnobY));
   SendMessageW(editor_, WM_MOUSEMOVE, 0, knob);
   SendMessageW(editor_, WM_MOUSEHOVER, 0, knob);  // as Windows reports a pointer at rest
-  HWND tooltip = TooltipWindow();
+  HWND tooltip = plugfw::gfx::test::FindEditorTooltip(editor_);
   ASSERT_NE(tooltip, nullptr);
   const halcyra::ParamDefinition* rate = halcyra::GetParamDefinition(halcyra::kParamRate);
   ASSERT_NE(rate, nullptr);
   ASSERT_NE(std::string(rate->help), "");
-  EXPECT_EQ(TooltipText(tooltip, editor_), rate->help);
+  EXPECT_EQ(Utf8(plugfw::gfx::test::EditorTooltipText(tooltip, editor_)), rate->help);
 }
 
 }  // namespace

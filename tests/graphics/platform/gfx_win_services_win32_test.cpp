@@ -12,6 +12,7 @@
 
 #include "core/heap_string.h"
 #include "graphics/popup_menu.h"
+#include "tests/graphics/platform/editor_tooltip_win32.h"
 #include "tests/graphics/platform/editor_window_fixture_win32.h"
 
 namespace plugfw::gfx {
@@ -150,46 +151,20 @@ TEST_F(EditorServices, TheClipboardRoundTripsTextWithTheEditorAsOwner) {
   EXPECT_STREQ(text.Get(), "");
 }
 
-HWND tooltipFound = nullptr;
-
-BOOL CALLBACK FindTooltip(HWND window, LPARAM owner) {
-  wchar_t name[32] = {};
-  GetClassNameW(window, name, 32);
-  if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) {
-    tooltipFound = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-std::wstring TooltipText(HWND tooltip, HWND editor) {
-  wchar_t text[128] = {};
-  TOOLINFOW tool = {};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = editor;
-  tool.uId = reinterpret_cast<UINT_PTR>(editor);
-  tool.lpszText = text;
-  SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
-  return text;
-}
-
 TEST(EditorTooltips, HoveringAControlShowsItsTooltipAndLeavingHidesIt) {
   EditorHost host;
   host.EnableTooltipsAtLayout();
   HWND window = host.Open();
   ASSERT_NE(window, nullptr);
   host.Blue()->SetTooltip("Depth of the modulation");
-  tooltipFound = nullptr;
-  // A popup's owner is the top-level window of the child it was made for.
-  EnumThreadWindows(GetCurrentThreadId(), &FindTooltip,
-                    reinterpret_cast<LPARAM>(GetAncestor(window, GA_ROOT)));
-  ASSERT_NE(tooltipFound, nullptr);
+  HWND tooltip = test::FindEditorTooltip(window);
+  ASSERT_NE(tooltip, nullptr);
 
   SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(210, 140));
   SendMessageW(window, WM_MOUSEHOVER, 0, MAKELPARAM(210, 140));
-  EXPECT_EQ(TooltipText(tooltipFound, window), L"Depth of the modulation");
+  EXPECT_EQ(test::EditorTooltipText(tooltip, window), L"Depth of the modulation");
   SendMessageW(window, WM_MOUSELEAVE, 0, 0);
-  EXPECT_EQ(TooltipText(tooltipFound, window), L"");
+  EXPECT_EQ(test::EditorTooltipText(tooltip, window), L"");
   EXPECT_EQ(host.Blue()->Kinds().back(), "out");
 }
 
