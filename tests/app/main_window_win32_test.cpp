@@ -150,7 +150,7 @@ class MainWindowTest : public ::testing::Test {
   test::FakeEnvironmentState state;
 };
 
-TEST_F(MainWindowTest, AnEmptyClientAreaOfTheEditorsSizeUnderFileAndHelp) {
+TEST_F(MainWindowTest, AClientAreaOfTheEditorsSizeUnderFileAndHelp) {
   HWND window = Open();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(MainWindowHandle(), window);
