@@ -213,6 +213,19 @@ TEST_F(MainWindowTest, TheEditorFillsTheClientAreaAndTheWindowFollowsItsResizes)
     EXPECT_EQ(WindowSizeOf(window), outer) << step.scale;
     EXPECT_FLOAT_EQ(graphics->GetDrawScale(), step.scale);
   }
+
+  // A minimised window's empty client area is no size for the editor, and restoring finds it as
+  // it was.
+  ShowWindow(window, SW_MINIMIZE);
+  RunProgramLoopFor(window, 300);
+  ASSERT_TRUE(IsIconic(window));
+  EXPECT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
+  EXPECT_FLOAT_EQ(graphics->GetDrawScale(), 1.0f);
+  ShowWindow(window, SW_RESTORE);
+  RunProgramLoopFor(window, 300);
+  EXPECT_EQ(ClientOf(window), (PixelSize{1180, 800}));
+  EXPECT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
+  EXPECT_FLOAT_EQ(graphics->GetDrawScale(), 1.0f);
 }
 
 TEST_F(MainWindowTest, KeysReachTheEditorThroughTheProgramsLoop) {
