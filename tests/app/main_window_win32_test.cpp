@@ -413,6 +413,23 @@ TEST_F(MainWindowTest, TheCommandLineScreenshotIsTakenThenTheProgramEnds) {
   }
 }
 
+TEST_F(MainWindowTest, ACommandLineScreenshotWithoutAnEditorFailsAndWritesNothing) {
+  MainWindowOptions options;
+  options.screenshotPath = TemporaryFolder() + "halcyra_main_window_no_editor.png";
+  options.unattended = true;
+  StandaloneHost* host = StandaloneHost::Create(std::make_unique<test::FakeHostEnvironment>(state));
+  ASSERT_NE(host, nullptr);
+  host->SetNoIo(true);
+  ASSERT_TRUE(host->Init());
+  host->Plugin().SetMakeGraphicsFunction([]() -> std::unique_ptr<gfx::IGfx> { return nullptr; });
+  HWND window = CreateMainWindow(GetModuleHandleW(nullptr), options);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(EditorOf(window), nullptr) << "the editor was meant to fail to open";
+  EXPECT_EQ(RunMessageLoop(nullptr), 1);
+  EXPECT_EQ(MainWindowExitCode(), 1);
+  EXPECT_FALSE(DeleteUtf8(options.screenshotPath)) << "no picture of an empty window";
+}
+
 TEST_F(MainWindowTest, AWindowThatCannotBeMadeLeavesNoWindow) {
   // No dialog resource in that module.
   StandaloneHost::Create(std::make_unique<test::FakeHostEnvironment>(state));
