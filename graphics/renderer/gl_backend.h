@@ -40,6 +40,16 @@ struct GLBlendFactors {
   GLenum dstAlpha;
 };
 
+// What the fragment shader draws; only images and textured triangles sample the texture.
+enum GLShaderType : int32_t {
+  kShaderGradient = 0,
+  kShaderImage = 1,
+  kShaderStencilFill = 2,
+  kShaderTexturedTriangles = 3,
+};
+
+// Stencil fills draw their paths' fans and fringes and the bounds quad at triangleOffset;
+// every other call is one triangle list at triangleOffset, with no paths.
 struct GLCall {
   int32_t type;
   int32_t image;
@@ -111,7 +121,8 @@ struct GLBackendState {
   GLint stencilFuncRef;
   GLuint stencilFuncMask;
   GLBlendFactors blend;
-  int32_t dummyTexture;  // image id bound for calls without an image
+  int32_t dummyTexture;      // image id bound for calls without an image
+  int32_t uploadedUniforms;  // byte offset of the block "frag" holds, -1 none; during a flush
 };
 
 // The callbacks, in the order CanvasBackendCallbacks carries them; `state` is a

@@ -1,10 +1,13 @@
 // Queueing: the canvas's fills, strokes and triangle lists become calls with their paths,
 // vertices and fragment uniforms, all in arrays reused from frame to frame. No GL call here.
+// Everything but a stencil fill is queued as one triangle list, so that it is one draw and
+// the flush can join it to the next call when that one is painted the same way.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "graphics/renderer/gl_backend.h"
+#include "graphics/renderer/gl_triangle_lists.h"
 #include "graphics/renderer/renderer_arrays.h"
 
 namespace plugfw::gfx {
@@ -16,13 +19,8 @@ constexpr int32_t kMinUniformBlocks = 128;
 constexpr int32_t kMinVertices = 4096;
 constexpr int32_t kBoundsQuadVertices = 4;
 constexpr float kNoStrokeThreshold = -1.0f;
-
-enum ShaderType : int32_t {
-  kShaderGradient = 0,
-  kShaderImage = 1,
-  kShaderStencilFill = 2,
-  kShaderTexturedTriangles = 3,
-};
+// Far beyond any frame; keeps vertex counts and byte sizes clear of overflow.
+constexpr int64_t kMaxCallVertices = INT32_MAX / 4;
 
 // How the shader reads an image: premultiplied RGBA as it is, other RGBA premultiplied on
 // the way, alpha replicated into every channel.
@@ -177,6 +175,13 @@ int32_t MaxVertexCount(const CanvasPath* paths, int pathCount) {
   return count > INT32_MAX / 2 ? INT32_MAX / 2 : static_cast<int32_t>(count);
 }
 
+// The length of the paths' strokes as one triangle list; -1 when it would be absurdly long.
+int32_t StrokeTriangleListLength(const CanvasPath* paths, int pathCount) {
+  int64_t count = 0;
+  for (int i = 0; i < pathCount; ++i) count += TriangleListLength(paths[i].strokeCount);
+  return count > kMaxCallVertices ? -1 : static_cast<int32_t>(count);
+}
+
 // The queue lengths before a call, so that a call that cannot be queued whole leaves no trace.
 struct QueueMark {
   int32_t calls, paths, vertices, uniforms;
@@ -210,14 +215,14 @@ void CopyVertices(GLBackendState* state, int32_t offset, const CanvasVertex* ver
     std::memcpy(&state->vertices[offset], vertices, sizeof(CanvasVertex) * static_cast<size_t>(count));
 }
 
-// Copies each path's fill and fringe or stroke vertices; returns the first vertex after them.
+// Copies each path's fill and fringe vertices; returns the first vertex after them.
 int32_t CopyPaths(GLBackendState* state, const GLCall* call, const CanvasPath* paths, int pathCount,
-                  int32_t offset, bool withFill) {
+                  int32_t offset) {
   for (int i = 0; i < pathCount; ++i) {
     GLPath* copy = &state->paths[call->pathOffset + i];
     std::memset(copy, 0, sizeof(*copy));
     const CanvasPath& path = paths[i];
-    if (withFill && path.fillCount > 0) {
+    if (path.fillCount > 0) {
       copy->fillOffset = offset;
       copy->fillCount = path.fillCount;
       CopyVertices(state, offset, path.fill, path.fillCount);
@@ -241,6 +246,30 @@ int32_t ReserveVertices(GLBackendState* state, int32_t count) {
   return Reserve(state->vertices, state->vertexCapacity, state->vertexCount, count, kMinVertices);
 }
 
+// A lone convex path needs no stencil: its interior and its fringe are one triangle list.
+void QueueConvexFill(GLBackendState* state, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                     const CanvasScissorState* scissor, float fringe, const CanvasPath& path) {
+  const QueueMark mark = MarkQueue(state);
+  GLCall* call = NewCall(state, kCallConvexFill, paint, composite);
+  if (call == nullptr) return;
+  const int64_t count =
+      static_cast<int64_t>(TriangleListLength(path.fillCount)) + TriangleListLength(path.strokeCount);
+  if (count > kMaxCallVertices) return DropCall(state, mark);
+  const int32_t first = ReserveVertices(state, static_cast<int32_t>(count));
+  const int32_t uniforms = ReserveUniforms(state, 1);
+  if (first < 0 || uniforms < 0) return DropCall(state, mark);
+  call = &state->calls[mark.calls];
+  call->uniformOffset = uniforms;
+  call->triangleOffset = first;
+  call->triangleCount = static_cast<int32_t>(count);
+  CanvasVertex* end = AppendConvexPolygonTriangles(&state->vertices[first], path.fill, path.fillCount);
+  AppendStripTriangles(end, path.stroke, path.strokeCount);
+  if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, fringe, fringe,
+                                kNoStrokeThreshold)) {
+    DropCall(state, mark);
+  }
+}
+
 }  // namespace
 
 GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset) {
@@ -252,27 +281,20 @@ void GLBackendFill(void* opaque, const CanvasPaint* paint, CanvasCompositeOperat
                    const CanvasPath* paths, int pathCount) {
   GLBackendState* state = AsState(opaque);
   if (pathCount <= 0) return;
+  if (pathCount == 1 && paths[0].convex)
+    return QueueConvexFill(state, paint, composite, scissor, fringe, paths[0]);
   const QueueMark mark = MarkQueue(state);
-  const bool convex = pathCount == 1 && paths[0].convex;
-  GLCall* call = NewCall(state, convex ? kCallConvexFill : kCallFill, paint, composite);
+  GLCall* call = NewCall(state, kCallFill, paint, composite);
   if (call == nullptr) return;
   call->pathCount = pathCount;
   call->pathOffset = ReservePaths(state, pathCount);
-  const int32_t extra = convex ? 0 : kBoundsQuadVertices;
-  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount) + extra);
-  const int32_t uniforms = ReserveUniforms(state, convex ? 1 : 2);
+  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount) + kBoundsQuadVertices);
+  const int32_t uniforms = ReserveUniforms(state, 2);
   if (call->pathOffset < 0 || first < 0 || uniforms < 0) return DropCall(state, mark);
   call = &state->calls[mark.calls];
   call->uniformOffset = uniforms;
-  const int32_t next = CopyPaths(state, call, paths, pathCount, first, true);
+  const int32_t next = CopyPaths(state, call, paths, pathCount, first);
 
-  if (convex) {
-    if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, fringe,
-                                  fringe, kNoStrokeThreshold)) {
-      return DropCall(state, mark);
-    }
-    return;
-  }
   // The cover quad over the bounds, drawn where the stencil pass left a mark.
   call->triangleOffset = next;
   call->triangleCount = kBoundsQuadVertices;
@@ -299,14 +321,17 @@ void GLBackendStroke(void* opaque, const CanvasPaint* paint, CanvasCompositeOper
   const QueueMark mark = MarkQueue(state);
   GLCall* call = NewCall(state, kCallStroke, paint, composite);
   if (call == nullptr) return;
-  call->pathCount = pathCount;
-  call->pathOffset = ReservePaths(state, pathCount);
-  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount));
+  const int32_t count = StrokeTriangleListLength(paths, pathCount);
+  if (count < 0) return DropCall(state, mark);
+  const int32_t first = ReserveVertices(state, count);
   const int32_t uniforms = ReserveUniforms(state, 1);
-  if (call->pathOffset < 0 || first < 0 || uniforms < 0) return DropCall(state, mark);
+  if (first < 0 || uniforms < 0) return DropCall(state, mark);
   call = &state->calls[mark.calls];
   call->uniformOffset = uniforms;
-  CopyPaths(state, call, paths, pathCount, first, false);
+  call->triangleOffset = first;
+  call->triangleCount = count;
+  CanvasVertex* end = &state->vertices[first];
+  for (int i = 0; i < pathCount; ++i) end = AppendStripTriangles(end, paths[i].stroke, paths[i].strokeCount);
   if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, strokeWidth,
                                 fringe, kNoStrokeThreshold)) {
     DropCall(state, mark);

@@ -12,17 +12,6 @@
 namespace plugfw::gfx::test {
 namespace {
 
-// Puts the table back as it was when the scope ends, whatever the test replaced.
-class GLTableScope {
- public:
-  GLTableScope() : saved_(gl) {}
-  ~GLTableScope() { gl = saved_; }
-  const GLFunctions& Saved() const { return saved_; }
-
- private:
-  GLFunctions saved_;
-};
-
 struct WithholdingResolver {
   const GLFunctions* table;
   const char* withheld;
