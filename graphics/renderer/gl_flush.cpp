@@ -1,8 +1,8 @@
-// The flush: every queued call drawn with one program bind and one vertex upload. Texture,
-// stencil, blend and uniform state go through the cache in the state, so repeated values make
-// no GL call; every change of them inside the flush goes through it too, or the cache would
-// lie. Consecutive triangle lists painted alike are one draw: on a software rasteriser the
-// cost of a frame of many small controls follows its draws.
+// The flush: every queued call drawn with one program bind and one upload each of the vertices
+// and the indices. Texture, stencil, blend and uniform state go through the cache in the
+// state, so repeated values make no GL call; every change of them inside the flush goes
+// through it too, or the cache would lie. Consecutive triangle lists painted alike are one
+// draw: on a software rasteriser the cost of a frame of many small controls follows its draws.
 #include <cstdint>
 #include <cstring>
 
@@ -104,6 +104,11 @@ void UploadVertices(GLBackendState* state) {
   gl.BindBuffer(GL_ARRAY_BUFFER, state->vertexBuffer);
   gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state->vertexCount) * sizeof(CanvasVertex),
                 state->vertices, GL_STREAM_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, state->indexBuffer);
+  if (state->indexCount > 0) {
+    gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(state->indexCount) * sizeof(uint32_t),
+                  state->indices, GL_STREAM_DRAW);
+  }
   gl.EnableVertexAttribArray(0);
   gl.EnableVertexAttribArray(1);
   gl.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(CanvasVertex), reinterpret_cast<const void*>(0));
@@ -152,7 +157,7 @@ bool IsTriangleList(const GLCall& call) { return call.type != kCallFill; }
 // Whether `next` draws exactly as if it were more triangles of `call`, whose list (with any
 // calls already joined to it) ends at vertex `end`.
 bool JoinsDraw(GLBackendState* state, const GLCall& call, int32_t end, const GLCall& next) {
-  return IsTriangleList(next) && next.triangleOffset == end && SameBlend(call.blend, next.blend) &&
+  return IsTriangleList(next) && next.indexOffset == end && SameBlend(call.blend, next.blend) &&
          (call.image == next.image || TextureOf(state, call.image) == TextureOf(state, next.image)) &&
          SameUniforms(state, call.uniformOffset, next.uniformOffset);
 }
@@ -161,13 +166,17 @@ bool JoinsDraw(GLBackendState* state, const GLCall& call, int32_t end, const GLC
 // index of the first call not drawn.
 int32_t DrawTriangleLists(GLBackendState* state, int32_t first) {
   const GLCall& call = state->calls[first];
-  int32_t end = call.triangleOffset + call.triangleCount;
+  int32_t end = call.indexOffset + call.indexCount;
   int32_t next = first + 1;
   for (; next < state->callCount && JoinsDraw(state, call, end, state->calls[next]); ++next) {
-    end += state->calls[next].triangleCount;
+    end += state->calls[next].indexCount;
   }
   SetUniforms(state, call.uniformOffset, call.image);
-  DrawArrays(GL_TRIANGLES, call.triangleOffset, end - call.triangleOffset);
+  const int32_t count = end - call.indexOffset;
+  if (count > 0) {
+    const auto offset = static_cast<uintptr_t>(call.indexOffset) * sizeof(uint32_t);
+    gl.DrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, reinterpret_cast<const void*>(offset));
+  }
   return next;
 }
 
@@ -176,6 +185,7 @@ void FinishDrawing() {
   gl.DisableVertexAttribArray(1);
   gl.Disable(GL_CULL_FACE);
   gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   gl.UseProgram(0);
   gl.BindTexture(GL_TEXTURE_2D, 0);
 }
@@ -185,6 +195,7 @@ void FinishDrawing() {
 void GLBackendCancel(void* opaque) {
   GLBackendState* state = AsState(opaque);
   state->vertexCount = 0;
+  state->indexCount = 0;
   state->pathCount = 0;
   state->callCount = 0;
   state->uniformCount = 0;

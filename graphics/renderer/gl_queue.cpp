@@ -1,7 +1,8 @@
 // Queueing: the canvas's fills, strokes and triangle lists become calls with their paths,
 // vertices and fragment uniforms, all in arrays reused from frame to frame. No GL call here.
-// Everything but a stencil fill is queued as one triangle list, so that it is one draw and
-// the flush can join it to the next call when that one is painted the same way.
+// Everything but a stencil fill is queued as its vertices and one indexed triangle list over
+// them, so that it is one draw and the flush can join it to the next call when that one is
+// painted the same way.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -17,10 +18,11 @@ constexpr int32_t kMinCalls = 128;
 constexpr int32_t kMinPaths = 128;
 constexpr int32_t kMinUniformBlocks = 128;
 constexpr int32_t kMinVertices = 4096;
+constexpr int32_t kMinIndices = 8192;
 constexpr int32_t kBoundsQuadVertices = 4;
 constexpr float kNoStrokeThreshold = -1.0f;
-// Far beyond any frame; keeps vertex counts and byte sizes clear of overflow.
-constexpr int64_t kMaxCallVertices = INT32_MAX / 4;
+// Far beyond any frame; keeps index counts and byte sizes clear of overflow.
+constexpr int64_t kMaxCallIndices = INT32_MAX / 8;
 
 // How the shader reads an image: premultiplied RGBA as it is, other RGBA premultiplied on
 // the way, alpha replicated into every channel.
@@ -175,26 +177,36 @@ int32_t MaxVertexCount(const CanvasPath* paths, int pathCount) {
   return count > INT32_MAX / 2 ? INT32_MAX / 2 : static_cast<int32_t>(count);
 }
 
-// The length of the paths' strokes as one triangle list; -1 when it would be absurdly long.
-int32_t StrokeTriangleListLength(const CanvasPath* paths, int pathCount) {
-  int64_t count = 0;
-  for (int i = 0; i < pathCount; ++i) count += TriangleListLength(paths[i].strokeCount);
-  return count > kMaxCallVertices ? -1 : static_cast<int32_t>(count);
+// The vertices and indices of the paths' strokes as one triangle list.
+struct ListSize {
+  int64_t vertices = 0;
+  int64_t indices = 0;
+};
+
+ListSize StrokeListSize(const CanvasPath* paths, int pathCount) {
+  ListSize size;
+  for (int i = 0; i < pathCount; ++i) {
+    size.vertices += paths[i].strokeCount;
+    size.indices += TriangleListLength(paths[i].strokeCount);
+  }
+  return size;
 }
 
 // The queue lengths before a call, so that a call that cannot be queued whole leaves no trace.
 struct QueueMark {
-  int32_t calls, paths, vertices, uniforms;
+  int32_t calls, paths, vertices, indices, uniforms;
 };
 
 QueueMark MarkQueue(const GLBackendState* state) {
-  return QueueMark{state->callCount, state->pathCount, state->vertexCount, state->uniformCount};
+  return QueueMark{state->callCount, state->pathCount, state->vertexCount, state->indexCount,
+                   state->uniformCount};
 }
 
 void DropCall(GLBackendState* state, const QueueMark& mark) {
   state->callCount = mark.calls;
   state->pathCount = mark.paths;
   state->vertexCount = mark.vertices;
+  state->indexCount = mark.indices;
   state->uniformCount = mark.uniforms;
 }
 
@@ -246,28 +258,54 @@ int32_t ReserveVertices(GLBackendState* state, int32_t count) {
   return Reserve(state->vertices, state->vertexCapacity, state->vertexCount, count, kMinVertices);
 }
 
+// Room for a triangle-list call: its vertices, its indices and one uniform block, with the
+// call (which growing the queue may have moved) given its index range. Null when the call
+// cannot be queued; it is then dropped.
+GLCall* ReserveList(GLBackendState* state, const QueueMark& mark, ListSize size, int32_t* firstVertex) {
+  if (size.vertices > kMaxCallIndices || size.indices > kMaxCallIndices) return nullptr;
+  *firstVertex = ReserveVertices(state, static_cast<int32_t>(size.vertices));
+  const int32_t firstIndex = Reserve(state->indices, state->indexCapacity, state->indexCount,
+                                     static_cast<int32_t>(size.indices), kMinIndices);
+  const int32_t uniforms = ReserveUniforms(state, 1);
+  if (*firstVertex < 0 || firstIndex < 0 || uniforms < 0) return nullptr;
+  GLCall* call = &state->calls[mark.calls];
+  call->uniformOffset = uniforms;
+  call->indexOffset = firstIndex;
+  call->indexCount = static_cast<int32_t>(size.indices);
+  return call;
+}
+
+uint32_t* IndicesOf(GLBackendState* state, const GLCall* call) { return &state->indices[call->indexOffset]; }
+
+// Whether the paint could be put into the call's uniform block; the call is dropped if not.
+bool SetListPaint(GLBackendState* state, const QueueMark& mark, const GLCall* call, const CanvasPaint* paint,
+                  const CanvasScissorState* scissor, float width, float fringe) {
+  if (GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, call->uniformOffset), paint, scissor,
+                               width, fringe, kNoStrokeThreshold)) {
+    return true;
+  }
+  DropCall(state, mark);
+  return false;
+}
+
 // A lone convex path needs no stencil: its interior and its fringe are one triangle list.
 void QueueConvexFill(GLBackendState* state, const CanvasPaint* paint, CanvasCompositeOperation composite,
                      const CanvasScissorState* scissor, float fringe, const CanvasPath& path) {
   const QueueMark mark = MarkQueue(state);
-  GLCall* call = NewCall(state, kCallConvexFill, paint, composite);
-  if (call == nullptr) return;
-  const int64_t count =
+  if (NewCall(state, kCallConvexFill, paint, composite) == nullptr) return;
+  ListSize size;
+  size.vertices = static_cast<int64_t>(path.fillCount) + path.strokeCount;
+  size.indices =
       static_cast<int64_t>(TriangleListLength(path.fillCount)) + TriangleListLength(path.strokeCount);
-  if (count > kMaxCallVertices) return DropCall(state, mark);
-  const int32_t first = ReserveVertices(state, static_cast<int32_t>(count));
-  const int32_t uniforms = ReserveUniforms(state, 1);
-  if (first < 0 || uniforms < 0) return DropCall(state, mark);
-  call = &state->calls[mark.calls];
-  call->uniformOffset = uniforms;
-  call->triangleOffset = first;
-  call->triangleCount = static_cast<int32_t>(count);
-  CanvasVertex* end = AppendConvexPolygonTriangles(&state->vertices[first], path.fill, path.fillCount);
-  AppendStripTriangles(end, path.stroke, path.strokeCount);
-  if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, fringe, fringe,
-                                kNoStrokeThreshold)) {
-    DropCall(state, mark);
-  }
+  int32_t first = 0;
+  GLCall* call = ReserveList(state, mark, size, &first);
+  if (call == nullptr) return DropCall(state, mark);
+  CopyVertices(state, first, path.fill, path.fillCount);
+  CopyVertices(state, first + path.fillCount, path.stroke, path.strokeCount);
+  uint32_t* end =
+      AppendConvexPolygonIndices(IndicesOf(state, call), static_cast<uint32_t>(first), path.fillCount);
+  AppendStripIndices(end, static_cast<uint32_t>(first + path.fillCount), path.strokeCount);
+  SetListPaint(state, mark, call, paint, scissor, fringe, fringe);
 }
 
 }  // namespace
@@ -319,23 +357,17 @@ void GLBackendStroke(void* opaque, const CanvasPaint* paint, CanvasCompositeOper
   GLBackendState* state = AsState(opaque);
   if (pathCount <= 0) return;
   const QueueMark mark = MarkQueue(state);
-  GLCall* call = NewCall(state, kCallStroke, paint, composite);
-  if (call == nullptr) return;
-  const int32_t count = StrokeTriangleListLength(paths, pathCount);
-  if (count < 0) return DropCall(state, mark);
-  const int32_t first = ReserveVertices(state, count);
-  const int32_t uniforms = ReserveUniforms(state, 1);
-  if (first < 0 || uniforms < 0) return DropCall(state, mark);
-  call = &state->calls[mark.calls];
-  call->uniformOffset = uniforms;
-  call->triangleOffset = first;
-  call->triangleCount = count;
-  CanvasVertex* end = &state->vertices[first];
-  for (int i = 0; i < pathCount; ++i) end = AppendStripTriangles(end, paths[i].stroke, paths[i].strokeCount);
-  if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, strokeWidth,
-                                fringe, kNoStrokeThreshold)) {
-    DropCall(state, mark);
+  if (NewCall(state, kCallStroke, paint, composite) == nullptr) return;
+  int32_t first = 0;
+  GLCall* call = ReserveList(state, mark, StrokeListSize(paths, pathCount), &first);
+  if (call == nullptr) return DropCall(state, mark);
+  uint32_t* end = IndicesOf(state, call);
+  for (int i = 0; i < pathCount; ++i) {
+    CopyVertices(state, first, paths[i].stroke, paths[i].strokeCount);
+    end = AppendStripIndices(end, static_cast<uint32_t>(first), paths[i].strokeCount);
+    first += paths[i].strokeCount;
   }
+  SetListPaint(state, mark, call, paint, scissor, strokeWidth, fringe);
 }
 
 void GLBackendTriangles(void* opaque, const CanvasPaint* paint, CanvasCompositeOperation composite,
@@ -344,21 +376,14 @@ void GLBackendTriangles(void* opaque, const CanvasPaint* paint, CanvasCompositeO
   GLBackendState* state = AsState(opaque);
   if (vertexCount <= 0) return;
   const QueueMark mark = MarkQueue(state);
-  GLCall* call = NewCall(state, kCallTriangles, paint, composite);
-  if (call == nullptr) return;
-  const int32_t first = ReserveVertices(state, vertexCount);
-  const int32_t uniforms = ReserveUniforms(state, 1);
-  if (first < 0 || uniforms < 0) return DropCall(state, mark);
-  call = &state->calls[mark.calls];
-  call->triangleOffset = first;
-  call->triangleCount = vertexCount;
-  call->uniformOffset = uniforms;
+  if (NewCall(state, kCallTriangles, paint, composite) == nullptr) return;
+  int32_t first = 0;
+  GLCall* call = ReserveList(state, mark, ListSize{vertexCount, vertexCount}, &first);
+  if (call == nullptr) return DropCall(state, mark);
   CopyVertices(state, first, vertices, vertexCount);
-  GLFragUniforms* frag = GLBackendFragUniforms(state, uniforms);
-  if (!GLBackendPaintToUniforms(state, frag, paint, scissor, 1.0f, fringe, kNoStrokeThreshold)) {
-    return DropCall(state, mark);
-  }
-  frag->shaderType = kShaderTexturedTriangles;
+  AppendListIndices(IndicesOf(state, call), static_cast<uint32_t>(first), vertexCount);
+  if (!SetListPaint(state, mark, call, paint, scissor, 1.0f, fringe)) return;
+  GLBackendFragUniforms(state, call->uniformOffset)->shaderType = kShaderTexturedTriangles;
 }
 
 }  // namespace plugfw::gfx

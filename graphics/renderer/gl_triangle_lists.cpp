@@ -3,8 +3,7 @@
 namespace plugfw::gfx {
 namespace {
 
-CanvasVertex* AppendTriangle(CanvasVertex* dst, const CanvasVertex& a, const CanvasVertex& b,
-                             const CanvasVertex& c) {
+uint32_t* AppendTriangle(uint32_t* dst, uint32_t a, uint32_t b, uint32_t c) {
   dst[0] = a;
   dst[1] = b;
   dst[2] = c;
@@ -15,7 +14,7 @@ CanvasVertex* AppendTriangle(CanvasVertex* dst, const CanvasVertex& a, const Can
 
 int32_t TriangleListLength(int32_t count) { return count >= 3 ? 3 * (count - 2) : 0; }
 
-CanvasVertex* AppendConvexPolygonTriangles(CanvasVertex* dst, const CanvasVertex* polygon, int32_t count) {
+uint32_t* AppendConvexPolygonIndices(uint32_t* dst, uint32_t first, int32_t count) {
   if (count < 3) return dst;
   const int32_t last = count - 1;
   // At each round the polygon left is the vertices at multiples of `step` below the last
@@ -24,17 +23,24 @@ CanvasVertex* AppendConvexPolygonTriangles(CanvasVertex* dst, const CanvasVertex
     const int32_t multiples = (last - 1) / step + 1;  // 0, step, ... below last
     const int32_t left = multiples + 1;
     if (left < 3) break;
-    auto at = [&](int32_t position) { return polygon[position < multiples ? position * step : last]; };
+    auto at = [&](int32_t position) {
+      return first + static_cast<uint32_t>(position < multiples ? position * step : last);
+    };
     for (int32_t p = 0; p + 2 < left; p += 2) dst = AppendTriangle(dst, at(p), at(p + 1), at(p + 2));
   }
   return dst;
 }
 
-CanvasVertex* AppendStripTriangles(CanvasVertex* dst, const CanvasVertex* strip, int32_t count) {
+uint32_t* AppendStripIndices(uint32_t* dst, uint32_t first, int32_t count) {
   for (int32_t i = 0; i + 2 < count; ++i) {
-    dst = (i % 2 == 0) ? AppendTriangle(dst, strip[i], strip[i + 1], strip[i + 2])
-                       : AppendTriangle(dst, strip[i + 1], strip[i], strip[i + 2]);
+    const uint32_t v = first + static_cast<uint32_t>(i);
+    dst = (i % 2 == 0) ? AppendTriangle(dst, v, v + 1, v + 2) : AppendTriangle(dst, v + 1, v, v + 2);
   }
+  return dst;
+}
+
+uint32_t* AppendListIndices(uint32_t* dst, uint32_t first, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) *dst++ = first + static_cast<uint32_t>(i);
   return dst;
 }
 

@@ -277,8 +277,9 @@ void HALCYRA_GLAPI CountStencilFunc(GLenum func, GLint ref, GLuint mask) {
   gCalls[kStencilFuncCalls]++;
   gReal->StencilFunc(func, ref, mask);
 }
+// Vertex uploads only: the index lists go up beside them.
 void HALCYRA_GLAPI CountBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-  gCalls[kBufferDataCalls]++;
+  if (target == GL_ARRAY_BUFFER) gCalls[kBufferDataCalls]++;
   gReal->BufferData(target, size, data, usage);
 }
 void HALCYRA_GLAPI CountUseProgram(GLuint program) {

@@ -25,6 +25,10 @@ void HALCYRA_GLAPI CountDraw(GLenum mode, GLint first, GLsizei count) {
   gDraws++;
   gReal->DrawArrays(mode, first, count);
 }
+void HALCYRA_GLAPI CountIndexedDraw(GLenum mode, GLsizei count, GLenum type, const void* indices) {
+  gDraws++;
+  gReal->DrawElements(mode, count, type, indices);
+}
 void HALCYRA_GLAPI CountUniforms(GLint location, GLsizei count, const GLfloat* value) {
   gUniformUploads++;
   gReal->Uniform4fv(location, count, value);
@@ -96,6 +100,7 @@ class GLBatchingTest : public GLCanvasTest {
     GLTableScope scope;
     gReal = &scope.Saved();
     gl.DrawArrays = CountDraw;
+    gl.DrawElements = CountIndexedDraw;
     gl.Uniform4fv = CountUniforms;
     gl.BindTexture = CountBind;
     gDraws = gUniformUploads = gTextureBinds = 0;
