@@ -105,10 +105,9 @@ void SignalDisplay::RefreshForFrame() {
   SetDirty(false);
 }
 
-bool SignalDisplay::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control takes its copies. Its
-  // const signature cannot express that, hence the cast (the object is never const).
-  const_cast<SignalDisplay*>(this)->RefreshForFrame();
+bool SignalDisplay::IsDirty() {
+  // The base asks this once per frame, before drawing: where the control takes its copies.
+  RefreshForFrame();
   return IControl::IsDirty();
 }
 

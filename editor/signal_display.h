@@ -27,7 +27,7 @@ class SignalDisplay : public plugfw::gfx::IControl {
   void Draw(plugfw::gfx::IGfx& g) override;
   // The frame asks once per frame before drawing: the copies are taken there, and the panel
   // redraws every frame.
-  bool IsDirty() const override;
+  bool IsDirty() override;
 
   const DisplaySnapshot& Display() const { return display_; }
   const MeterSnapshot& Meters() const { return meters_; }

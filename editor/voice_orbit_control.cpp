@@ -221,10 +221,9 @@ void VoiceOrbitControl::RefreshForFrame() {
   SetDirty(false);
 }
 
-bool VoiceOrbitControl::IsDirty() const {
-  // The base asks this once per frame, before drawing: where the control follows the engine. Its
-  // const signature cannot express that, hence the cast (the object is never const).
-  const_cast<VoiceOrbitControl*>(this)->RefreshForFrame();
+bool VoiceOrbitControl::IsDirty() {
+  // The base asks this once per frame, before drawing: where the control follows the engine.
+  RefreshForFrame();
   return IControl::IsDirty();
 }
 

@@ -41,7 +41,7 @@ class VoiceOrbitControl : public plugfw::gfx::IControl {
   void Draw(plugfw::gfx::IGfx& g) override;
   // The frame asks once per frame before drawing: the snapshot is copied and the axis follows it
   // there, and a drag whose pointer the graphics context let go of ends. Redraws every frame.
-  bool IsDirty() const override;
+  bool IsDirty() override;
 
   // Closes the drag's two gestures (Pan, then Delay Offset); nothing when no drag runs.
   void EndDrag();
