@@ -377,11 +377,14 @@ void GLBackendTriangles(void* opaque, const CanvasPaint* paint, CanvasCompositeO
   if (vertexCount <= 0) return;
   const QueueMark mark = MarkQueue(state);
   if (NewCall(state, kCallTriangles, paint, composite) == nullptr) return;
+  // A stray vertex past the last whole triangle draws nothing alone, but joined to the next
+  // call it would start a triangle of that call's vertices.
+  const int32_t indexCount = vertexCount - vertexCount % 3;
   int32_t first = 0;
-  GLCall* call = ReserveList(state, mark, ListSize{vertexCount, vertexCount}, &first);
+  GLCall* call = ReserveList(state, mark, ListSize{vertexCount, indexCount}, &first);
   if (call == nullptr) return DropCall(state, mark);
   CopyVertices(state, first, vertices, vertexCount);
-  AppendListIndices(IndicesOf(state, call), static_cast<uint32_t>(first), vertexCount);
+  AppendListIndices(IndicesOf(state, call), static_cast<uint32_t>(first), indexCount);
   if (!SetListPaint(state, mark, call, paint, scissor, 1.0f, fringe)) return;
   GLBackendFragUniforms(state, call->uniformOffset)->shaderType = kShaderTexturedTriangles;
 }

@@ -191,6 +191,34 @@ TEST_F(GLBatchingTest, PaintsThatSampleNothingKeepTheBoundTextureAndImagesStillG
   EXPECT_TRUE(PixelNear(pixels, 56, 8, Rgba{0, 255, 0, 255}));
 }
 
+TEST_F(GLBatchingTest, AStrayVertexStartsNoTriangleInTheNextCall) {
+  // Two triangle calls painted alike: the first has one vertex past its triangle, which must
+  // not pair with the second call's vertices once the two are one draw.
+  const uint8_t opaque[] = {255};
+  const int32_t image = GLBackendCreateTexture(State(), kTextureAlpha, 1, 1, 0, opaque);
+  const CanvasPaint paint = CanvasImagePattern(0, 0, 1, 1, 0.0f, image, 1.0f);
+  CanvasScissorState noScissor{};
+  noScissor.extent[0] = noScissor.extent[1] = -1.0f;
+  const CanvasCompositeOperation sourceOver{kBlendOne, kBlendOneMinusSrcAlpha, kBlendOne,
+                                            kBlendOneMinusSrcAlpha};
+  const CanvasVertex first[] = {
+      {4, 4, 0.5f, 0.5f}, {4, 20, 0.5f, 0.5f}, {20, 4, 0.5f, 0.5f}, {60, 60, 0.5f, 0.5f}};
+  const CanvasVertex second[] = {{40, 4, 0.5f, 0.5f}, {40, 20, 0.5f, 0.5f}, {56, 4, 0.5f, 0.5f}};
+  auto draw = [&](bool flushBetween) {
+    RestartFrame();
+    GLBackendTriangles(State(), &paint, sourceOver, &noScissor, first, 4, 1.0f);
+    if (flushBetween) GLBackendFlush(State());
+    GLBackendTriangles(State(), &paint, sourceOver, &noScissor, second, 3, 1.0f);
+    return Finish();
+  };
+  const Pixels apart = draw(true);
+  const Pixels joined = draw(false);
+  ExpectSamePixels(joined, apart);
+  EXPECT_TRUE(PixelNear(joined, 8, 8, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(joined, 44, 8, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(joined, 40, 40, kClear));  // where a triangle of stray and second would lie
+}
+
 // A lone convex path is cut into triangles its own way; with a second path beside it the same
 // shape takes the stencil road. Both must cover the same pixels.
 struct ConvexShape {
