@@ -2,7 +2,7 @@
 // and the indices. Texture, stencil, blend and uniform state go through the cache in the
 // state, so repeated values make no GL call; every change of them inside the flush goes
 // through it too, or the cache would lie. Consecutive triangle lists painted alike are one
-// draw: on a software rasteriser the cost of a frame of many small controls follows its draws.
+// draw; a software rasteriser pays most for each change of paint, and a little for each draw.
 #include <cstdint>
 #include <cstring>
 
@@ -155,7 +155,7 @@ bool SameBlend(const GLBlendFactors& a, const GLBlendFactors& b) {
 bool IsTriangleList(const GLCall& call) { return call.type != kCallFill; }
 
 // Whether `next` draws exactly as if it were more triangles of `call`, whose list (with any
-// calls already joined to it) ends at vertex `end`.
+// calls already joined to it) ends at index `end`.
 bool JoinsDraw(GLBackendState* state, const GLCall& call, int32_t end, const GLCall& next) {
   return IsTriangleList(next) && next.indexOffset == end && SameBlend(call.blend, next.blend) &&
          (call.image == next.image || TextureOf(state, call.image) == TextureOf(state, next.image)) &&
