@@ -28,6 +28,7 @@ constexpr float kHeaderRuleY = 97.f;
 constexpr float kFooterRuleY = 753.f;
 constexpr Rect kPanels[] = {{36.f, 386.f, 1144.f, 513.f}, {36.f, 602.f, 1144.f, 714.f}};
 constexpr float kPanelRadius = 8.f;
+constexpr float kRedrawMargin = 2.f;
 
 }  // namespace
 
@@ -37,25 +38,29 @@ Backdrop::~Backdrop() = default;
 
 void Backdrop::Draw(plugfw::gfx::IGfx& g) {
   const plugfw::gfx::Blend* blend = &GetBlend();
+  // Only what lies in the area being redrawn is built and rasterised - a frame redraws the
+  // backdrop under every dirty rectangle. The margin keeps the cut edges' anti-aliasing outside.
+  const Rect clip = g.GetCurrentClip().Empty() ? kBackdropRect : g.GetCurrentClip();
+  const Rect area = clip.Padded(kRedrawMargin).Intersection(kBackdropRect);
+  if (area.Empty()) return;
   g.PathClear();
-  g.PathRect(kBackdropRect);
+  g.PathRect(area);
   g.PathFill(MakeLinearGradient(590.f, 0.f, 590.f, 800.f, {{kTopColour, 0.f}, {kBottomColour, 1.f}}),
              plugfw::gfx::FillOptions(), blend);
 
-  // Only the lines inside the area being redrawn are worth building.
-  const Rect clip = g.GetCurrentClip().Empty() ? kBackdropRect : g.GetCurrentClip();
-  const auto first = static_cast<int32_t>(std::max(0.f, std::floor(clip.top - 1.f)));
-  const auto last = static_cast<int32_t>(std::min(kBackdropRect.bottom - 1.f, std::ceil(clip.bottom + 1.f)));
+  const auto first = static_cast<int32_t>(std::max(0.f, std::floor(area.top)));
+  const auto last = static_cast<int32_t>(std::min(kBackdropRect.bottom - 1.f, std::ceil(area.bottom)));
   for (int32_t y = first + (kScanLineSpacing - first % kScanLineSpacing) % kScanLineSpacing; y <= last;
        y += kScanLineSpacing) {
     const Colour colour = y % kBrightScanLineSpacing == 0 ? kBrightScanLineColour : kScanLineColour;
-    g.DrawLine(colour, 0.f, static_cast<float>(y), kBackdropRect.right, static_cast<float>(y), blend, 1.f);
+    g.DrawLine(colour, area.left, static_cast<float>(y), area.right, static_cast<float>(y), blend, 1.f);
   }
 
   DrawEditorText(g, "HALCYRA", kTitleRect, 36.f, PaperColour, TextAlign::kNear, blend);
   DrawEditorText(g, "PHASE / PITCH / MOTION", kSubtitleRect, 13.f, MutedColour, TextAlign::kNear, blend);
   g.DrawLine(RuleColour, kRuleLeft, kHeaderRuleY, kRuleRight, kHeaderRuleY, blend, 1.f);
   for (const Rect& panel : kPanels) {
+    if (panel.Padded(1.f).Intersection(area).Empty()) continue;
     g.FillRoundRect(PanelColour, panel, kPanelRadius, blend);
     g.DrawRoundRect(RuleColour, panel, kPanelRadius, blend, 1.f);
   }
