@@ -2,17 +2,20 @@
 // included - through the drawing back end IGfxCanvas on llvmpipe (a headless Mesa context), with
 // the plug-in processing a chord between frames so that the measurement panels show real
 // signal. Each frame runs the tick's road: dirty collection, drawing of the dirty rectangles,
-// cleaning, and glFinish. Prints one line per case:
-//   case=<name> median_ms=<x> fastest_ms=<x> slowest_ms=<x> rects=<n>
+// cleaning, and glFinish. Prints one line per case, wall-clock times and the median of the
+// process's CPU time per frame (every thread's, llvmpipe's rasterisers included):
+//   case=<name> median_ms=<x> fastest_ms=<x> slowest_ms=<x> median_cpu_ms=<x> rects=<n>
 // editor_full_frame_* marks every control dirty first (opening, resizing, a page change), with
 // the chord playing (_live) or after it fell silent (_silent: the panels wait for signal);
 // editor_tick_live_* is a frame with nothing touched, drawing whatever the controls mark dirty
-// themselves; editor_panels_live_* redraws only the signal display's and the voice field's
+// themselves, editor_tick_silent_* the same once the chord fell silent (the idle tick);
+// editor_panels_live_* redraws only the signal display's and the voice field's
 // rectangles, the part that live measurement adds to every frame.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,8 +81,20 @@ struct Timing {
   double medianMs;
   double fastestMs;
   double slowestMs;
+  double medianCpuMs;
   int32_t rects;
 };
+
+double ProcessCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double>& values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 enum class Frame { kFull, kTick, kPanels };
 
@@ -113,15 +128,18 @@ int32_t DrawFrame(TestCanvasGfx& gfx, Frame frame) {
 
 Timing TimeFrames(TestCanvasGfx& gfx, ToneFeed& feed, Frame frame) {
   std::vector<double> ms;
+  std::vector<double> cpuMs;
   int32_t rects = 0;
   for (int f = 0; f < kTimedFrames; ++f) {
     feed.Play(kFramesPerTick);
+    const double cpuStart = ProcessCpuMs();
     const Clock::time_point start = Clock::now();
     rects = DrawFrame(gfx, frame);
     ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    cpuMs.push_back(ProcessCpuMs() - cpuStart);
   }
-  std::sort(ms.begin(), ms.end());
-  return {ms[ms.size() / 2], ms.front(), ms.back(), rects};
+  const double median = Median(ms);
+  return {median, ms.front(), ms.back(), Median(cpuMs), rects};
 }
 
 struct Case {
@@ -131,10 +149,9 @@ struct Case {
 };
 
 constexpr Case kCases[] = {
-    {"editor_full_frame_live", Frame::kFull, 1.0},
-    {"editor_tick_live", Frame::kTick, 1.0},
-    {"editor_panels_live", Frame::kPanels, 1.0},
-    {"editor_full_frame_silent", Frame::kFull, 0.0},
+    {"editor_full_frame_live", Frame::kFull, 1.0}, {"editor_tick_live", Frame::kTick, 1.0},
+    {"editor_panels_live", Frame::kPanels, 1.0},   {"editor_full_frame_silent", Frame::kFull, 0.0},
+    {"editor_tick_silent", Frame::kTick, 0.0},
 };
 
 }  // namespace
@@ -190,8 +207,8 @@ int main(int argc, char** argv) {
         DrawFrame(*gfx, Frame::kFull);
       }
       const Timing t = TimeFrames(*gfx, feed, c.frame);
-      std::printf("case=%s median_ms=%.2f fastest_ms=%.2f slowest_ms=%.2f rects=%d\n", name.c_str(),
-                  t.medianMs, t.fastestMs, t.slowestMs, t.rects);
+      std::printf("case=%s median_ms=%.3f fastest_ms=%.3f slowest_ms=%.3f median_cpu_ms=%.3f rects=%d\n",
+                  name.c_str(), t.medianMs, t.fastestMs, t.slowestMs, t.medianCpuMs, t.rects);
       std::fflush(stdout);
     }
     gfx->RemoveAllControls();
