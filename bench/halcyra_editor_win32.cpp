@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/process_cpu_win32.h"
 #include "effect/halcyra.h"
 #include "graphics/gfx.h"
 #include "tests/core/message_pump.h"
@@ -28,14 +29,7 @@ constexpr DWORD kSettleMs = 2000;
 constexpr DWORD kMeasureMs = 5000;
 constexpr int kRepaints = 40;
 
-double ProcessCpuMs() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto ms = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
-  };
-  return ms(kernel) + ms(user);
-}
+double ProcessCpuMs() { return 1e3 * plugfw::bench::ProcessCpuSeconds(); }
 
 double NowMs() {
   LARGE_INTEGER frequency, now;
