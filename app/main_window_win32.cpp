@@ -186,7 +186,13 @@ void SaveScreenshot(HWND window) {
 void TakeCommandLineScreenshot(HWND window) {
   MainWindowState& state = State();
   KillTimer(window, kScreenshotTimer);
-  if (!CaptureWindowPng(window, state.options.screenshotPath.c_str())) {
+  // Without an editor the picture would be an empty grey client area, not the editor asked for.
+  if (state.editor == nullptr) {
+    std::fprintf(stderr, "HALCYRA: the editor could not be opened, so no screenshot was saved to %s\n",
+                 state.options.screenshotPath.c_str());
+    std::fflush(stderr);
+    state.exitCode = 1;
+  } else if (!CaptureWindowPng(window, state.options.screenshotPath.c_str())) {
     std::fprintf(stderr, "HALCYRA: the screenshot could not be saved to %s\n",
                  state.options.screenshotPath.c_str());
     std::fflush(stderr);

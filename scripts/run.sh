@@ -7,6 +7,7 @@
 # runs until it is quit. Nothing it started is left running: the sound server is stopped and the
 # project's Wine prefix is shut down when the script ends, however it ends.
 #   scripts/run.sh [HALCYRA.exe options, e.g. --no-io]
+# HALCYRA_RUN_PREBUILT=1 skips installing and building (the test command has just built).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,11 +19,13 @@ display_answers() {
 }
 
 if [ -z "${HALCYRA_RUN_VIRTUAL_DISPLAY:-}" ]; then
-  bash scripts/deps.sh
-  mkdir -p build
-  cmake --preset win64 >build/win64.configure.log 2>&1 || { cat build/win64.configure.log; exit 1; }
-  echo "Building HALCYRA.exe and HALCYRA.vst3 (build/win64.build.log)"
-  cmake --build --preset win64 -j "$(nproc)" >build/win64.build.log 2>&1 || { tail -60 build/win64.build.log; exit 1; }
+  if [ -z "${HALCYRA_RUN_PREBUILT:-}" ]; then
+    bash scripts/deps.sh
+    mkdir -p build
+    cmake --preset win64 >build/win64.configure.log 2>&1 || { cat build/win64.configure.log; exit 1; }
+    echo "Building HALCYRA.exe and HALCYRA.vst3 (build/win64.build.log)"
+    cmake --build --preset win64 -j "$(nproc)" >build/win64.build.log 2>&1 || { tail -60 build/win64.build.log; exit 1; }
+  fi
   if ! display_answers; then
     echo "No display: running on a virtual one."
     exec xvfb-run -a -s "-screen 0 1920x1200x24" env HALCYRA_RUN_VIRTUAL_DISPLAY=1 bash "$0" "$@"

@@ -41,6 +41,7 @@ int GLBackendCreate(void* opaque) {
   state->texLocation = gl.GetUniformLocation(state->program, "tex");
   state->fragLocation = gl.GetUniformLocation(state->program, "frag");
   gl.GenBuffers(1, &state->vertexBuffer);
+  gl.GenBuffers(1, &state->indexBuffer);
   state->fragStride = FragStride();
   state->dummyTexture = GLBackendCreateTexture(state, kTextureAlpha, 1, 1, 0, nullptr);
   if (state->dummyTexture == 0) return 0;
@@ -64,6 +65,7 @@ void GLBackendDelete(void* opaque) {
     if (state->vertexShader != 0) gl.DeleteShader(state->vertexShader);
     if (state->fragmentShader != 0) gl.DeleteShader(state->fragmentShader);
     if (state->vertexBuffer != 0) gl.DeleteBuffers(1, &state->vertexBuffer);
+    if (state->indexBuffer != 0) gl.DeleteBuffers(1, &state->indexBuffer);
     for (int32_t i = 0; i < state->textureCount; ++i) {
       const GLTextureRecord& record = state->textures[i];
       if (record.texture != 0 && !(record.flags & kImageNoDelete)) gl.DeleteTextures(1, &record.texture);
@@ -73,6 +75,7 @@ void GLBackendDelete(void* opaque) {
   std::free(state->calls);
   std::free(state->paths);
   std::free(state->vertices);
+  std::free(state->indices);
   std::free(state->uniforms);
   std::free(state);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The canvas's OpenGL 2 back end. During a frame it only queues the canvas's fills, strokes
-// and triangle lists (calls, paths, vertices, fragment uniforms); the flush that ends the
-// frame issues all GL work with one program, one vertex upload and cached GL state. It owns
+// and triangle lists (calls, paths, vertices, triangle indices, fragment uniforms); the flush
+// that ends the frame issues all GL work with one program, one upload each of the vertices and
+// the indices, and cached GL state. It owns
 // the GL textures behind canvas image ids, and makes the framebuffers that layers draw into.
 // UI thread, with the GL context current; every GL call goes through the table `gl`.
 
@@ -40,6 +41,16 @@ struct GLBlendFactors {
   GLenum dstAlpha;
 };
 
+// What the fragment shader draws; only images and textured triangles sample the texture.
+enum GLShaderType : int32_t {
+  kShaderGradient = 0,
+  kShaderImage = 1,
+  kShaderStencilFill = 2,
+  kShaderTexturedTriangles = 3,
+};
+
+// Stencil fills draw their paths' fans and fringes and the bounds quad at triangleOffset;
+// every other call is one indexed triangle list at indexOffset, with no paths.
 struct GLCall {
   int32_t type;
   int32_t image;
@@ -49,6 +60,8 @@ struct GLCall {
   int32_t triangleCount;
   int32_t uniformOffset;  // bytes
   GLBlendFactors blend;
+  int32_t indexOffset;
+  int32_t indexCount;
 };
 
 struct GLPath {
@@ -101,6 +114,10 @@ struct GLBackendState {
   CanvasVertex* vertices;
   int32_t vertexCapacity;
   int32_t vertexCount;
+  uint32_t* indices;  // triangle lists over the vertex queue
+  int32_t indexCapacity;
+  int32_t indexCount;
+  GLuint indexBuffer;
   uint8_t* uniforms;
   int32_t uniformCapacity;  // blocks
   int32_t uniformCount;     // blocks
@@ -111,7 +128,8 @@ struct GLBackendState {
   GLint stencilFuncRef;
   GLuint stencilFuncMask;
   GLBlendFactors blend;
-  int32_t dummyTexture;  // image id bound for calls without an image
+  int32_t dummyTexture;      // image id bound for calls without an image
+  int32_t uploadedUniforms;  // byte offset of the block "frag" holds, -1 none; during a flush
 };
 
 // The callbacks, in the order CanvasBackendCallbacks carries them; `state` is a

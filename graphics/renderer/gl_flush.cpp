@@ -1,7 +1,10 @@
-// The flush: every queued call drawn with one program bind and one vertex upload. Texture,
-// stencil and blend state go through the cache in the state, so repeated values make no GL
-// call; every change of them inside the flush goes through it too, or the cache would lie.
+// The flush: every queued call drawn with one program bind and one upload each of the vertices
+// and the indices. Texture, stencil, blend and uniform state go through the cache in the
+// state, so repeated values make no GL call; every change of them inside the flush goes
+// through it too, or the cache would lie. Consecutive triangle lists painted alike are one
+// draw; a software rasteriser pays most for each change of paint, and a little for each draw.
 #include <cstdint>
+#include <cstring>
 
 #include "graphics/renderer/gl_backend.h"
 
@@ -49,10 +52,24 @@ GLuint TextureOf(GLBackendState* state, int32_t image) {
   return record != nullptr ? record->texture : 0;
 }
 
+bool SameUniforms(GLBackendState* state, int32_t offset, int32_t otherOffset) {
+  return offset == otherOffset ||
+         std::memcmp(GLBackendFragUniforms(state, offset), GLBackendFragUniforms(state, otherOffset),
+                     sizeof(GLFragUniforms)) == 0;
+}
+
+bool SamplesTexture(const GLFragUniforms& frag) {
+  return frag.shaderType == kShaderImage || frag.shaderType == kShaderTexturedTriangles;
+}
+
 void SetUniforms(GLBackendState* state, int32_t uniformOffset, int32_t image) {
-  gl.Uniform4fv(state->fragLocation, kGLFragVectors,
-                reinterpret_cast<const GLfloat*>(GLBackendFragUniforms(state, uniformOffset)));
-  BindTexture(state, TextureOf(state, image));
+  const GLFragUniforms* frag = GLBackendFragUniforms(state, uniformOffset);
+  if (state->uploadedUniforms < 0 || !SameUniforms(state, state->uploadedUniforms, uniformOffset)) {
+    gl.Uniform4fv(state->fragLocation, kGLFragVectors, reinterpret_cast<const GLfloat*>(frag));
+  }
+  state->uploadedUniforms = uniformOffset;
+  // A paint that samples nothing draws the same over any texture, so it keeps the one bound.
+  if (SamplesTexture(*frag) || state->boundTexture == 0) BindTexture(state, TextureOf(state, image));
 }
 
 void DrawArrays(GLenum mode, int32_t first, int32_t count) {
@@ -80,12 +97,18 @@ void ResetDrawingState(GLBackendState* state) {
   state->stencilFuncRef = 0;
   state->stencilFuncMask = kAllStencilBits;
   state->blend = GLBlendFactors{GL_INVALID_ENUM, GL_INVALID_ENUM, GL_INVALID_ENUM, GL_INVALID_ENUM};
+  state->uploadedUniforms = -1;
 }
 
 void UploadVertices(GLBackendState* state) {
   gl.BindBuffer(GL_ARRAY_BUFFER, state->vertexBuffer);
   gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state->vertexCount) * sizeof(CanvasVertex),
                 state->vertices, GL_STREAM_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, state->indexBuffer);
+  if (state->indexCount > 0) {
+    gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(state->indexCount) * sizeof(uint32_t),
+                  state->indices, GL_STREAM_DRAW);
+  }
   gl.EnableVertexAttribArray(0);
   gl.EnableVertexAttribArray(1);
   gl.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(CanvasVertex), reinterpret_cast<const void*>(0));
@@ -124,26 +147,37 @@ void DrawFill(GLBackendState* state, const GLCall& call) {
   gl.Disable(GL_STENCIL_TEST);
 }
 
-void DrawConvexFill(GLBackendState* state, const GLCall& call) {
-  const GLPath* paths = &state->paths[call.pathOffset];
-  SetUniforms(state, call.uniformOffset, call.image);
-  for (int32_t i = 0; i < call.pathCount; ++i) {
-    DrawArrays(GL_TRIANGLE_FAN, paths[i].fillOffset, paths[i].fillCount);
-    DrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
-  }
+bool SameBlend(const GLBlendFactors& a, const GLBlendFactors& b) {
+  return a.srcColour == b.srcColour && a.dstColour == b.dstColour && a.srcAlpha == b.srcAlpha &&
+         a.dstAlpha == b.dstAlpha;
 }
 
-void DrawStroke(GLBackendState* state, const GLCall& call) {
-  const GLPath* paths = &state->paths[call.pathOffset];
-  SetUniforms(state, call.uniformOffset, call.image);
-  for (int32_t i = 0; i < call.pathCount; ++i) {
-    DrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
-  }
+bool IsTriangleList(const GLCall& call) { return call.type != kCallFill; }
+
+// Whether `next` draws exactly as if it were more triangles of `call`, whose list (with any
+// calls already joined to it) ends at index `end`.
+bool JoinsDraw(GLBackendState* state, const GLCall& call, int32_t end, const GLCall& next) {
+  return IsTriangleList(next) && next.indexOffset == end && SameBlend(call.blend, next.blend) &&
+         (call.image == next.image || TextureOf(state, call.image) == TextureOf(state, next.image)) &&
+         SameUniforms(state, call.uniformOffset, next.uniformOffset);
 }
 
-void DrawTriangles(GLBackendState* state, const GLCall& call) {
+// Draws the triangle list of calls[first] with those after it that join it; returns the
+// index of the first call not drawn.
+int32_t DrawTriangleLists(GLBackendState* state, int32_t first) {
+  const GLCall& call = state->calls[first];
+  int32_t end = call.indexOffset + call.indexCount;
+  int32_t next = first + 1;
+  for (; next < state->callCount && JoinsDraw(state, call, end, state->calls[next]); ++next) {
+    end += state->calls[next].indexCount;
+  }
   SetUniforms(state, call.uniformOffset, call.image);
-  DrawArrays(GL_TRIANGLES, call.triangleOffset, call.triangleCount);
+  const int32_t count = end - call.indexOffset;
+  if (count > 0) {
+    const auto offset = static_cast<uintptr_t>(call.indexOffset) * sizeof(uint32_t);
+    gl.DrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, reinterpret_cast<const void*>(offset));
+  }
+  return next;
 }
 
 void FinishDrawing() {
@@ -151,6 +185,7 @@ void FinishDrawing() {
   gl.DisableVertexAttribArray(1);
   gl.Disable(GL_CULL_FACE);
   gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   gl.UseProgram(0);
   gl.BindTexture(GL_TEXTURE_2D, 0);
 }
@@ -160,6 +195,7 @@ void FinishDrawing() {
 void GLBackendCancel(void* opaque) {
   GLBackendState* state = AsState(opaque);
   state->vertexCount = 0;
+  state->indexCount = 0;
   state->pathCount = 0;
   state->callCount = 0;
   state->uniformCount = 0;
@@ -172,24 +208,14 @@ void GLBackendFlush(void* opaque) {
     UploadVertices(state);
     gl.Uniform1i(state->texLocation, 0);
     gl.Uniform2fv(state->viewSizeLocation, 1, state->view);
-    for (int32_t i = 0; i < state->callCount; ++i) {
+    for (int32_t i = 0; i < state->callCount;) {
       const GLCall& call = state->calls[i];
       BlendFuncSeparate(state, call.blend);
-      switch (call.type) {
-        case kCallFill:
-          DrawFill(state, call);
-          break;
-        case kCallConvexFill:
-          DrawConvexFill(state, call);
-          break;
-        case kCallStroke:
-          DrawStroke(state, call);
-          break;
-        case kCallTriangles:
-          DrawTriangles(state, call);
-          break;
-        default:
-          break;
+      if (IsTriangleList(call)) {
+        i = DrawTriangleLists(state, i);
+      } else {
+        DrawFill(state, call);
+        ++i;
       }
     }
     FinishDrawing();

@@ -80,6 +80,7 @@ inline constexpr GLenum GL_VERSION = 0x1F02;
 inline constexpr GLenum GL_TEXTURE_2D = 0x0DE1;
 inline constexpr GLenum GL_TEXTURE0 = 0x84C0;
 inline constexpr GLenum GL_UNSIGNED_BYTE = 0x1401;
+inline constexpr GLenum GL_UNSIGNED_INT = 0x1405;
 inline constexpr GLenum GL_FLOAT = 0x1406;
 inline constexpr GLenum GL_RGBA = 0x1908;
 inline constexpr GLenum GL_LUMINANCE = 0x1909;
@@ -102,6 +103,7 @@ inline constexpr GLenum GL_PACK_ALIGNMENT = 0x0D05;
 
 // Buffers and shaders.
 inline constexpr GLenum GL_ARRAY_BUFFER = 0x8892;
+inline constexpr GLenum GL_ELEMENT_ARRAY_BUFFER = 0x8893;
 inline constexpr GLenum GL_STREAM_DRAW = 0x88E0;
 inline constexpr GLenum GL_FRAGMENT_SHADER = 0x8B30;
 inline constexpr GLenum GL_VERTEX_SHADER = 0x8B31;
@@ -149,6 +151,7 @@ inline constexpr GLenum GL_STENCIL_INDEX8 = 0x8D48;
   X(void, Disable, (GLenum cap))                                                                             \
   X(void, DisableVertexAttribArray, (GLuint index))                                                          \
   X(void, DrawArrays, (GLenum mode, GLint first, GLsizei count))                                             \
+  X(void, DrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices))                      \
   X(void, Enable, (GLenum cap))                                                                              \
   X(void, EnableVertexAttribArray, (GLuint index))                                                           \
   X(void, Finish, (void))                                                                                    \

@@ -1,10 +1,14 @@
 // Queueing: the canvas's fills, strokes and triangle lists become calls with their paths,
 // vertices and fragment uniforms, all in arrays reused from frame to frame. No GL call here.
+// Everything but a stencil fill is queued as its vertices and one indexed triangle list over
+// them, so that it is one draw and the flush can join it to the next call when that one is
+// painted the same way.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "graphics/renderer/gl_backend.h"
+#include "graphics/renderer/gl_triangle_lists.h"
 #include "graphics/renderer/renderer_arrays.h"
 
 namespace plugfw::gfx {
@@ -14,15 +18,11 @@ constexpr int32_t kMinCalls = 128;
 constexpr int32_t kMinPaths = 128;
 constexpr int32_t kMinUniformBlocks = 128;
 constexpr int32_t kMinVertices = 4096;
+constexpr int32_t kMinIndices = 8192;
 constexpr int32_t kBoundsQuadVertices = 4;
 constexpr float kNoStrokeThreshold = -1.0f;
-
-enum ShaderType : int32_t {
-  kShaderGradient = 0,
-  kShaderImage = 1,
-  kShaderStencilFill = 2,
-  kShaderTexturedTriangles = 3,
-};
+// Far beyond any frame; keeps index counts and byte sizes clear of overflow.
+constexpr int64_t kMaxCallIndices = INT32_MAX / 8;
 
 // How the shader reads an image: premultiplied RGBA as it is, other RGBA premultiplied on
 // the way, alpha replicated into every channel.
@@ -177,19 +177,36 @@ int32_t MaxVertexCount(const CanvasPath* paths, int pathCount) {
   return count > INT32_MAX / 2 ? INT32_MAX / 2 : static_cast<int32_t>(count);
 }
 
+// The vertices and indices of the paths' strokes as one triangle list.
+struct ListSize {
+  int64_t vertices = 0;
+  int64_t indices = 0;
+};
+
+ListSize StrokeListSize(const CanvasPath* paths, int pathCount) {
+  ListSize size;
+  for (int i = 0; i < pathCount; ++i) {
+    size.vertices += paths[i].strokeCount;
+    size.indices += TriangleListLength(paths[i].strokeCount);
+  }
+  return size;
+}
+
 // The queue lengths before a call, so that a call that cannot be queued whole leaves no trace.
 struct QueueMark {
-  int32_t calls, paths, vertices, uniforms;
+  int32_t calls, paths, vertices, indices, uniforms;
 };
 
 QueueMark MarkQueue(const GLBackendState* state) {
-  return QueueMark{state->callCount, state->pathCount, state->vertexCount, state->uniformCount};
+  return QueueMark{state->callCount, state->pathCount, state->vertexCount, state->indexCount,
+                   state->uniformCount};
 }
 
 void DropCall(GLBackendState* state, const QueueMark& mark) {
   state->callCount = mark.calls;
   state->pathCount = mark.paths;
   state->vertexCount = mark.vertices;
+  state->indexCount = mark.indices;
   state->uniformCount = mark.uniforms;
 }
 
@@ -210,14 +227,14 @@ void CopyVertices(GLBackendState* state, int32_t offset, const CanvasVertex* ver
     std::memcpy(&state->vertices[offset], vertices, sizeof(CanvasVertex) * static_cast<size_t>(count));
 }
 
-// Copies each path's fill and fringe or stroke vertices; returns the first vertex after them.
+// Copies each path's fill and fringe vertices; returns the first vertex after them.
 int32_t CopyPaths(GLBackendState* state, const GLCall* call, const CanvasPath* paths, int pathCount,
-                  int32_t offset, bool withFill) {
+                  int32_t offset) {
   for (int i = 0; i < pathCount; ++i) {
     GLPath* copy = &state->paths[call->pathOffset + i];
     std::memset(copy, 0, sizeof(*copy));
     const CanvasPath& path = paths[i];
-    if (withFill && path.fillCount > 0) {
+    if (path.fillCount > 0) {
       copy->fillOffset = offset;
       copy->fillCount = path.fillCount;
       CopyVertices(state, offset, path.fill, path.fillCount);
@@ -241,6 +258,56 @@ int32_t ReserveVertices(GLBackendState* state, int32_t count) {
   return Reserve(state->vertices, state->vertexCapacity, state->vertexCount, count, kMinVertices);
 }
 
+// Room for a triangle-list call: its vertices, its indices and one uniform block, with the
+// call (which growing the queue may have moved) given its index range. Null when the call
+// cannot be queued; it is then dropped.
+GLCall* ReserveList(GLBackendState* state, const QueueMark& mark, ListSize size, int32_t* firstVertex) {
+  if (size.vertices > kMaxCallIndices || size.indices > kMaxCallIndices) return nullptr;
+  *firstVertex = ReserveVertices(state, static_cast<int32_t>(size.vertices));
+  const int32_t firstIndex = Reserve(state->indices, state->indexCapacity, state->indexCount,
+                                     static_cast<int32_t>(size.indices), kMinIndices);
+  const int32_t uniforms = ReserveUniforms(state, 1);
+  if (*firstVertex < 0 || firstIndex < 0 || uniforms < 0) return nullptr;
+  GLCall* call = &state->calls[mark.calls];
+  call->uniformOffset = uniforms;
+  call->indexOffset = firstIndex;
+  call->indexCount = static_cast<int32_t>(size.indices);
+  return call;
+}
+
+uint32_t* IndicesOf(GLBackendState* state, const GLCall* call) { return &state->indices[call->indexOffset]; }
+
+// Whether the paint could be put into the call's uniform block; the call is dropped if not.
+bool SetListPaint(GLBackendState* state, const QueueMark& mark, const GLCall* call, const CanvasPaint* paint,
+                  const CanvasScissorState* scissor, float width, float fringe) {
+  if (GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, call->uniformOffset), paint, scissor,
+                               width, fringe, kNoStrokeThreshold)) {
+    return true;
+  }
+  DropCall(state, mark);
+  return false;
+}
+
+// A lone convex path needs no stencil: its interior and its fringe are one triangle list.
+void QueueConvexFill(GLBackendState* state, const CanvasPaint* paint, CanvasCompositeOperation composite,
+                     const CanvasScissorState* scissor, float fringe, const CanvasPath& path) {
+  const QueueMark mark = MarkQueue(state);
+  if (NewCall(state, kCallConvexFill, paint, composite) == nullptr) return;
+  ListSize size;
+  size.vertices = static_cast<int64_t>(path.fillCount) + path.strokeCount;
+  size.indices =
+      static_cast<int64_t>(TriangleListLength(path.fillCount)) + TriangleListLength(path.strokeCount);
+  int32_t first = 0;
+  GLCall* call = ReserveList(state, mark, size, &first);
+  if (call == nullptr) return DropCall(state, mark);
+  CopyVertices(state, first, path.fill, path.fillCount);
+  CopyVertices(state, first + path.fillCount, path.stroke, path.strokeCount);
+  uint32_t* end =
+      AppendConvexPolygonIndices(IndicesOf(state, call), static_cast<uint32_t>(first), path.fillCount);
+  AppendStripIndices(end, static_cast<uint32_t>(first + path.fillCount), path.strokeCount);
+  SetListPaint(state, mark, call, paint, scissor, fringe, fringe);
+}
+
 }  // namespace
 
 GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset) {
@@ -252,27 +319,20 @@ void GLBackendFill(void* opaque, const CanvasPaint* paint, CanvasCompositeOperat
                    const CanvasPath* paths, int pathCount) {
   GLBackendState* state = AsState(opaque);
   if (pathCount <= 0) return;
+  if (pathCount == 1 && paths[0].convex)
+    return QueueConvexFill(state, paint, composite, scissor, fringe, paths[0]);
   const QueueMark mark = MarkQueue(state);
-  const bool convex = pathCount == 1 && paths[0].convex;
-  GLCall* call = NewCall(state, convex ? kCallConvexFill : kCallFill, paint, composite);
+  GLCall* call = NewCall(state, kCallFill, paint, composite);
   if (call == nullptr) return;
   call->pathCount = pathCount;
   call->pathOffset = ReservePaths(state, pathCount);
-  const int32_t extra = convex ? 0 : kBoundsQuadVertices;
-  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount) + extra);
-  const int32_t uniforms = ReserveUniforms(state, convex ? 1 : 2);
+  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount) + kBoundsQuadVertices);
+  const int32_t uniforms = ReserveUniforms(state, 2);
   if (call->pathOffset < 0 || first < 0 || uniforms < 0) return DropCall(state, mark);
   call = &state->calls[mark.calls];
   call->uniformOffset = uniforms;
-  const int32_t next = CopyPaths(state, call, paths, pathCount, first, true);
+  const int32_t next = CopyPaths(state, call, paths, pathCount, first);
 
-  if (convex) {
-    if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, fringe,
-                                  fringe, kNoStrokeThreshold)) {
-      return DropCall(state, mark);
-    }
-    return;
-  }
   // The cover quad over the bounds, drawn where the stencil pass left a mark.
   call->triangleOffset = next;
   call->triangleCount = kBoundsQuadVertices;
@@ -297,20 +357,17 @@ void GLBackendStroke(void* opaque, const CanvasPaint* paint, CanvasCompositeOper
   GLBackendState* state = AsState(opaque);
   if (pathCount <= 0) return;
   const QueueMark mark = MarkQueue(state);
-  GLCall* call = NewCall(state, kCallStroke, paint, composite);
-  if (call == nullptr) return;
-  call->pathCount = pathCount;
-  call->pathOffset = ReservePaths(state, pathCount);
-  const int32_t first = ReserveVertices(state, MaxVertexCount(paths, pathCount));
-  const int32_t uniforms = ReserveUniforms(state, 1);
-  if (call->pathOffset < 0 || first < 0 || uniforms < 0) return DropCall(state, mark);
-  call = &state->calls[mark.calls];
-  call->uniformOffset = uniforms;
-  CopyPaths(state, call, paths, pathCount, first, false);
-  if (!GLBackendPaintToUniforms(state, GLBackendFragUniforms(state, uniforms), paint, scissor, strokeWidth,
-                                fringe, kNoStrokeThreshold)) {
-    DropCall(state, mark);
+  if (NewCall(state, kCallStroke, paint, composite) == nullptr) return;
+  int32_t first = 0;
+  GLCall* call = ReserveList(state, mark, StrokeListSize(paths, pathCount), &first);
+  if (call == nullptr) return DropCall(state, mark);
+  uint32_t* end = IndicesOf(state, call);
+  for (int i = 0; i < pathCount; ++i) {
+    CopyVertices(state, first, paths[i].stroke, paths[i].strokeCount);
+    end = AppendStripIndices(end, static_cast<uint32_t>(first), paths[i].strokeCount);
+    first += paths[i].strokeCount;
   }
+  SetListPaint(state, mark, call, paint, scissor, strokeWidth, fringe);
 }
 
 void GLBackendTriangles(void* opaque, const CanvasPaint* paint, CanvasCompositeOperation composite,
@@ -319,21 +376,17 @@ void GLBackendTriangles(void* opaque, const CanvasPaint* paint, CanvasCompositeO
   GLBackendState* state = AsState(opaque);
   if (vertexCount <= 0) return;
   const QueueMark mark = MarkQueue(state);
-  GLCall* call = NewCall(state, kCallTriangles, paint, composite);
-  if (call == nullptr) return;
-  const int32_t first = ReserveVertices(state, vertexCount);
-  const int32_t uniforms = ReserveUniforms(state, 1);
-  if (first < 0 || uniforms < 0) return DropCall(state, mark);
-  call = &state->calls[mark.calls];
-  call->triangleOffset = first;
-  call->triangleCount = vertexCount;
-  call->uniformOffset = uniforms;
+  if (NewCall(state, kCallTriangles, paint, composite) == nullptr) return;
+  // A stray vertex past the last whole triangle draws nothing alone, but joined to the next
+  // call it would start a triangle of that call's vertices.
+  const int32_t indexCount = vertexCount - vertexCount % 3;
+  int32_t first = 0;
+  GLCall* call = ReserveList(state, mark, ListSize{vertexCount, indexCount}, &first);
+  if (call == nullptr) return DropCall(state, mark);
   CopyVertices(state, first, vertices, vertexCount);
-  GLFragUniforms* frag = GLBackendFragUniforms(state, uniforms);
-  if (!GLBackendPaintToUniforms(state, frag, paint, scissor, 1.0f, fringe, kNoStrokeThreshold)) {
-    return DropCall(state, mark);
-  }
-  frag->shaderType = kShaderTexturedTriangles;
+  AppendListIndices(IndicesOf(state, call), static_cast<uint32_t>(first), indexCount);
+  if (!SetListPaint(state, mark, call, paint, scissor, 1.0f, fringe)) return;
+  GLBackendFragUniforms(state, call->uniformOffset)->shaderType = kShaderTexturedTriangles;
 }
 
 }  // namespace plugfw::gfx

@@ -1,7 +1,7 @@
-// The main window under Wine with the standalone host over fake devices and no editor (none can
-// be made yet): its client area, menu and accelerators, the commands, the command-line
-// screenshot, its end, a window that cannot be made; the message loop's dialog lookup and the
-// single-instance rule.
+// The main window under Wine with the standalone host over fake devices and the plug-in's editor
+// in it: its client area, which follows the editor's own resizes; keys through the program's
+// loop to the editor; menu and accelerators, the commands, the command-line screenshot, its end,
+// a window that cannot be made; the message loop's dialog lookup and the single-instance rule.
 
 #include <windows.h>
 
@@ -18,6 +18,8 @@
 #include "app/standalone_host.h"
 #include "core/heap_string.h"
 #include "core/resources.h"
+#include "effect/halcyra.h"
+#include "graphics/gfx.h"
 #include "resources/resource_ids.h"
 #include "tests/app/fake_host_environment.h"
 
@@ -75,6 +77,37 @@ int PostedQuitCode() {
   return code;
 }
 
+PixelSize WindowSizeOf(HWND window) {
+  RECT outer = {};
+  GetWindowRect(window, &outer);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+HWND EditorOf(HWND window) { return FindWindowExW(window, nullptr, nullptr, nullptr); }
+
+gfx::IGfx* EditorGraphics() {
+  StandaloneHost* host = StandaloneHost::Instance();
+  return host != nullptr ? host->Plugin().GetEditorGraphics() : nullptr;
+}
+
+// What the program's loop does with the messages that arrive within the time given.
+void RunProgramLoopFor(HWND window, DWORD milliseconds, HACCEL accelerators = nullptr) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      if (PreTranslateProgramMessage(message, window, accelerators)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  } while (GetTickCount() - start < milliseconds);
+}
+
 std::function<void()>& ModalScript() {
   static std::function<void()> script;
   return script;
@@ -117,7 +150,7 @@ class MainWindowTest : public ::testing::Test {
   test::FakeEnvironmentState state;
 };
 
-TEST_F(MainWindowTest, AnEmptyClientAreaOfTheEditorsSizeUnderFileAndHelp) {
+TEST_F(MainWindowTest, AClientAreaOfTheEditorsSizeUnderFileAndHelp) {
   HWND window = Open();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(MainWindowHandle(), window);
@@ -150,6 +183,83 @@ TEST_F(MainWindowTest, AnEmptyClientAreaOfTheEditorsSizeUnderFileAndHelp) {
   EXPECT_EQ(limits.ptMinTrackSize.y, 266 + frame.height);
   EXPECT_EQ(limits.ptMaxTrackSize.x, 3540 + frame.width);
   EXPECT_EQ(limits.ptMaxTrackSize.y, 2400 + frame.height);
+}
+
+TEST_F(MainWindowTest, TheEditorFillsTheClientAreaAndTheWindowFollowsItsResizes) {
+  HWND window = Open();
+  ASSERT_NE(window, nullptr);
+  HWND editor = EditorOf(window);
+  ASSERT_NE(editor, nullptr) << "no editor in the main window";
+  gfx::IGfx* graphics = EditorGraphics();
+  ASSERT_NE(graphics, nullptr);
+  EXPECT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
+  EXPECT_EQ(ClientOf(window), WindowSizeOf(editor));
+
+  // What the corner resizer asks while it is dragged: the draw scale changes, the units stay.
+  struct Step {
+    float scale;
+    PixelSize pixels;
+  };
+  const Step steps[] = {{1.25f, {1475, 1000}}, {0.875f, {1032, 700}}, {1.0f, {1180, 800}}};
+  for (const Step& step : steps) {
+    graphics->ResizeEditor(1180, 800, step.scale, true);
+    RunProgramLoopFor(window, 300);
+    EXPECT_EQ(WindowSizeOf(editor), step.pixels) << step.scale;
+    EXPECT_EQ(ClientOf(window), step.pixels) << step.scale;
+    EXPECT_FLOAT_EQ(graphics->GetDrawScale(), step.scale);
+    // Settled: nothing goes back and forth between the window and the editor afterwards.
+    const PixelSize outer = WindowSizeOf(window);
+    RunProgramLoopFor(window, 300);
+    EXPECT_EQ(WindowSizeOf(window), outer) << step.scale;
+    EXPECT_FLOAT_EQ(graphics->GetDrawScale(), step.scale);
+  }
+
+  // A minimised window's empty client area is no size for the editor, and restoring finds it as
+  // it was.
+  ShowWindow(window, SW_MINIMIZE);
+  RunProgramLoopFor(window, 300);
+  ASSERT_TRUE(IsIconic(window));
+  EXPECT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
+  EXPECT_FLOAT_EQ(graphics->GetDrawScale(), 1.0f);
+  ShowWindow(window, SW_RESTORE);
+  RunProgramLoopFor(window, 300);
+  EXPECT_EQ(ClientOf(window), (PixelSize{1180, 800}));
+  EXPECT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
+  EXPECT_FLOAT_EQ(graphics->GetDrawScale(), 1.0f);
+}
+
+TEST_F(MainWindowTest, KeysReachTheEditorThroughTheProgramsLoop) {
+  HWND window = Open();
+  ASSERT_NE(window, nullptr);
+  HWND editor = EditorOf(window);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
+  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  const IParam* bypass = StandaloneHost::Instance()->Plugin().GetParam(3);
+  ASSERT_NE(bypass, nullptr);
+  ASSERT_EQ(bypass->Value(), 0.0);
+  // A key goes to the control under the pointer: the BYPASS toggle.
+  POINT over = {101, 778};
+  ClientToScreen(editor, &over);
+  ASSERT_TRUE(SetCursorPos(over.x, over.y));
+  RunProgramLoopFor(window, 100, table);
+
+  // Space and Enter would be the dialog's own (default button, navigation) if it kept them.
+  struct Case {
+    WPARAM key;
+    LPARAM data;
+    double after;
+  };
+  const Case cases[] = {{VK_SPACE, 0x00390001, 1.0}, {VK_RETURN, 0x001C0001, 0.0}};
+  for (const Case& c : cases) {
+    PostMessageW(editor, WM_KEYDOWN, c.key, c.data);
+    PostMessageW(editor, WM_KEYUP, c.key, c.data | 0xC0000000);
+    RunProgramLoopFor(window, 200, table);
+    EXPECT_EQ(bypass->Value(), c.after) << c.key;
+  }
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(Boxes().empty());
+  DestroyAcceleratorTable(table);
 }
 
 TEST_F(MainWindowTest, AcceleratorsKeepSaveScreenshotWithoutTheDebugMenu) {
@@ -301,6 +411,23 @@ TEST_F(MainWindowTest, TheCommandLineScreenshotIsTakenThenTheProgramEnds) {
     EXPECT_EQ(MainWindowHandle(), nullptr);
     EXPECT_EQ(DeleteUtf8(c.path), c.exitCode == 0) << c.path;
   }
+}
+
+TEST_F(MainWindowTest, ACommandLineScreenshotWithoutAnEditorFailsAndWritesNothing) {
+  MainWindowOptions options;
+  options.screenshotPath = TemporaryFolder() + "halcyra_main_window_no_editor.png";
+  options.unattended = true;
+  StandaloneHost* host = StandaloneHost::Create(std::make_unique<test::FakeHostEnvironment>(state));
+  ASSERT_NE(host, nullptr);
+  host->SetNoIo(true);
+  ASSERT_TRUE(host->Init());
+  host->Plugin().SetMakeGraphicsFunction([]() -> std::unique_ptr<gfx::IGfx> { return nullptr; });
+  HWND window = CreateMainWindow(GetModuleHandleW(nullptr), options);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(EditorOf(window), nullptr) << "the editor was meant to fail to open";
+  EXPECT_EQ(RunMessageLoop(nullptr), 1);
+  EXPECT_EQ(MainWindowExitCode(), 1);
+  EXPECT_FALSE(DeleteUtf8(options.screenshotPath)) << "no picture of an empty window";
 }
 
 TEST_F(MainWindowTest, AWindowThatCannotBeMadeLeavesNoWindow) {

@@ -173,7 +173,8 @@ TEST(EditorWindow, TicksComeAtAboutSixtyASecondThroughTheFallback) {
   test::PumpMessagesFor(2000);
   const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
   const double perSecond = static_cast<double>(host.Ticks() - before) / seconds;
-  EXPECT_GE(perSecond, 55.0);
+  EXPECT_GE(perSecond, 40.0)
+      << "paced by the display, well above the 30 fps timer (a loaded machine misses some)";
   EXPECT_LE(perSecond, 65.0);
 }
 

@@ -60,7 +60,8 @@ TEST_F(VerticalBlankThreadTest, PostsAboutSixtyNumberedTicksASecond) {
   test::PumpMessagesFor(2000);
   const double seconds = static_cast<double>(tickLog_.times.back() - start) / 1000.0;
   const double perSecond = static_cast<double>(tickLog_.ticks.size() - first) / seconds;
-  EXPECT_GE(perSecond, 55.0);
+  EXPECT_GE(perSecond, 40.0)
+      << "paced by the display, well above the 30 fps timer (a loaded machine misses some)";
   EXPECT_LE(perSecond, 65.0);
   for (size_t i = 1; i < tickLog_.ticks.size(); ++i) ASSERT_EQ(tickLog_.ticks[i], tickLog_.ticks[i - 1] + 1);
   EXPECT_EQ(tickLog_.queuedMost, 0) << "never a second tick behind an untaken one";

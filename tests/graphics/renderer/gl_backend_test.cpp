@@ -12,17 +12,6 @@
 namespace plugfw::gfx::test {
 namespace {
 
-// Puts the table back as it was when the scope ends, whatever the test replaced.
-class GLTableScope {
- public:
-  GLTableScope() : saved_(gl) {}
-  ~GLTableScope() { gl = saved_; }
-  const GLFunctions& Saved() const { return saved_; }
-
- private:
-  GLFunctions saved_;
-};
-
 struct WithholdingResolver {
   const GLFunctions* table;
   const char* withheld;
@@ -288,8 +277,9 @@ void HALCYRA_GLAPI CountStencilFunc(GLenum func, GLint ref, GLuint mask) {
   gCalls[kStencilFuncCalls]++;
   gReal->StencilFunc(func, ref, mask);
 }
+// Vertex uploads only: the index lists go up beside them.
 void HALCYRA_GLAPI CountBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-  gCalls[kBufferDataCalls]++;
+  if (target == GL_ARRAY_BUFFER) gCalls[kBufferDataCalls]++;
   gReal->BufferData(target, size, data, usage);
 }
 void HALCYRA_GLAPI CountUseProgram(GLuint program) {

@@ -56,6 +56,17 @@ inline ::testing::AssertionResult PixelNear(const Pixels& pixels, int x, int y, 
          << expected.a << ")";
 }
 
+// Puts the table back as it was when the scope ends, whatever the test replaced.
+class GLTableScope {
+ public:
+  GLTableScope() : saved_(gl) {}
+  ~GLTableScope() { gl = saved_; }
+  const GLFunctions& Saved() const { return saved_; }
+
+ private:
+  GLFunctions saved_;
+};
+
 inline constexpr Rgba kClear{0, 0, 0, 0};
 inline constexpr Rgba kOpaqueWhite{255, 255, 255, 255};
 
