@@ -2,19 +2,22 @@
 // included - through the drawing back end IGfxCanvas on llvmpipe (a headless Mesa context), with
 // the plug-in processing a chord between frames so that the measurement panels show real
 // signal. Each frame runs the tick's road: dirty collection, drawing of the dirty rectangles,
-// cleaning, and glFinish. Prints one line per case:
-//   case=<name> median_ms=<x> fastest_ms=<x> slowest_ms=<x> building_ms=<x> rects=<n>
+// cleaning, and glFinish. Prints one line per case, wall-clock times, the median time before
+// glFinish and the median of the process's CPU time per frame (every thread's, llvmpipe's
+// rasterisers included):
+//   case=<name> median_ms=<x> fastest_ms=<x> slowest_ms=<x> building_ms=<x> median_cpu_ms=<x> rects=<n>
 // editor_full_frame_* marks every control dirty first (opening, resizing, a page change), with
 // the chord playing (_live) or after it fell silent (_silent: the panels wait for signal);
-// editor_tick_* is a frame with nothing touched, drawing whatever the controls mark dirty
-// themselves, with the chord or after it; editor_panels_live_* redraws only the signal display's
-// and the voice field's rectangles, the part that live measurement adds to every frame.
-// building_ms is the median time before glFinish: collecting, drawing and queueing, and whatever
-// rasterising Mesa does on the way (its threads share the machine's cores with all else running).
+// editor_tick_live_* is a frame with nothing touched, drawing whatever the controls mark dirty
+// themselves, editor_tick_silent_* the same once the chord fell silent (the idle tick);
+// editor_panels_live_* redraws only the signal display's and the voice field's rectangles, the
+// part that live measurement adds to every frame. building_ms is the time before glFinish:
+// collecting, drawing and queueing, and whatever rasterising Mesa does on the way.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,6 +84,7 @@ struct Timing {
   double fastestMs;
   double slowestMs;
   double buildingMs;
+  double medianCpuMs;
   int32_t rects;
 };
 
@@ -92,6 +96,12 @@ struct FrameTime {
 
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double ProcessCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 double Median(std::vector<double>& values) {
@@ -134,16 +144,19 @@ FrameTime DrawFrame(TestCanvasGfx& gfx, Frame frame) {
 Timing TimeFrames(TestCanvasGfx& gfx, ToneFeed& feed, Frame frame) {
   std::vector<double> total;
   std::vector<double> building;
+  std::vector<double> cpuMs;
   int32_t rects = 0;
   for (int f = 0; f < kTimedFrames; ++f) {
     feed.Play(kFramesPerTick);
+    const double cpuStart = ProcessCpuMs();
     const FrameTime t = DrawFrame(gfx, frame);
+    cpuMs.push_back(ProcessCpuMs() - cpuStart);
     total.push_back(t.totalMs);
     building.push_back(t.buildingMs);
     rects = t.rects;
   }
   const double median = Median(total);
-  return {median, total.front(), total.back(), Median(building), rects};
+  return {median, total.front(), total.back(), Median(building), Median(cpuMs), rects};
 }
 
 struct Case {
@@ -211,8 +224,10 @@ int main(int argc, char** argv) {
         DrawFrame(*gfx, Frame::kFull);
       }
       const Timing t = TimeFrames(*gfx, feed, c.frame);
-      std::printf("case=%s median_ms=%.2f fastest_ms=%.2f slowest_ms=%.2f building_ms=%.2f rects=%d\n",
-                  name.c_str(), t.medianMs, t.fastestMs, t.slowestMs, t.buildingMs, t.rects);
+      std::printf(
+          "case=%s median_ms=%.2f fastest_ms=%.2f slowest_ms=%.2f building_ms=%.2f median_cpu_ms=%.2f "
+          "rects=%d\n",
+          name.c_str(), t.medianMs, t.fastestMs, t.slowestMs, t.buildingMs, t.medianCpuMs, t.rects);
       std::fflush(stdout);
     }
     gfx->RemoveAllControls();

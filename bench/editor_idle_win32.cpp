@@ -8,10 +8,12 @@
 
 #include <cstdio>
 
+#include "bench/process_cpu_win32.h"
 #include "tests/graphics/platform/editor_window_fixture_win32.h"
 
 namespace {
 
+using plugfw::bench::ProcessCpuSeconds;
 using plugfw::gfx::Colour;
 using plugfw::gfx::IGfx;
 using plugfw::gfx::IGfxWin;
@@ -25,15 +27,6 @@ constexpr int kColumns = 20;
 constexpr int kRows = 15;
 constexpr DWORD kSettleMs = 1000;
 constexpr DWORD kMeasureMs = 5000;
-
-double ProcessCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
 
 }  // namespace
 

@@ -107,6 +107,7 @@ void Button::Draw(plugfw::gfx::IGfx& g) {
   const Rect& rect = GetRect();
   const bool enabled = !IsDisabled();
   const bool on = IsOn();
+  shownOn_ = on;
   DrawButtonFrame(g, rect, on && enabled, GetMouseIsOver() && enabled, &GetBlend());
   const char* text = kind_ == ButtonKind::kBank ? (on ? "B" : "A") : caption_;
   const float size = kind_ == ButtonKind::kMailLink ? kMailCaptionSize : kCaptionSize;
@@ -126,7 +127,7 @@ bool Button::IsDirty() {
     case ButtonKind::kPage:
     case ButtonKind::kTab:
       // They follow state other controls change; a hidden one has nothing to show.
-      if (!IsHidden()) SetDirty(false);
+      if (!IsHidden() && IsOn() != shownOn_) SetDirty(false);
       break;
     case ButtonKind::kCopy:
     case ButtonKind::kMailLink:

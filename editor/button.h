@@ -29,7 +29,8 @@ class Button : public plugfw::gfx::IControl {
   bool OnKeyDown(float x, float y, const plugfw::gfx::KeyEvent& key) override;
   void OnMouseOver(float x, float y, const plugfw::gfx::ModifierKeys& mod) override;
   void Draw(plugfw::gfx::IGfx& g) override;
-  // The frame asks once per frame before drawing; the control follows the settings there.
+  // The frame asks once per frame before drawing; the control follows the settings there, and
+  // a bank, page or tab button turns dirty only when it lights or goes dark.
   bool IsDirty() override;
 
   // Toggle: on above 0.5; Bank: bank B shown; Page: its page is current; Tab: the current page
@@ -47,6 +48,7 @@ class Button : public plugfw::gfx::IControl {
   ViewStatePtr view_;
   ButtonKind kind_;
   int32_t target_;
+  bool shownOn_ = false;  // what the last Draw showed
 };
 
 }  // namespace halcyra

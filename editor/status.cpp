@@ -1,5 +1,7 @@
 #include "editor/status.h"
 
+#include <utility>
+
 #include "editor/editor_drawing.h"
 #include "editor/plugin_access.h"
 #include "editor/relevance.h"
@@ -24,20 +26,25 @@ Status::Status(plugfw::gfx::IGfxEditorDelegate* plugin) : IControl(kStatusRect),
 
 Status::~Status() = default;
 
-void Status::Draw(plugfw::gfx::IGfx& g) {
-  if (plugin_ == nullptr) return;
+Status::Lines Status::CurrentLines() const {
   const DisplaySnapshot display = PluginOf(*plugin_).Engine().ReadDisplay();
   const PlainValues values = ReadPlainValues(*plugin_);
-  DrawEditorText(g, FormatStatusTempoLine(display).c_str(), kTempoLineRect, kLineSize, MutedColour,
+  StatusSignalLine signal = FormatStatusSignalLine(display, values[kParamEnvelopeDetector],
+                                                   values[kParamMonitor], values[kParamProcessBand]);
+  return {FormatStatusTempoLine(display), std::move(signal.text), signal.warning};
+}
+
+void Status::Draw(plugfw::gfx::IGfx& g) {
+  if (plugin_ == nullptr) return;
+  shown_ = CurrentLines();
+  DrawEditorText(g, shown_.tempo.c_str(), kTempoLineRect, kLineSize, MutedColour,
                  plugfw::gfx::TextAlign::kNear, &GetBlend());
-  const StatusSignalLine line = FormatStatusSignalLine(display, values[kParamEnvelopeDetector],
-                                                       values[kParamMonitor], values[kParamProcessBand]);
-  DrawEditorText(g, line.text.c_str(), kSignalLineRect, kLineSize, line.warning ? AmberColour : TealColour,
-                 plugfw::gfx::TextAlign::kNear, &GetBlend());
+  DrawEditorText(g, shown_.signal.c_str(), kSignalLineRect, kLineSize,
+                 shown_.warning ? AmberColour : TealColour, plugfw::gfx::TextAlign::kNear, &GetBlend());
 }
 
 bool Status::IsDirty() {
-  SetDirty(false);
+  if (plugin_ != nullptr && !(CurrentLines() == shown_)) SetDirty(false);
   return IControl::IsDirty();
 }
 

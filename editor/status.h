@@ -1,6 +1,9 @@
 #pragma once
 // Status: the footer's two lines - the tempo source, and what the detector, monitor and band
-// splits really use - from a fresh engine snapshot every frame. Ignores the mouse. UI thread.
+// splits really use - from a fresh engine snapshot every frame, redrawn when they change.
+// Ignores the mouse. UI thread.
+
+#include <string>
 
 #include "graphics/control.h"
 
@@ -20,7 +23,18 @@ class Status : public plugfw::gfx::IControl {
   bool IsDirty() override;
 
  private:
+  struct Lines {
+    std::string tempo;
+    std::string signal;
+    bool warning = false;
+    bool operator==(const Lines& other) const {
+      return tempo == other.tempo && signal == other.signal && warning == other.warning;
+    }
+  };
+  Lines CurrentLines() const;
+
   plugfw::gfx::IGfxEditorDelegate* plugin_;
+  Lines shown_;  // what the last Draw showed
 };
 
 }  // namespace halcyra

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks optimised and natively and runs them, the engine's, the glyph cache's, the
 # canvas's, the text entry's, the frame road's, then whole editor frames through the drawing back
-# end, synthetic and the plug-in's own, and last the idle cost of an open editor window under
-# Wine: one line per case, each engine figure the median of three runs pinned to one core
+# end, synthetic and the plug-in's own, and last, under Wine, the idle cost of an open editor
+# window and the plug-in's own editor window's full frames and idle ticks: one line per case, each engine figure the median of three runs pinned to one core
 # (taskset where present; BENCH_CPU picks the core, default the last). `scripts/bench.sh [case]`
 # runs the cases whose names contain `case`. With --reference the deps script installs Calf's Multi
 # Chorus and lilv's lv2bench, and the same run also measures that reference chorus: a different
@@ -50,13 +50,18 @@ done
 "${pin[@]}" build/bench/bench/gfx_canvas_bench ${filter:+"$filter"}
 "${pin[@]}" build/bench/bench/editor_frame_bench ${filter:+"$filter"}
 
-# The idle cost of an open editor window needs Windows: the Windows build, under Wine, on an X
-# display of its own.
-if [[ "editor_idle" == *"$filter"* ]]; then
+# The idle cost of an open editor window, and the plug-in's own editor in its window, need
+# Windows: the Windows build, under Wine, on an X display of their own.
+if [[ "editor_idle" == *"$filter"* || "halcyra_editor" == *"$filter"* ]]; then
   cmake --preset win64 >build/win64.configure.log
-  cmake --build --preset win64 --target editor_idle_bench >build/bench-win64.build.log ||
+  cmake --build --preset win64 --target editor_idle_bench halcyra_editor_bench >build/bench-win64.build.log ||
     { tail -40 build/bench-win64.build.log; exit 1; }
+fi
+if [[ "editor_idle" == *"$filter"* ]]; then
   bash tests/scripts/on_own_display.sh build/win64/bench/editor_idle_bench.exe | grep '^editor_idle'
+fi
+if [[ "halcyra_editor" == *"$filter"* ]]; then
+  bash tests/scripts/on_own_display.sh build/win64/bench/halcyra_editor_bench.exe | grep '^case=halcyra_editor'
 fi
 
 if [ "$reference" -eq 1 ]; then

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 namespace plugfw::test {
 
 inline void DispatchPending() {
@@ -32,6 +35,22 @@ bool PumpMessagesUntil(Condition done, DWORD timeoutMs = 5000) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
   return true;
+}
+
+// Posts the keys to the window once a modal loop (a native menu, a dialog) runs on this thread:
+// a thread timer fires inside such a loop too, so the test drives it as a person would.
+inline void PostKeysInsideNextModalLoop(HWND window, std::vector<WPARAM> keys, UINT delayMs = 200) {
+  static HWND target = nullptr;
+  static std::vector<WPARAM> pending;
+  target = window;
+  pending = std::move(keys);
+  SetTimer(nullptr, 0, delayMs, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    for (WPARAM key : pending) {
+      PostMessageW(target, WM_KEYDOWN, key, 1);
+      PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+    }
+  });
 }
 
 }  // namespace plugfw::test

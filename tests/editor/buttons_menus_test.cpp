@@ -81,6 +81,32 @@ TEST_F(ButtonsAndMenus, TabsAndSectionsOpenTheirPages) {
   EXPECT_TRUE(ButtonCaptioned("STRUCTURE / IMAGE")->IsHidden());
 }
 
+TEST_F(ButtonsAndMenus, BankPageAndTabButtonsRedrawOnlyWhenTheyLightOrGoDark) {
+  // A frame draws what is shown and cleans everything.
+  auto drawAndClean = [&] {
+    for (IControl* control : Controls()) {
+      if (!control->IsHidden()) control->Draw(*gfx_);
+      control->SetClean();
+    }
+  };
+  auto dirtyButtons = [&] {
+    std::vector<std::string> dirty;
+    for (Button* button : ControlsOf<Button>()) {
+      if (button->IsDirty()) dirty.push_back(button->Caption());
+    }
+    return dirty;
+  };
+  Press(*ButtonCaptioned("TONE"));
+  drawAndClean();
+  EXPECT_TRUE(dirtyButtons().empty()) << "an idle frame redraws no button";
+  // The bank changes outside the editor: only the bank button shows it.
+  plugin_->SwapBanks();
+  EXPECT_EQ(dirtyButtons(), std::vector<std::string>{"A"});
+  EXPECT_EQ(DrawnTexts(*ButtonCaptioned("A")), std::vector<std::string>{"B"});
+  drawAndClean();
+  EXPECT_TRUE(dirtyButtons().empty());
+}
+
 TEST_F(ButtonsAndMenus, ToggleFlipsItsParameterAndADisabledOneSwallowsKeys) {
   Button& sync = *ButtonCaptioned("SYNC");
   EXPECT_EQ(sync.GetParamIdx(0), kParamSync);

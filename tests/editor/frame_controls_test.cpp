@@ -98,17 +98,20 @@ TEST_F(FrameControls, HelpStripRedrawsWhenTheTextChanges) {
   EXPECT_FALSE(help.IsDirty());  // only the text counts
 }
 
-TEST_F(FrameControls, StatusPrintsTempoAndSignalLinesEveryFrame) {
+TEST_F(FrameControls, StatusPrintsTempoAndSignalLinesAndRedrawsWhenTheyChange) {
   Status& status = Only<Status>();
-  status.SetClean();
-  EXPECT_TRUE(status.IsDirty());
   const auto texts = DrawnTexts(status);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "0 PDC / INTENTIONAL WET DELAY / 120.0 BPM FALLBACK");
   EXPECT_EQ(texts[1], "REAL SIGNAL / NO AUTOMATIC NOISE OR LIMITER");
+  status.SetClean();
+  EXPECT_FALSE(status.IsDirty()) << "the same lines are not drawn again";
   plugin_->GetParam(kParamMonitor)->Set(7);
   plugin_->GetParam(kParamProcessBand)->Set(2);
+  EXPECT_TRUE(status.IsDirty());
   EXPECT_EQ(DrawnTexts(status)[1], "ACTUAL SPLITS 180Hz / 3500Hz / EXTERNAL MONITOR / MISSING IS SILENT");
+  status.SetClean();
+  EXPECT_FALSE(status.IsDirty());
 }
 
 }  // namespace

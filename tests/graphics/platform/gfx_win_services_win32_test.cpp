@@ -20,18 +20,6 @@ namespace {
 
 using test::EditorHost;
 
-// The keys the menu gets once its loop runs: a timer of the thread fires inside it.
-std::vector<WPARAM> menuKeys;
-HWND menuOwner = nullptr;
-
-void CALLBACK SendMenuKeys(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  for (WPARAM key : menuKeys) {
-    PostMessageW(menuOwner, WM_KEYDOWN, key, 1);
-    PostMessageW(menuOwner, WM_KEYUP, key, 0xC0000001);
-  }
-}
-
 class EditorServices : public testing::Test {
  protected:
   void SetUp() override {
@@ -40,9 +28,7 @@ class EditorServices : public testing::Test {
   }
 
   IPopupMenu* ShowMenuWithKeys(IPopupMenu& menu, std::vector<WPARAM> keys) {
-    menuKeys = std::move(keys);
-    menuOwner = window_;
-    SetTimer(nullptr, 0, 200, &SendMenuKeys);
+    plugfw::test::PostKeysInsideNextModalLoop(window_, std::move(keys));
     bool isAsync = true;
     IPopupMenu* chosen = host_.Gfx()->ShowNativePopupMenu(menu, test::kBlueBounds, isAsync);
     EXPECT_FALSE(isAsync);
