@@ -9,7 +9,9 @@
 // editor_full_frame_* marks every control dirty first (opening, resizing, a page change), with
 // the chord playing (_live) or after it fell silent (_silent: the panels wait for signal);
 // editor_tick_live_* is a frame with nothing touched, drawing whatever the controls mark dirty
-// themselves, editor_tick_silent_* the same once the chord fell silent (the idle tick);
+// themselves, editor_tick_silent_* the same once the chord fell silent, editor_tick_stopped_*
+// with no audio processed between frames (a stopped host, the program without audio: the idle
+// tick);
 // editor_panels_live_* redraws only the signal display's and the voice field's rectangles, the
 // part that live measurement adds to every frame. building_ms is the time before glFinish:
 // collecting, drawing and queueing, and whatever rasterising Mesa does on the way.
@@ -141,13 +143,13 @@ FrameTime DrawFrame(TestCanvasGfx& gfx, Frame frame) {
   return {MsSince(start), buildingMs, rects.Count()};
 }
 
-Timing TimeFrames(TestCanvasGfx& gfx, ToneFeed& feed, Frame frame) {
+Timing TimeFrames(TestCanvasGfx& gfx, ToneFeed& feed, Frame frame, bool playing) {
   std::vector<double> total;
   std::vector<double> building;
   std::vector<double> cpuMs;
   int32_t rects = 0;
   for (int f = 0; f < kTimedFrames; ++f) {
-    feed.Play(kFramesPerTick);
+    if (playing) feed.Play(kFramesPerTick);
     const double cpuStart = ProcessCpuMs();
     const FrameTime t = DrawFrame(gfx, frame);
     cpuMs.push_back(ProcessCpuMs() - cpuStart);
@@ -162,13 +164,14 @@ Timing TimeFrames(TestCanvasGfx& gfx, ToneFeed& feed, Frame frame) {
 struct Case {
   const char* name;
   Frame frame;
-  double level;  // of the chord; 0 plays silence long enough for the panels to go idle
+  double level;         // of the chord; 0 plays silence long enough for the panels to go idle
+  bool playing = true;  // false: no audio reaches the plug-in between the timed frames
 };
 
 constexpr Case kCases[] = {
     {"editor_full_frame_live", Frame::kFull, 1.0}, {"editor_tick_live", Frame::kTick, 1.0},
     {"editor_panels_live", Frame::kPanels, 1.0},   {"editor_full_frame_silent", Frame::kFull, 0.0},
-    {"editor_tick_silent", Frame::kTick, 0.0},
+    {"editor_tick_silent", Frame::kTick, 0.0},     {"editor_tick_stopped", Frame::kTick, 0.0, false},
 };
 
 }  // namespace
@@ -223,7 +226,7 @@ int main(int argc, char** argv) {
         feed.Play(kFramesPerTick);
         DrawFrame(*gfx, Frame::kFull);
       }
-      const Timing t = TimeFrames(*gfx, feed, c.frame);
+      const Timing t = TimeFrames(*gfx, feed, c.frame, c.playing);
       std::printf(
           "case=%s median_ms=%.2f fastest_ms=%.2f slowest_ms=%.2f building_ms=%.2f median_cpu_ms=%.2f "
           "rects=%d\n",

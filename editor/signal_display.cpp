@@ -102,7 +102,10 @@ void SignalDisplay::OnAttached() { SetReaderPresent(true); }
 
 void SignalDisplay::RefreshForFrame() {
   reader_(display_, meters_);
-  SetDirty(false);
+  redrawKey_.Add(display_);
+  redrawKey_.Add(meters_);
+  if (plugin_ != nullptr) redrawKey_.Add(ReadPlainValues(*plugin_));
+  if (redrawKey_.Changed()) SetDirty(false);
 }
 
 bool SignalDisplay::IsDirty() {

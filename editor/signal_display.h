@@ -6,6 +6,7 @@
 // is attached the engine measures its spectra for it. UI thread.
 
 #include "editor/palette.h"
+#include "editor/redraw_key.h"
 #include "editor/snapshot_reader.h"
 #include "effect/snapshots.h"
 #include "graphics/control.h"
@@ -49,6 +50,7 @@ class SignalDisplay : public plugfw::gfx::IControl {
   SnapshotReader reader_;
   DisplaySnapshot display_;
   MeterSnapshot meters_;
+  RedrawKey redrawKey_;
 };
 
 }  // namespace halcyra

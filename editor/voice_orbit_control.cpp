@@ -218,7 +218,14 @@ void VoiceOrbitControl::RefreshForFrame() {
   if (dragging_ && (gfx == nullptr || !gfx->ControlIsCaptured(this))) EndDrag();
   reader_(display_, meters_);
   UpdateAxis();
-  SetDirty(false);
+  redrawKey_.Add(display_);
+  if (plugin_ != nullptr) redrawKey_.Add(ReadPlainValues(*plugin_));
+  redrawKey_.Add(view_ != nullptr ? view_->SelectedVoice() : 0);
+  redrawKey_.Add(axis_.maximum);  // not its clock, which moves every frame the target holds
+  redrawKey_.Add(latchedAxis_);
+  redrawKey_.Add(dragging_);
+  redrawKey_.Add(dragVoice_);
+  if (redrawKey_.Changed()) SetDirty(false);
 }
 
 bool VoiceOrbitControl::IsDirty() {

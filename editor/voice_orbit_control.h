@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "editor/redraw_key.h"
 #include "editor/snapshot_reader.h"
 #include "editor/view_state.h"
 #include "editor/voice_field_plane.h"
@@ -84,6 +85,7 @@ class VoiceOrbitControl : public plugfw::gfx::IControl {
   double delayOffsetAtDragStart_ = 0.0;
   VoiceFieldAxis axis_;
   double latchedAxis_ = kMinAxisMs;
+  RedrawKey redrawKey_;
 };
 
 }  // namespace halcyra

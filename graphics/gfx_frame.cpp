@@ -69,6 +69,8 @@ bool IGfx::CollectDirtyRects(RectList& rects) {
   bool collected = false;
   ForAllControls([&rects, &collected](IControl& control) {
     if (!control.IsDirty()) return;
+    // A control of no area (an entry box waiting to be placed) draws nothing, margin or not.
+    if (control.GetRect().Empty()) return;
     Rect r = control.GetRect().Padded(kControlMargin);
     if (const IControl* parent = control.GetParent()) {
       r = ConstrainedToParent(r, parent->GetRect().Padded(kControlMargin));

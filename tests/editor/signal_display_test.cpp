@@ -317,9 +317,25 @@ TEST_F(SignalDisplayTest, KeepsTheLastRecordWhenEveryReadAttemptFails) {
   EXPECT_FLOAT_EQ(display_->Display().inputCorrelation, -0.5f);
 }
 
-TEST_F(SignalDisplayTest, RedrawsEveryFrameAndIgnoresTheMouse) {
-  display_->SetClean();
-  EXPECT_TRUE(display_->IsDirty());
+TEST_F(SignalDisplayTest, RedrawsWhenWhatItShowsChangesAndIgnoresTheMouse) {
+  const auto dirtyAfterCleaning = [this] {
+    display_->SetClean();
+    return display_->IsDirty();
+  };
+  EXPECT_TRUE(dirtyAfterCleaning()) << "the first frame";
+  EXPECT_FALSE(dirtyAfterCleaning()) << "a stopped host's editor draws nothing";
+  DisplaySnapshot display;
+  display.inputSpectrumDb[40] = -30.f;
+  feed_.Publish(display);
+  EXPECT_TRUE(dirtyAfterCleaning()) << "a new record";
+  EXPECT_FALSE(dirtyAfterCleaning());
+  MeterSnapshot meters;
+  meters.inPeak = 0.5f;
+  feed_.Publish(display, meters);
+  EXPECT_TRUE(dirtyAfterCleaning()) << "a meter moved";
+  plugin_->GetParam(kParamAnalyzer)->Set(0);
+  EXPECT_TRUE(dirtyAfterCleaning()) << "the Analyzer switch changes the plot";
+  EXPECT_FALSE(dirtyAfterCleaning());
   EXPECT_TRUE(display_->GetIgnoreMouse());
   EXPECT_EQ(display_->GetRect(), Rect(724, 106, 1144, 374));
 }

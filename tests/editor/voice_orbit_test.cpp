@@ -208,6 +208,26 @@ INSTANTIATE_TEST_SUITE_P(
                       DragCase{589.f, 0.f, true, -30, 0},      // Shift: 20 % for the whole width
                       DragCase{-58.9f, -35.f, false, -70, -20}));
 
+TEST_F(VoiceOrbitTest, RedrawsWhenTheVoicesOrTheirSettingsChange) {
+  const auto dirtyAfterCleaning = [this] {
+    field_->SetClean();
+    return field_->IsDirty();
+  };
+  EXPECT_TRUE(dirtyAfterCleaning()) << "the first frame";
+  EXPECT_FALSE(dirtyAfterCleaning()) << "nothing moved";
+  clock_.AdvanceMs(5000);
+  EXPECT_FALSE(dirtyAfterCleaning()) << "time alone, with the axis where it belongs";
+  DisplaySnapshot display;
+  display.voiceActive[0] = 1;
+  display.voiceDelayMs[0] = 30.f;
+  feed_.Publish(display);
+  EXPECT_TRUE(dirtyAfterCleaning()) << "a dot moved";
+  EXPECT_FALSE(dirtyAfterCleaning());
+  Set(VoiceParamIndex(1, kVoicePan), 40);
+  EXPECT_TRUE(dirtyAfterCleaning()) << "a handle moved";
+  EXPECT_FALSE(dirtyAfterCleaning());
+}
+
 TEST_F(VoiceOrbitTest, ShiftMidDragRescalesTheWholeMovement) {
   SetVoice(0, -50, 0);
   Press(230.25f, 253.f);

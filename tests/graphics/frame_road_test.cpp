@@ -90,6 +90,8 @@ TEST_F(FrameRoadTest, CollectsTheHookThenAnimationsThenEveryDirtyControlPadded) 
   const float nan = std::numeric_limits<float>::quiet_NaN();
   Attach("nowhere", Rect(nan, 0, 10, 10));
   Attach("flat", Rect(5, 5, 5 - 2 * IGfx::kControlMargin, 10));
+  Attach("unplaced", Rect(0, 0, 0, 0));
+  Attach("line", Rect(5, 5, 5, 10));
   EXPECT_FALSE(gfx.CollectDirtyRects(none));
   EXPECT_EQ(none.Count(), 0);
 }
