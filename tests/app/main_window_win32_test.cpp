@@ -120,6 +120,19 @@ void CALLBACK RunModalScript(HWND, UINT, UINT_PTR timer, DWORD) {
   if (script) script();
 }
 
+// A dialog that a script's button did not end would hold the test for ever: it fails the test
+// and is cancelled instead.
+constexpr UINT kLingeringDialogMs = 30000;
+
+void CALLBACK CancelLingeringPreferences(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND dialog = FindWindowW(L"#32770", L"Preferences");
+  if (dialog == nullptr) return;
+  ADD_FAILURE() << "the preferences dialog stayed open; last box: "
+                << (Boxes().empty() ? std::string("none") : Boxes().back().text);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -351,8 +364,10 @@ TEST_F(MainWindowTest, OnlyPreferencesEndedWithOkAreSaved) {
       SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     };
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunModalScript);
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, kLingeringDialogMs, &CancelLingeringPreferences);
     Command(window, IDM_PREFERENCES);
     KillTimer(nullptr, timer);
+    KillTimer(nullptr, watchdog);
     EXPECT_EQ(state.settings.rewrites, rewrites + (button == IDOK ? 1 : 0)) << button;
   }
 }
