@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "core/math_constants.h"
 #include "editor/editor_layout.h"
 #include "editor/palette.h"
@@ -100,17 +101,6 @@ double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double ProcessCpuMs() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double>& values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 enum class Frame { kFull, kTick, kPanels };
 
 // The rectangles a frame draws: the controls' own choice, or only the two measurement panels
@@ -150,15 +140,16 @@ Timing TimeFrames(TestCanvasGfx& gfx, ToneFeed& feed, Frame frame, bool playing)
   int32_t rects = 0;
   for (int f = 0; f < kTimedFrames; ++f) {
     if (playing) feed.Play(kFramesPerTick);
-    const double cpuStart = ProcessCpuMs();
+    const double cpuStart = 1e3 * plugfw::bench::ProcessCpuSeconds();
     const FrameTime t = DrawFrame(gfx, frame);
-    cpuMs.push_back(ProcessCpuMs() - cpuStart);
+    cpuMs.push_back(1e3 * plugfw::bench::ProcessCpuSeconds() - cpuStart);
     total.push_back(t.totalMs);
     building.push_back(t.buildingMs);
     rects = t.rects;
   }
-  const double median = Median(total);
-  return {median, total.front(), total.back(), Median(building), Median(cpuMs), rects};
+  const double median = plugfw::bench::Median(total);
+  return {median, total.front(), total.back(), plugfw::bench::Median(building), plugfw::bench::Median(cpuMs),
+          rects};
 }
 
 struct Case {

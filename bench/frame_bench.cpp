@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "graphics/control.h"
 #include "graphics/rect_list.h"
 #include "graphics/rect_list_optimizer.h"
@@ -67,15 +68,6 @@ class KnobLike : public IControl {
   }
 };
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-double Microseconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - from).count();
-}
-
 RectList FullEditor() {
   RectList list;
   list.Add(Rect(0, 0, kEditorWidth, kEditorHeight));
@@ -116,14 +108,14 @@ void CollectAndDraw(const RectList& area, const char* name) {
       RectList painted = area;
       gfx.DrawRectList(painted);
     }
-    perFrame.push_back(Microseconds(start) / kFramesPerBatch);
+    perFrame.push_back(plugfw::bench::MicrosecondsSince(start) / kFramesPerBatch);
   }
   // Every frame must have collected and drawn every control, or the figure times nothing.
   if (dirty.Count() != kColumns * kRows || gfx.calls == 0) {
     std::fprintf(stderr, "frame_bench: %s collected %d rectangles and drew nothing\n", name, dirty.Count());
     return;
   }
-  std::printf("case=%s us=%.2f\n", name, Median(perFrame));
+  std::printf("case=%s us=%.2f\n", name, plugfw::bench::Median(perFrame));
 }
 
 RectList RandomAlignedRects(std::mt19937& random) {
@@ -150,10 +142,10 @@ void Optimise() {
     std::vector<RectList> work = lists;
     const auto start = std::chrono::steady_clock::now();
     for (RectList& list : work) OptimizeRectList(list);
-    perCall.push_back(Microseconds(start) / kOptimisationsPerBatch);
+    perCall.push_back(plugfw::bench::MicrosecondsSince(start) / kOptimisationsPerBatch);
     kept = work.front().Count();
   }
-  std::printf("case=optimize_rect_list_62 us=%.2f rects_out=%d\n", Median(perCall), kept);
+  std::printf("case=optimize_rect_list_62 us=%.2f rects_out=%d\n", plugfw::bench::Median(perCall), kept);
 }
 
 bool Wanted(const std::string& only, const char* name) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "tests/graphics/renderer/gl_test_context.h"
 #include "tests/graphics/renderer/test_canvas_gfx.h"
 #include "tests/graphics/support/gfx_test_delegate.h"
@@ -106,12 +107,6 @@ Counts CountCalls(const std::vector<std::string>& calls) {
 
 using Clock = std::chrono::steady_clock;
 
-double ThreadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // Returns the seconds spent building the frame's calls, before the flush hands them to GL.
 double DrawFrame(test::TestCanvasGfx& gfx, const Case& c) {
   const Clock::time_point start = Clock::now();
@@ -167,16 +162,16 @@ int main(int argc, char** argv) {
     double building = 0.0;
     double fastest = 1e9;
     const Clock::time_point start = Clock::now();
-    const std::clock_t cpuStart = std::clock();
-    const double threadStart = ThreadCpuSeconds();
+    const double cpuStart = plugfw::bench::ProcessCpuSeconds();
+    const double threadStart = plugfw::bench::ThreadCpuSeconds();
     for (int f = 0; f < kTimedFrames; ++f) {
       const Clock::time_point frameStart = Clock::now();
       building += DrawFrame(gfx, c);
       fastest = std::min(fastest, std::chrono::duration<double>(Clock::now() - frameStart).count());
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    const double threadSeconds = ThreadCpuSeconds() - threadStart;
+    const double cpuSeconds = plugfw::bench::ProcessCpuSeconds() - cpuStart;
+    const double threadSeconds = plugfw::bench::ThreadCpuSeconds() - threadStart;
     std::printf(
         "case=%s ms_per_frame=%.2f fastest_ms=%.2f cpu_ms_per_frame=%.2f calling_thread_cpu_ms=%.2f "
         "building_ms=%.2f "

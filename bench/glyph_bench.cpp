@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/bench_font.h"
+#include "bench/bench_timing.h"
 #include "graphics/renderer/glyph_cache.h"
 
 namespace plugfw::gfx {
@@ -24,22 +25,11 @@ namespace {
 constexpr int kColdRuns = 15;
 constexpr int kWarmRuns = 2000;
 
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 GlyphCache* FreshCache(const std::vector<uint8_t>& font) {
   GlyphCache* cache =
       GlyphCacheCreate({kGlyphAtlasFirstSize, kGlyphAtlasFirstSize, kGlyphCacheOriginTopLeft});
   GlyphCacheAddFont(cache, "Roboto-Regular", font.data(), static_cast<int32_t>(font.size()), 0, false);
   return cache;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // Rasterises glyphs 32..126 at sizes first..last into cache; returns how many were made.
@@ -69,9 +59,9 @@ void ColdAsciiEachSize(const std::vector<uint8_t>& font) {
     double total = 0;
     for (int size = 10; size <= 36; ++size) {
       GlyphCache* cache = FreshCache(font);
-      double start = CpuSeconds();
+      double start = plugfw::bench::ProcessCpuSeconds();
       int made = RasteriseAscii(cache, size, size);
-      total += CpuSeconds() - start;
+      total += plugfw::bench::ProcessCpuSeconds() - start;
       allFit = allFit && made == 95;
       tallest = std::max(tallest, SkylineTop(cache));
       GlyphCacheDelete(cache);
@@ -80,7 +70,7 @@ void ColdAsciiEachSize(const std::vector<uint8_t>& font) {
   }
   std::printf(
       "case=cold_ascii_each_size_10_36 ms=%.2f glyphs=2565 every_size_fits_512=%s most_rows_used=%d\n",
-      Median(times) * 1e3, allFit ? "yes" : "no", tallest);
+      plugfw::bench::Median(times) * 1e3, allFit ? "yes" : "no", tallest);
 }
 
 // All 27 sizes at once: 2,565 glyphs, more than 512 x 512 holds, so into 1024 x 1024 (the
@@ -92,14 +82,14 @@ void ColdAsciiAllSizes(const std::vector<uint8_t>& font) {
     GlyphCache* cache = FreshCache(font);
     madeIn512 = RasteriseAscii(cache, 10, 36);
     GlyphCacheResetAtlas(cache, 1024, 1024);
-    double start = CpuSeconds();
+    double start = plugfw::bench::ProcessCpuSeconds();
     made = RasteriseAscii(cache, 10, 36);
-    times.push_back(CpuSeconds() - start);
+    times.push_back(plugfw::bench::ProcessCpuSeconds() - start);
     rows = SkylineTop(cache);
     GlyphCacheDelete(cache);
   }
   std::printf("case=cold_ascii_all_sizes_10_36 ms=%.2f glyphs=%d/2565 in_1024_rows_used=%d fit_in_512=%d\n",
-              Median(times) * 1e3, made, rows, madeIn512);
+              plugfw::bench::Median(times) * 1e3, made, rows, madeIn512);
 }
 
 std::string Text1000() {
@@ -123,13 +113,15 @@ void WarmText(const std::vector<uint8_t>& font) {
     while (GlyphCacheTextIterNext(cache, &iter, &q)) sink += q.x1;
   };
   layOut();  // makes the glyphs
-  double start = CpuSeconds();
+  double start = plugfw::bench::ProcessCpuSeconds();
   for (int run = 0; run < kWarmRuns; ++run) layOut();
-  std::printf("case=warm_text_1000 us_cpu=%.1f\n", (CpuSeconds() - start) / kWarmRuns * 1e6);
-  start = CpuSeconds();
+  std::printf("case=warm_text_1000 us_cpu=%.1f\n",
+              (plugfw::bench::ProcessCpuSeconds() - start) / kWarmRuns * 1e6);
+  start = plugfw::bench::ProcessCpuSeconds();
   for (int run = 0; run < kWarmRuns; ++run)
     sink += GlyphCacheTextBounds(cache, 0, 0, text.c_str(), nullptr, nullptr);
-  std::printf("case=warm_bounds_1000 us_cpu=%.1f\n", (CpuSeconds() - start) / kWarmRuns * 1e6);
+  std::printf("case=warm_bounds_1000 us_cpu=%.1f\n",
+              (plugfw::bench::ProcessCpuSeconds() - start) / kWarmRuns * 1e6);
   if (sink == 1.2345f) std::printf("\n");  // keeps the work from being optimised away
   GlyphCacheDelete(cache);
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/bench_font.h"
+#include "bench/bench_timing.h"
 #include "graphics/renderer/glyph_cache.h"
 #include "graphics/text_entry_control.h"
 #include "tests/graphics/support/gfx_test_support.h"
@@ -66,15 +67,6 @@ class Unbound : public IControl {
   Unbound() : IControl(Rect(0, 0, 400, 40)) {}
   void Draw(IGfx&) override {}
 };
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-double Microseconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - from).count();
-}
 
 KeyEvent Key(int32_t keyCode, const char* text) {
   KeyEvent key;
@@ -128,12 +120,12 @@ void Keystrokes(const std::vector<uint8_t>& font, bool draw, const char* name) {
       e.gfx.OnKeyDown(0, 0, i % 2 == 0 ? digit : backspace);
       if (draw) e.entry->Draw(e.gfx);
     }
-    perKey.push_back(Microseconds(start) / kKeystrokesPerBatch);
+    perKey.push_back(plugfw::bench::MicrosecondsSince(start) / kKeystrokesPerBatch);
   }
   if (e.entry->GetTextUtf16().size() != static_cast<size_t>(kTextLength)) {
     std::fprintf(stderr, "text_entry_bench: the text changed length\n");
   }
-  std::printf("case=%s us=%.2f\n", name, Median(perKey));
+  std::printf("case=%s us=%.2f\n", name, plugfw::bench::Median(perKey));
 }
 
 void Begins(const std::vector<uint8_t>& font) {
@@ -143,9 +135,9 @@ void Begins(const std::vector<uint8_t>& font) {
   for (int batch = 0; batch < kBatches; ++batch) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kBeginsPerBatch; ++i) e.Begin(text);
-    perBegin.push_back(Microseconds(start) / kBeginsPerBatch);
+    perBegin.push_back(plugfw::bench::MicrosecondsSince(start) / kBeginsPerBatch);
   }
-  std::printf("case=text_entry_begin_256 us=%.2f\n", Median(perBegin));
+  std::printf("case=text_entry_begin_256 us=%.2f\n", plugfw::bench::Median(perBegin));
 }
 
 bool Wanted(const std::string& only, const char* name) {
