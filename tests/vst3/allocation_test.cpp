@@ -16,7 +16,7 @@
 #include "tests/core/counting_allocator.h"
 #include "tests/effect/whole_plugin.h"
 #include "tests/vst3/vst3_host.h"
-#include "vst3/plugin_factory.h"
+#include "vst3/module_factory.h"
 
 namespace halcyra_test {
 namespace {
@@ -30,27 +30,22 @@ using plugfw::test::WithEachAllocationFailing;
 constexpr double kRate = 48000.0;
 constexpr int32 kMaxBlock = 2048;
 
-// The module's create function, as the factory calls it: the new object as IAudioProcessor, or null.
-FUnknown* CreateAsTheModuleDoes(void* /*context*/) {
-  std::unique_ptr<halcyra::Halcyra> plugin = halcyra::CreatePluginInstance({});
-  return plugin ? static_cast<IAudioProcessor*>(plugin.release()) : nullptr;
-}
-
 struct Created {
   tresult answer = kResultFalse;
   IAudioProcessor* processor = nullptr;
 };
 
+// Through the module's own factory, as a host that loaded the module creates the plug-in.
 TEST(Vst3PluginCreation, EachFailedAllocationGivesOutOfMemoryOrAWholePluginAndNeverThrows) {
-  PClassInfo2 info{};
-  ExpectedClassId(info.cid);
-  plugfw::PluginFactory factory(PFactoryInfo{}, nullptr);
-  ASSERT_TRUE(factory.AddClass(info, CreateAsTheModuleDoes));
+  plugfw::PluginFactory* factory = halcyra::MakeModuleFactory(nullptr);
+  ASSERT_NE(nullptr, factory);
+  TUID cid;
+  ExpectedClassId(cid);
   const long needed = WithEachAllocationFailing(
       [&] {
         Created made;
         void* object = nullptr;
-        made.answer = factory.createInstance(info.cid, IAudioProcessor::iid, &object);
+        made.answer = factory->createInstance(cid, IAudioProcessor::iid, &object);
         made.processor = static_cast<IAudioProcessor*>(object);
         return made;
       },
@@ -68,6 +63,7 @@ TEST(Vst3PluginCreation, EachFailedAllocationGivesOutOfMemoryOrAWholePluginAndNe
         made.processor->release();
       });
   EXPECT_GT(needed, 2 * halcyra::kParamCount);
+  factory->release();
 }
 
 TEST(Vst3PluginInitialize, EachFailedAllocationLeavesNothingHalfMadeAndALaterInitializeWorks) {
