@@ -399,6 +399,29 @@ TEST_F(Vst3MidiPlugin, TheHostBypassPassesTheInputThroughDelayedByTheLatency) {
   }
 }
 
+// A block without buses hands the plug-in silence, not the buffers the host gave the block before
+// (which the host may have freed since).
+TEST_F(Vst3MidiPlugin, ABlockWithoutBusesReadsNothingOfTheBlockBefore) {
+  Start();
+  const std::vector<float> sine = Sine(64, 440.0, kRate, 0.5);
+  AudioBlock before(64, 2, 2, kSample32);
+  before.SetInput(0, 0, sine.data());
+  before.SetInput(0, 1, sine.data());
+  ASSERT_EQ(kResultOk, plugin_->process(before.Data()));
+  ASSERT_GT(Rms(before.OutputChannel(0)), 0.1);
+
+  AudioBlock without(64, 2, 2, kSample32);
+  without.Data().numInputs = 0;
+  without.Data().inputs = nullptr;
+  ASSERT_EQ(kResultOk, plugin_->process(without.Data()));
+  EXPECT_EQ(0.0, Rms(without.OutputChannel(0))) << "the last block's input was read again";
+  before.FillOutput(0.25);
+  without.Data().numOutputs = 0;
+  without.Data().outputs = nullptr;
+  ASSERT_EQ(kResultOk, plugin_->process(without.Data()));
+  EXPECT_EQ(0.25, before.OutputSample(0, 0)) << "the last block's output was written again";
+}
+
 TEST_F(Vst3MidiPlugin, PausingResetsProcessingWhileActive) {
   Start();
   const int afterStart = plugin_->resets;
