@@ -86,7 +86,7 @@ class IVST3Wrapper : public IApiBase,
   uint32 PLUGIN_API getLatencySamples() override;
   uint32 PLUGIN_API getTailSamples() override;
 
-  // Audio thread: the default road (no plug-in of this system takes it). Outside the active stage
+  // Audio thread: the default road (HALCYRA replaces it with its own). Outside the active stage
   // see above; then an invalid block (more buses, channels or frames than the plug-in's layouts and
   // the set-up allow, missing buffers, another sample size) answers kInvalidArgument with silence
   // written within the set-up. Otherwise: transport, parameter changes, the MIDI input (a plug-in
@@ -209,7 +209,7 @@ class IVST3Wrapper : public IApiBase,
   bool IsSameSetup(const Steinberg::Vst::ProcessSetup& setup) const;
   // Audio thread: the blocks the default road can take without reading past what the host gave.
   bool IsUsableProcessData(const Steinberg::Vst::ProcessData& data) const;
-  // UI thread: the default state form's reading; changes nothing unless it answers kResultOk.
+  // UI thread: the default state form's reading; no value changes unless it answers kResultOk.
   tresult ReadComponentState(Steinberg::IBStream* state);
   // Set-up: the activation of the buses whose arrangement an accepted layout keeps.
   void KeepBusActivation(const Steinberg::Vst::BusList& before, Steinberg::Vst::BusList& after) const;
