@@ -6,6 +6,7 @@
 #include <iterator>
 #include <utility>
 
+#include "core/ascii_case.h"
 #include "core/param_format.h"
 #include "core/utf8_prefix.h"
 
@@ -180,11 +181,16 @@ const DisplayText* IParam::FindDisplayText(double v) const {
   return nullptr;
 }
 
+// People type "on" for "On": a text is matched in any case, but one spelt exactly as shown wins.
 const DisplayText* IParam::FindDisplayText(const char* text) const {
   if (!text) text = "";
   for (int32_t i = 0; i < DisplayTextCount(); ++i) {
     const DisplayText* entry = DisplayTextAt(i);
     if (std::strcmp(entry->text, text) == 0) return entry;
+  }
+  for (int32_t i = 0; i < DisplayTextCount(); ++i) {
+    const DisplayText* entry = DisplayTextAt(i);
+    if (EqualsIgnoringAsciiCase(entry->text, text)) return entry;
   }
   return nullptr;
 }

@@ -143,8 +143,9 @@ class IParam {
   // Any thread. At most 32 characters. v is mapped and clamped first when normalized. Whole
   // numbers (precision 0) never carry the "+" of the signed flag.
   void FormatParamDisplay(double v, bool normalized, HeapString& out, bool useDisplayTexts = true) const;
-  // A display text's value, else (not for boolean or enumerated parameters) the
-  // leading finite number, negated with the negate flag, clamped. False otherwise.
+  // A display text's value (matched in any case; an exact match wins), else (not for
+  // boolean or enumerated parameters) the leading finite number, negated with the
+  // negate flag, clamped. False otherwise.
   bool TryParseParamText(const char* text, double& value) const;
   // As TryParseParamText, with fallbacks: the default for a number outside the
   // double range, the clamped 0 for a text without number or an unknown text of a

@@ -286,6 +286,48 @@ bool IProcessor::ProcessHostBuffers(int32_t frames) {
   return true;
 }
 
+void IProcessor::PassThroughDelayed(LatencyDelay& delay, int32_t frames) {
+  float** inputs = ChannelPointers(IODirection::kInput);
+  float** outputs = ChannelPointers(IODirection::kOutput);
+  const int32_t outputCount = ChannelCount(IODirection::kOutput);
+  const int32_t both = std::min({ChannelCount(IODirection::kInput), outputCount, delay.inputChannels});
+  float* line = delay.Samples();
+  for (int32_t s = 0; s < frames; ++s) {
+    float* slots = line + static_cast<ptrdiff_t>(delay.position) * delay.inputChannels;
+    for (int32_t c = 0; c < both; ++c) {
+      const float input = inputs[c][s];  // read first: the host may process in place
+      outputs[c][s] = slots[c];
+      slots[c] = input;
+    }
+    delay.position = (delay.position + 1) % delay.length;
+  }
+  for (int32_t c = both; c < outputCount; ++c) std::fill(outputs[c], outputs[c] + frames, 0.0f);
+}
+
+bool IProcessor::PassThroughBuffers(int32_t frames) {
+  if (frames < 0 || frames > BlockSize()) return false;
+  LatencyDelay* delay = latencyDelay_.get();
+  if (delay != nullptr && delay->length > 0) {
+    PassThroughDelayed(*delay, frames);
+  } else {
+    // The base's copy, not the plug-in's block entry.
+    IProcessor::ProcessAudio(ChannelPointers(IODirection::kInput), ChannelPointers(IODirection::kOutput),
+                             frames);
+  }
+  return true;
+}
+
+bool IProcessor::PassThroughBuffersDouble(int32_t frames) {
+  if (frames < 0) return false;
+  if (frames > BlockSize()) {
+    SilenceRememberedOutputs(frames);
+    return false;
+  }
+  PassThroughBuffers(frames);
+  WriteOutputsAsDouble(frames);
+  return true;
+}
+
 void IProcessor::ZeroScratchBuffers() {
   for (PointerList<ProcessorChannel>* channels : {&inputChannels_, &outputChannels_}) {
     for (int32_t i = 0; i < channels->Count(); ++i) {

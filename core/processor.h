@@ -135,6 +135,12 @@ class IProcessor {
   // written back as 64-bit samples and forgotten. A block longer than the block size cannot fit the
   // scratch buffers: the remembered outputs get silence instead and the answer is false.
   bool ProcessHostBuffers(int32_t frames);
+  // Audio thread: the bypassed block, over the channel-pointer arrays attached as for the two
+  // above. With a latency every channel present on both sides comes out that much later, through
+  // the latency delay, so a bypassed plug-in stays aligned with what it reports; without one input
+  // i is copied to output i. Outputs without an input are silenced. False as the two above.
+  bool PassThroughBuffers(int32_t frames);
+  bool PassThroughBuffersDouble(int32_t frames);
   // Audio thread, or set-up.
   void ZeroScratchBuffers();
 
@@ -182,6 +188,7 @@ class IProcessor {
   void ForEachConnectedChannel(IODirection direction, int32_t first, int32_t count, Visit visit);
   void PointSlotAtScratch(IODirection direction, ProcessorChannel& channel);
   void WriteOutputsAsDouble(int32_t frames);
+  void PassThroughDelayed(LatencyDelay& delay, int32_t frames);
   void SilenceRememberedOutputs(int32_t frames);
   bool ResizeAllScratch(int32_t frames);
 

@@ -111,28 +111,6 @@ class Halcyra : public PluginWrapper {
   void SetHostBypass(bool bypass) { hostBypass_.store(bypass, std::memory_order_release); }
   bool HostBypass() const { return hostBypass_.load(std::memory_order_acquire); }
 
-#if defined(HALCYRA_VST3_ENTRIES)
-  // The VST3 build's own processing and state entries.
-  static constexpr int32_t kVst3StateBytes = 1048;
-  // Audio thread.
-  Steinberg::tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) override;
-  // UI thread, also while the audio thread processes.
-  Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
-  Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
-  // Any thread: atomic.
-  Steinberg::uint32 PLUGIN_API getTailSamples() override;
-
- private:
-  bool ValidateProcessData(const Steinberg::Vst::ProcessData& data) const;
-  void SilenceRefusedOutputs(Steinberg::Vst::ProcessData& data) const;
-  void CaptureTransport(const Steinberg::Vst::ProcessContext* context);
-  void ApplyHostParameterChanges(Steinberg::Vst::IParameterChanges* changes);
-  void CaptureBuses(const Steinberg::Vst::ProcessData& data);
-  void SetOutputSilenceFlags(Steinberg::Vst::ProcessData& data) const;
-
- public:
-#endif
-
  private:
   // False when a display text or a recipe could not be stored.
   bool DefineParameters();

@@ -1,6 +1,6 @@
-// The plug-in's VST3 entries: strict checking of the host's processing data, the host's
-// parameter changes and bypass, transport and bus bookkeeping, output silence flags, and the
-// 1048-byte component state (the 1044-byte plug-in state and the host bypass).
+// The plug-in's VST3 entries (HalcyraVst3Wrapper): strict checking of the host's processing data,
+// the host's parameter changes and bypass, transport and bus bookkeeping, output silence flags,
+// and the 1048-byte component state (the 1044-byte plug-in state and the host bypass).
 
 #include <algorithm>
 #include <cmath>
@@ -21,22 +21,9 @@ constexpr int32 kMaxChannelsPerBus = 2;
 constexpr uint64 kBothChannelsSilent = 3;
 constexpr int32_t kBypassWordOffset = kStateChunkBytes;
 
-bool IsKnownSampleSize(int32 size) { return size == kSample32 || size == kSample64; }
-
 bool BusIsUsable(const AudioBusBuffers& bus, int32 frames, int32 sampleSize) {
   if (bus.numChannels < 0 || bus.numChannels > kMaxChannelsPerBus) return false;
-  if (frames <= 0 || bus.numChannels <= 0) return true;
-  if (!IsKnownSampleSize(sampleSize)) return false;
-  if (sampleSize == kSample32) {
-    if (!bus.channelBuffers32) return false;
-    for (int32 c = 0; c < bus.numChannels; ++c)
-      if (!bus.channelBuffers32[c]) return false;
-  } else {
-    if (!bus.channelBuffers64) return false;
-    for (int32 c = 0; c < bus.numChannels; ++c)
-      if (!bus.channelBuffers64[c]) return false;
-  }
-  return true;
+  return frames <= 0 || bus.numChannels == 0 || plugfw::HasChannelBuffers(bus, sampleSize);
 }
 
 template <typename Sample>
@@ -51,46 +38,8 @@ uint64 SilentChannels(Sample* const* channels, int32 count, int32 frames) {
   return flags;
 }
 
-}  // namespace
-
-bool Halcyra::ValidateProcessData(const ProcessData& data) const {
-  const ProcessSetup& setup = ProcessSetupGiven();
-  if (data.numSamples < 0 || data.numSamples > setup.maxSamplesPerBlock) return false;
-  if (data.numInputs < 0 || data.numInputs > kMaxInputBuses) return false;
-  if (data.numOutputs != 0 && data.numOutputs != 1) return false;
-  if ((data.numInputs > 0 && !data.inputs) || (data.numOutputs > 0 && !data.outputs)) return false;
-  if (data.symbolicSampleSize != setup.symbolicSampleSize) return false;
-  for (int32 b = 0; b < data.numInputs; ++b)
-    if (!BusIsUsable(data.inputs[b], data.numSamples, data.symbolicSampleSize)) return false;
-  for (int32 b = 0; b < data.numOutputs; ++b)
-    if (!BusIsUsable(data.outputs[b], data.numSamples, data.symbolicSampleSize)) return false;
-  return true;
-}
-
-// What a refused block leaves in the host's buffers must be silence, not last block's audio.
-void Halcyra::SilenceRefusedOutputs(ProcessData& data) const {
-  if (data.numOutputs <= 0 || data.numOutputs > 64 || !data.outputs || data.numSamples <= 0) return;
-  // Samples of another size than set up could be written past the ends of the host's buffers.
-  if (data.symbolicSampleSize != ProcessSetupGiven().symbolicSampleSize) return;
-  for (int32 b = 0; b < data.numOutputs; ++b) {
-    AudioBusBuffers& bus = data.outputs[b];
-    if (bus.numChannels <= 0 || bus.numChannels > 64) continue;
-    uint64 silenced = 0;
-    for (int32 c = 0; c < bus.numChannels; ++c) {
-      if (data.symbolicSampleSize == kSample32 && bus.channelBuffers32 && bus.channelBuffers32[c]) {
-        std::memset(bus.channelBuffers32[c], 0, sizeof(Sample32) * static_cast<size_t>(data.numSamples));
-        silenced |= uint64{1} << c;
-      } else if (data.symbolicSampleSize == kSample64 && bus.channelBuffers64 && bus.channelBuffers64[c]) {
-        std::memset(bus.channelBuffers64[c], 0, sizeof(Sample64) * static_cast<size_t>(data.numSamples));
-        silenced |= uint64{1} << c;
-      }
-    }
-    bus.silenceFlags = silenced;
-  }
-}
-
-void Halcyra::CaptureTransport(const ProcessContext* context) {
-  HostBlockInfo info = block_;
+// The transport part of what the host tells about the block.
+void CaptureTransport(const ProcessContext* context, Halcyra::HostBlockInfo& info) {
   info.tempoValid = false;
   info.positionValid = false;
   info.playing = false;
@@ -105,44 +54,20 @@ void Halcyra::CaptureTransport(const ProcessContext* context) {
     info.songPosition = info.positionValid ? context->projectTimeMusic : 0.0;
     info.playing = (context->state & ProcessContext::kPlaying) != 0;
   }
-  SetHostBlockInfo(info);
 }
 
-void Halcyra::ApplyHostParameterChanges(IParameterChanges* changes) {
-  if (!changes || changes->getParameterCount() < 1) return;
-  bool stored = false;
-  for (int32 q = 0; q < changes->getParameterCount(); ++q) {
-    IParamValueQueue* queue = changes->getParameterData(q);
-    if (!queue || queue->getPointCount() < 1) continue;
-    int32 offset = 0;
-    ParamValue value = 0;
-    if (queue->getPoint(queue->getPointCount() - 1, offset, value) != kResultTrue || !std::isfinite(value))
-      continue;
-    const ParamID id = queue->getParameterId();
-    if (id == plugfw::kBypassParamId) {
-      SetHostBypass(value > 0.5);
-    } else if (id < static_cast<ParamID>(kParamCount)) {
-      GetParam(static_cast<int32_t>(id))->SetNormalized(std::clamp(value, 0.0, 1.0));
-      stored = true;
-    }
-  }
-  if (stored) RecomputeTail();
-}
-
-void Halcyra::CaptureBuses(const ProcessData& data) {
-  HostBlockInfo info = block_;
-  AudioBus* main = AudioBusAt(kInput, 0);
-  AudioBus* sidechain = AudioBusAt(kInput, 1);
+// The bus part of what the host tells about the block.
+void CaptureBuses(const ProcessData& data, AudioBus* main, AudioBus* sidechain,
+                  Halcyra::HostBlockInfo& info) {
   const bool mainActive = data.numInputs > 0 && main && main->isActive();
   info.mainInputChannels = mainActive ? data.inputs[0].numChannels : 0;
   info.mainSilenceMask = data.numInputs > 0 ? data.inputs[0].silenceFlags : kBothChannelsSilent;
   info.sidechainPresent =
       data.numInputs > 1 && sidechain && sidechain->isActive() && data.inputs[1].numChannels > 0;
   info.sidechainSilenceMask = data.numInputs > 1 ? data.inputs[1].silenceFlags : kBothChannelsSilent;
-  SetHostBlockInfo(info);
 }
 
-void Halcyra::SetOutputSilenceFlags(ProcessData& data) const {
+void SetOutputSilenceFlags(ProcessData& data) {
   for (int32 b = 0; b < data.numOutputs; ++b) {
     AudioBusBuffers& bus = data.outputs[b];
     bus.silenceFlags = 0;
@@ -153,41 +78,87 @@ void Halcyra::SetOutputSilenceFlags(ProcessData& data) const {
   }
 }
 
-tresult PLUGIN_API Halcyra::process(ProcessData& data) {
+}  // namespace
+
+Halcyra& HalcyraVst3Wrapper::Plugin() { return static_cast<Halcyra&>(*this); }
+
+const Halcyra& HalcyraVst3Wrapper::Plugin() const { return static_cast<const Halcyra&>(*this); }
+
+bool HalcyraVst3Wrapper::IsHostBypassed() const { return Plugin().HostBypass(); }
+
+bool HalcyraVst3Wrapper::ValidateProcessData(const ProcessData& data) const {
+  const ProcessLimits setup = Limits();
+  if (data.numSamples < 0 || data.numSamples > setup.maxSamplesPerBlock) return false;
+  if (data.numInputs < 0 || data.numInputs > kMaxInputBuses) return false;
+  if (data.numOutputs != 0 && data.numOutputs != 1) return false;
+  if ((data.numInputs > 0 && !data.inputs) || (data.numOutputs > 0 && !data.outputs)) return false;
+  if (data.symbolicSampleSize != setup.symbolicSampleSize) return false;
+  for (int32 b = 0; b < data.numInputs; ++b)
+    if (!BusIsUsable(data.inputs[b], data.numSamples, data.symbolicSampleSize)) return false;
+  for (int32 b = 0; b < data.numOutputs; ++b)
+    if (!BusIsUsable(data.outputs[b], data.numSamples, data.symbolicSampleSize)) return false;
+  return true;
+}
+
+void HalcyraVst3Wrapper::ApplyHostParameterChanges(IParameterChanges* changes) {
+  if (!changes || changes->getParameterCount() < 1) return;
+  bool stored = false;
+  for (int32 q = 0; q < changes->getParameterCount(); ++q) {
+    IParamValueQueue* queue = changes->getParameterData(q);
+    int32_t offset = 0;
+    ParamValue value = 0;
+    if (!plugfw::LastFinitePoint(queue, offset, value)) continue;
+    const ParamID id = queue->getParameterId();
+    if (id == plugfw::kBypassParamId) {
+      Plugin().SetHostBypass(value > 0.5);
+    } else if (id < static_cast<ParamID>(kParamCount)) {
+      GetParam(static_cast<int32_t>(id))->SetNormalized(std::clamp(value, 0.0, 1.0));
+      stored = true;
+    }
+  }
+  if (stored) Plugin().RecomputeTail();
+}
+
+tresult PLUGIN_API HalcyraVst3Wrapper::process(ProcessData& data) {
   // Before initialize (or after terminate) there are no buses to read the block with.
   if (!IsHostInitialized()) {
-    SilenceRefusedOutputs(data);
+    SilenceOutputsWithinSetUp(data);
     return kResultFalse;
   }
   if (!ValidateProcessData(data)) {
-    SilenceRefusedOutputs(data);
+    SilenceOutputsWithinSetUp(data);
     return kInvalidArgument;
   }
-  CaptureTransport(data.processContext);
+  const ActiveBlock active(*this);
+  Halcyra::HostBlockInfo block;
+  CaptureTransport(data.processContext, block);
   UpdateTimeInfo(data);
   ApplyHostParameterChanges(data.inputParameterChanges);
   if (data.numSamples == 0) return kResultOk;
-  CaptureBuses(data);
+  if (!active.Entered()) {
+    // Only an active component makes sound, and an inactive one touches nothing set-up replaces.
+    SilenceOutputsWithinSetUp(data);
+    return kResultOk;
+  }
+  CaptureBuses(data, AudioBusAt(kInput, 0), AudioBusAt(kInput, 1), block);
+  Plugin().SetHostBlockInfo(block);
 
   AudioBusBuffers inputs[kMaxInputBuses] = {};
   for (int32 b = 0; b < data.numInputs; ++b) inputs[b] = data.inputs[b];
   ProcessData blockData = data;
   blockData.inputs = inputs;
   blockData.numInputs = kMaxInputBuses;
-  if (data.numOutputs == 0) {
-    SetChannelsConnected(plugfw::IODirection::kOutput, 0, ChannelCount(plugfw::IODirection::kOutput), false);
-  }
   ProcessBuses(blockData);
   SetOutputSilenceFlags(data);
   return kResultOk;
 }
 
-tresult PLUGIN_API Halcyra::getState(IBStream* state) {
+tresult PLUGIN_API HalcyraVst3Wrapper::getState(IBStream* state) {
   if (!state) return kResultFalse;
   plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
   if (!WriteState(chunk) || chunk.Size() != kStateChunkBytes) return kResultFalse;
   if (!chunk.Resize(kVst3StateBytes)) return kResultFalse;
-  PutStateInt32(chunk.Data() + kBypassWordOffset, HostBypass() ? 1 : 0);
+  PutStateInt32(chunk.Data() + kBypassWordOffset, Plugin().HostBypass() ? 1 : 0);
   int32_t written = 0;
   while (written < kVst3StateBytes) {
     int32 count = 0;
@@ -200,7 +171,7 @@ tresult PLUGIN_API Halcyra::getState(IBStream* state) {
   return kResultOk;
 }
 
-tresult PLUGIN_API Halcyra::setState(IBStream* state) {
+tresult PLUGIN_API HalcyraVst3Wrapper::setState(IBStream* state) {
   if (!state) return kResultFalse;
   uint8_t bytes[kVst3StateBytes] = {};
   int32_t read = 0;
@@ -220,7 +191,7 @@ tresult PLUGIN_API Halcyra::setState(IBStream* state) {
   plugfw::HeapBuffer chunk(plugfw::HeapBuffer::kBlockGranularity);
   if (chunk.Append(bytes, kStateChunkBytes) != kStateChunkBytes) return kResultFalse;
   if (ReadState(chunk, 0) != kStateChunkBytes) return kResultFalse;
-  SetHostBypass(bypassWord == 1);
+  Plugin().SetHostBypass(bypassWord == 1);
   SyncParameterObjects();
   if (plugfw::IVST3BypassParameter* bypass = BypassParameter())
     bypass->setNormalized(bypassWord == 1 ? 1.0 : 0.0);
@@ -228,6 +199,6 @@ tresult PLUGIN_API Halcyra::setState(IBStream* state) {
   return kResultOk;
 }
 
-uint32 PLUGIN_API Halcyra::getTailSamples() { return static_cast<uint32>(TailSamples()); }
+uint32 PLUGIN_API HalcyraVst3Wrapper::getTailSamples() { return static_cast<uint32>(Plugin().TailSamples()); }
 
 }  // namespace halcyra

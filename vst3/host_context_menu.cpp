@@ -12,9 +12,10 @@ using HostItem = Steinberg::Vst::IContextMenuItem;
 
 constexpr int32_t kPlainFlags = 0;
 
+// The host knows no inactive entry: whatever the user may not pick is shown disabled there.
 int32_t HostFlags(const gfx::PopupMenuItem& item) {
   int32_t flags = kPlainFlags;
-  if (item.GetFlags() & gfx::PopupMenuItem::kDisabled) flags |= HostItem::kIsDisabled;
+  if (!item.IsSelectable()) flags |= HostItem::kIsDisabled;
   if (item.GetChecked()) flags |= HostItem::kIsChecked;
   return flags;
 }

@@ -20,7 +20,7 @@ namespace plugfw {
 // UI thread: appends the menu's items to the host's menu after what the host put there, with
 // `target` named by each. Tags count the entries depth first from 0; a submenu is a group-start
 // entry (flags 10), its items, then a group-end entry of the same name (flags 17). Separators
-// carry flags 1; other items 2 disabled, 4 checked.
+// carry flags 1; other items 2 when they cannot be picked (disabled or inactive), 4 checked.
 void FillHostContextMenu(const gfx::IPopupMenu& menu, Steinberg::Vst::IContextMenu& hostMenu,
                          Steinberg::Vst::IContextMenuTarget* target);
 

@@ -5,20 +5,14 @@
 
 #include <atomic>
 #include <cstdint>
-#include <new>
 
 #include "core/resources.h"
-#include "core/scoped_lock.h"
-#include "effect/halcyra.h"
-#include "vst3/class_registration.h"
+#include "vst3/module_factory.h"
 #include "vst3/plugin_factory.h"
 
 namespace {
 
-constexpr DWORD kModuleFolderCapacity = 260;
-
 HINSTANCE moduleHandle = nullptr;
-wchar_t moduleFolder[kModuleFolderCapacity] = {};
 int32_t moduleUseCount = 0;
 std::atomic<plugfw::PluginFactory*> factory{nullptr};
 
@@ -34,24 +28,6 @@ void ForgetFactory(plugfw::PluginFactory* destroyed) {
   factory.compare_exchange_strong(expected, nullptr);
 }
 
-void RecordModuleFolder(HINSTANCE instance) {
-  const DWORD length = GetModuleFileNameW(instance, moduleFolder, kModuleFolderCapacity);
-  if (length == 0 || length >= kModuleFolderCapacity) return;
-  for (DWORD i = length; i > 0; --i) {
-    if (moduleFolder[i - 1] == L'\\') {
-      moduleFolder[i] = 0;
-      return;
-    }
-  }
-}
-
-// Set-up, from any host thread: the factory's create function.
-Steinberg::FUnknown* CreateVst3PluginInstance(void* /*context*/) {
-  auto plugin = halcyra::CreatePluginInstance({});
-  if (!plugin) return nullptr;
-  return static_cast<Steinberg::Vst::IAudioProcessor*>(plugin.release());
-}
-
 }  // namespace
 
 // Set-up: the loader's thread, under the loader lock.
@@ -60,7 +36,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
     moduleHandle = instance;
     // Resources must be found even in a host that never calls InitDll.
     plugfw::SetResourceModule(instance);
-    RecordModuleFolder(instance);
   }
   return TRUE;
 }
@@ -84,10 +59,8 @@ extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
       existing->addRef();
       return existing;
     }
-    static const Steinberg::PClassInfo2 classInfo = halcyra::MakeClassInfo();
-    auto* made = new (std::nothrow) plugfw::PluginFactory(halcyra::MakeFactoryInfo(), ForgetFactory);
+    plugfw::PluginFactory* made = halcyra::MakeModuleFactory(ForgetFactory);
     if (!made) return nullptr;
-    made->AddClass(classInfo, CreateVst3PluginInstance);
     factory.store(made);
     return made;
   } catch (...) {

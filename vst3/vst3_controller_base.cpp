@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "pluginterfaces/vst/ivstchannelcontextinfo.h"
+#include "vst3/vst3_midi_events.h"
 #include "vst3/vst3_text.h"
 
 namespace plugfw {
@@ -50,9 +51,11 @@ UnitID IVST3ControllerBase::UnitForGroup(const char* group, EditControllerEx1& u
 }
 
 void IVST3ControllerBase::BuildParameters(IEditorDelegate& plugin, ParameterContainer& container,
-                                          EditControllerEx1& units, bool isInstrument) {
+                                          EditControllerEx1& units, bool isInstrument, bool takesMidiInput,
+                                          bool bypassed) {
   if (!isInstrument) {
     bypassParameter_ = new IVST3BypassParameter();
+    bypassParameter_->setNormalized(bypassed ? 1.0 : 0.0);
     container.addParameter(bypassParameter_);
   }
   units.addUnit(MakeUnit("Root", kRootUnitId, kNoParentUnitId));
@@ -61,6 +64,16 @@ void IVST3ControllerBase::BuildParameters(IEditorDelegate& plugin, ParameterCont
     const UnitID unit = UnitForGroup(param.Group(), units);
     container.addParameter(new IVST3Parameter(param, static_cast<ParamID>(i), unit));
   }
+  if (takesMidiInput) BuildMidiControllers(container, units);
+}
+
+void IVST3ControllerBase::BuildMidiControllers(ParameterContainer& container, EditControllerEx1& units) {
+  const UnitID controllers = units.getUnitCount() + 1;
+  units.addUnit(MakeUnit("MIDI CCs", controllers, kRootUnitId));
+  const UnitID firstChannel = units.getUnitCount() + 1;
+  units.addUnit(MakeUnit("CH1", firstChannel, controllers));
+  for (int32_t controller = 0; controller < kMidiControllersPerChannel; ++controller)
+    container.addParameter(MakeMidiControllerParameter(controller, firstChannel));
 }
 
 void IVST3ControllerBase::ForgetParameters() {

@@ -24,10 +24,13 @@ struct ChannelContextInfo {
 
 class IVST3ControllerBase {
  public:
-  // Set-up. The root unit, the bypass parameter (none for an instrument), then one unit per new group
-  // name and one parameter object per parameter, in index order.
+  // Set-up. The root unit, the bypass parameter (none for an instrument) at `bypassed`, then one unit
+  // per new group name and one parameter object per parameter, in index order, each at its current
+  // value; last, for a plug-in that takes MIDI, the units "MIDI CCs" and its "CH1" with the 130
+  // MIDI-controller parameters.
   void BuildParameters(IEditorDelegate& plugin, Steinberg::Vst::ParameterContainer& container,
-                       Steinberg::Vst::EditControllerEx1& units, bool isInstrument);
+                       Steinberg::Vst::EditControllerEx1& units, bool isInstrument, bool takesMidiInput,
+                       bool bypassed);
   // Set-up. The containers were emptied (terminate): forget what pointed into them.
   void ForgetParameters();
   // UI thread. Each key that is present overwrites its field; a missing key leaves the field as it was.
@@ -39,6 +42,8 @@ class IVST3ControllerBase {
 
  private:
   Steinberg::Vst::UnitID UnitForGroup(const char* group, Steinberg::Vst::EditControllerEx1& units);
+  void BuildMidiControllers(Steinberg::Vst::ParameterContainer& container,
+                            Steinberg::Vst::EditControllerEx1& units);
 
   IVST3BypassParameter* bypassParameter_ = nullptr;  // owned by the container
   ChannelContextInfo channelContext_;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "core/heap_string.h"
+#include "vst3/vst3_midi_events.h"
 #include "vst3/vst3_text.h"
 
 namespace plugfw {
@@ -15,6 +15,54 @@ using namespace Steinberg::Vst;
 namespace {
 
 constexpr int32_t kCannotAutomateFlag = 0x1;
+constexpr double kPitchBendCentre = 0.5;
+
+// The controllers of the MIDI standard that have names; the rest are "Contr. " and their number.
+constexpr const char* kControllerNames[kMidiControllersPerChannel] = {
+    "BankSel.MSB", "Modulation",   "BreathCtrl",
+    "Contr. 3",    "Foot Ctrl",    "Porta.Time",
+    "DataEntMSB",  "MainVolume",   "Balance",
+    "Contr. 9",    "Pan",          "Expression",
+    "FXControl1",  "FXControl2",   "Contr. 14",
+    "Contr. 15",   "Gen.Purp.1",   "Gen.Purp.2",
+    "Gen.Purp.3",  "Gen.Purp.4",   "Contr. 20",
+    "Contr. 21",   "Contr. 22",    "Contr. 23",
+    "Contr. 24",   "Contr. 25",    "Contr. 26",
+    "Contr. 27",   "Contr. 28",    "Contr. 29",
+    "Contr. 30",   "Contr. 31",    "BankSel.LSB",
+    "Modul. LSB",  "BrthCt LSB",   "Contr. 35",
+    "FootCt LSB",  "Port.T LSB",   "DataEntLSB",
+    "MainVolLSB",  "BalanceLSB",   "Contr. 41",
+    "Pan LSB",     "Expr. LSB",    "Contr. 44",
+    "Contr. 45",   "Contr. 46",    "Contr. 47",
+    "Gen.P.1LSB",  "Gen.P.2LSB",   "Gen.P.3LSB",
+    "Gen.P.4LSB",  "Contr. 52",    "Contr. 53",
+    "Contr. 54",   "Contr. 55",    "Contr. 56",
+    "Contr. 57",   "Contr. 58",    "Contr. 59",
+    "Contr. 60",   "Contr. 61",    "Contr. 62",
+    "Contr. 63",   "Damper Ped",   "Porta. Ped",
+    "Sostenuto ",  "Soft Pedal",   "Legato Sw",
+    "Hold 2",      "SoundCont 1",  "SoundCont 2",
+    "SoundCont 3", "SoundCont 4",  "SoundCont 5",
+    "SoundCont 6", "SoundCont 7",  "SoundCont 8",
+    "SoundCont 9", "SoundCont 10", "Gen.Purp.5",
+    "Gen.Purp.6",  "Gen.Purp.7",   "Gen.Purp.8",
+    "Portamento",  "Contr. 85",    "Contr. 86",
+    "Contr. 87",   "Contr. 88",    "Contr. 89",
+    "Contr. 90",   "FX 1 Depth",   "FX 2 Depth",
+    "FX 3 Depth",  "FX 4 Depth",   "FX 5 Depth",
+    "Data Incr",   "Data Decr",    "Non-RegLSB",
+    "Non-RegMSB",  "Reg LSB",      "Reg MSB",
+    "Contr. 102",  "Contr. 103",   "Contr. 104",
+    "Contr. 105",  "Contr. 106",   "Contr. 107",
+    "Contr. 108",  "Contr. 109",   "Contr. 110",
+    "Contr. 111",  "Contr. 112",   "Contr. 113",
+    "Contr. 114",  "Contr. 115",   "Contr. 116",
+    "Contr. 117",  "Contr. 118",   "Contr. 119",
+    "Contr. 120",  "Reset Ctrl",   "Local Ctrl",
+    "AllNoteOff",  "OmniModOff",   "OmniModeOn",
+    "MonoModeOn",  "PolyModeOn",   "Channel Aftertouch",
+    "Pitch Bend"};
 constexpr int32_t kVst3TextUnits = 128;  // String128
 constexpr int32_t kUtf8TextBytes = 4 * kVst3TextUnits + 1;
 
@@ -39,9 +87,23 @@ ParameterInfo DescribeParameter(const IParam& param, ParamID id, UnitID unit) {
   return info;
 }
 
+const char* MidiControllerName(int32_t controller) {
+  if (controller < 0 || controller >= kMidiControllersPerChannel) return "";
+  return kControllerNames[controller];
+}
+
+Parameter* MakeMidiControllerParameter(int32_t controller, UnitID unit) {
+  ParameterInfo info{};
+  info.id = kFirstMidiControllerId + static_cast<ParamID>(controller);
+  Utf8ToUtf16(MidiControllerName(controller), info.title, kVst3TextUnits);
+  info.defaultNormalizedValue = controller == kPitchBendController ? kPitchBendCentre : 0.0;
+  info.unitId = unit;
+  return new Parameter(info);
+}
+
 IVST3Parameter::IVST3Parameter(IParam& param, ParamID id, UnitID unit) : param_(param) {
   info = DescribeParameter(param, id, unit);
-  valueNormalized = info.defaultNormalizedValue;
+  valueNormalized = param.GetNormalized();
   precision = param.DisplayPrecision();
 }
 
@@ -54,15 +116,10 @@ void IVST3Parameter::toString(ParamValue normalized, String128 text) const {
 bool IVST3Parameter::fromString(const TChar* text, ParamValue& normalized) const {
   char utf8[kUtf8TextBytes];
   Utf16ToUtf8(text, utf8, sizeof utf8);
+  // Text that names no value must not set one: "abc" is not 0, and "nan" or "inf" no number.
   double parsed = 0;
-  // "nan" or "inf" typed into a host's field must not reach the parameter.
-  if (param_.TryParseParamText(utf8, parsed) && !std::isfinite(parsed)) return false;
-  char* end = nullptr;
-  const double number = std::strtod(utf8, &end);
-  if (end != utf8 && !std::isfinite(number)) return false;
-  const double result = param_.ToNormalized(param_.ParseParamText(utf8));
-  if (!std::isfinite(result)) return false;
-  normalized = result;
+  if (!param_.TryParseParamText(utf8, parsed) || !std::isfinite(parsed)) return false;
+  normalized = param_.ToNormalized(parsed);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cmath>
 #include <cstring>
 
 namespace plugfw {
@@ -41,7 +42,28 @@ int32_t SpeakerCount(SpeakerArrangement arrangement) {
   return static_cast<int32_t>(std::bitset<64>(arrangement).count());
 }
 
-IVST3ProcessorBase::IVST3ProcessorBase(const PluginConfig& config) : IProcessor(config) {
+bool HasChannelBuffers(const AudioBusBuffers& bus, int32_t sampleSize) {
+  const auto allPresent = [&](auto* const* channels) {
+    if (!channels) return false;
+    for (int32_t c = 0; c < bus.numChannels; ++c)
+      if (!channels[c]) return false;
+    return true;
+  };
+  if (sampleSize == kSample32) return allPresent(bus.channelBuffers32);
+  if (sampleSize == kSample64) return allPresent(bus.channelBuffers64);
+  return false;
+}
+
+bool LastFinitePoint(IParamValueQueue* queue, int32_t& sampleOffset, ParamValue& value) {
+  if (!queue || queue->getPointCount() < 1) return false;
+  Steinberg::int32 offset = 0;
+  if (queue->getPoint(queue->getPointCount() - 1, offset, value) != Steinberg::kResultTrue) return false;
+  sampleOffset = offset;
+  return std::isfinite(value);
+}
+
+IVST3ProcessorBase::IVST3ProcessorBase(const PluginConfig& config, IApiBase& plugin)
+    : IProcessor(config), plugin_(plugin) {
   SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), true);
   SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), true);
   for (int32_t i = 0; i < IOConfigCount(); ++i) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "vst3/host_context_menu.h"
+#include "vst3/vst3_midi_events.h"
 #include "vst3/vst3_text.h"
 #include "vst3/vst3_view.h"
 
@@ -33,9 +35,11 @@ class HostCallScope {
 }  // namespace
 
 IVST3Wrapper::IVST3Wrapper(const InstanceInfo& /*info*/, const PluginConfig& config)
-    : IApiBase(config, kApiKindVST3), IVST3ProcessorBase(config) {
+    : IApiBase(config, kApiKindVST3), IVST3ProcessorBase(config, *this) {
   // Until the host's set-up, blocks are checked against the scratch size actually allocated.
   processSetup_.maxSamplesPerBlock = BlockSize();
+  maxSamplesPerBlock_.store(BlockSize());
+  symbolicSampleSize_.store(processSetup_.symbolicSampleSize);
   CreateApiTimer();
 }
 
@@ -51,14 +55,20 @@ IVST3Wrapper::~IVST3Wrapper() {
 bool IVST3Wrapper::IsComplete() const {
   const bool delayNeeded = ChannelCount(IODirection::kInput) > 0;
   return QueuesAllocated() && ChannelsComplete() && BlockSize() == kInitialBlockFrames &&
-         (!delayNeeded || GetLatencyDelay() != nullptr);
+         MidiOutputCapacity() > 0 && (!delayNeeded || GetLatencyDelay() != nullptr);
 }
 
 Steinberg::IPlugView* PLUGIN_API IVST3Wrapper::createView(Steinberg::FIDString name) {
   if (!HasEditor() || name == nullptr || std::strcmp(name, Steinberg::Vst::ViewType::kEditor) != 0) {
     return nullptr;
   }
-  auto* view = new IVST3View(*this);
+  IVST3View* view = nullptr;
+  try {
+    view = new (std::nothrow) IVST3View(*this);
+  } catch (...) {
+    view = nullptr;  // the SDK's view base allocates through the standard library
+  }
+  if (view == nullptr) return nullptr;
   // A view that shows the editor keeps its resize requests; a new one only takes over when none does.
   if (view_ == nullptr || !view_->EditorOpen()) view_ = view;
   return view;
@@ -136,7 +146,7 @@ bool IVST3Wrapper::MakeBusesAndParameters() {
   try {
     if (TakesMidiInput()) AddEventInput(STR16("MIDI Input"), 1, kMain, BusInfo::kDefaultActive);
     if (SendsMidiOutput()) AddEventOutput(STR16("MIDI Output"), 1, kMain, BusInfo::kDefaultActive);
-    BuildParameters(*this, parameters, *this, ProcessorKind() == 1);
+    BuildParameters(*this, parameters, *this, ProcessorKind() == 1, TakesMidiInput(), IsHostBypassed());
   } catch (...) {
     return false;
   }
@@ -178,12 +188,18 @@ tresult PLUGIN_API IVST3Wrapper::setActive(TBool state) {
   const bool activate = state != 0;
   if (activate == IsHostActive()) return kResultOk;
   if (!IsHostInitialized()) return kResultFalse;
-  {
+  if (activate) {
     HostCallScope scope(hostCallDepth_);
     // Through the virtual table: the plug-in's own activation must run.
-    static_cast<IProcessor*>(this)->SetActive(activate);
+    static_cast<IProcessor*>(this)->SetActive(true);
+    stage_.store(HostStage::kActive);
+  } else {
+    // Blocks begun while active still read the buses and the engine: they end first.
+    stage_.store(HostStage::kInitialized);
+    WaitForActiveBlocks();
+    HostCallScope scope(hostCallDepth_);
+    static_cast<IProcessor*>(this)->SetActive(false);
   }
-  stage_.store(activate ? HostStage::kActive : HostStage::kInitialized, std::memory_order_release);
   FlushDeferredRestart();
   return kResultOk;
 }
@@ -205,7 +221,11 @@ tresult PLUGIN_API IVST3Wrapper::setupProcessing(ProcessSetup& setup) {
     HostCallScope scope(hostCallDepth_);
     // A refused size keeps the old scratch buffers, so the old set-up must stay too.
     if (!SetBlockSize(setup.maxSamplesPerBlock)) return kResultFalse;
+    // A queue that cannot be sized keeps its room and grows when a block needs more.
+    ReserveMidiOutput(setup.maxSamplesPerBlock);
     processSetup_ = setup;
+    maxSamplesPerBlock_.store(setup.maxSamplesPerBlock);
+    symbolicSampleSize_.store(setup.symbolicSampleSize);
     SetSampleRate(setup.sampleRate);
     ResetProcessing();
     // Prepared at the new rate, but silent until the host activates the component.
@@ -215,9 +235,14 @@ tresult PLUGIN_API IVST3Wrapper::setupProcessing(ProcessSetup& setup) {
   return kResultOk;
 }
 
-// Hosts may call this on the audio thread: nothing here may allocate or reset the engine.
 tresult PLUGIN_API IVST3Wrapper::setProcessing(TBool state) {
-  return state != 0 && !IsHostActive() ? kResultFalse : kResultOk;
+  if (state != 0) return IsHostActive() ? kResultOk : kResultFalse;
+  if (IsHostActive()) {
+    HostCallScope scope(hostCallDepth_);
+    ResetProcessing();
+  }
+  FlushDeferredRestart();
+  return kResultOk;
 }
 
 tresult PLUGIN_API IVST3Wrapper::canProcessSampleSize(int32 symbolicSampleSize) {
@@ -244,12 +269,23 @@ tresult PLUGIN_API IVST3Wrapper::setBusArrangements(SpeakerArrangement* inputs, 
   BusList newInputs(kAudio, kInput);
   BusList newOutputs(kAudio, kOutput);
   if (!BuildAudioBuses(GetIOConfig(match), GetIOConfig(match), newInputs, newOutputs)) return kResultFalse;
+  KeepBusActivation(audioInputs_, newInputs);
+  KeepBusActivation(audioOutputs_, newOutputs);
 
   SwapAudioBuses(newInputs, newOutputs);
   // Reconnected per block from the buses the host then hands over.
   SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), false);
   SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), false);
   return kResultOk;
+}
+
+// A host that sends the arrangement it already has must not lose the side-chain it activated.
+void IVST3Wrapper::KeepBusActivation(const BusList& before, BusList& after) const {
+  for (size_t i = 0; i < after.size() && i < before.size(); ++i) {
+    auto* was = FCast<AudioBus>(before[i].get());
+    auto* is = FCast<AudioBus>(after[i].get());
+    if (was && is && was->getArrangement() == is->getArrangement()) is->setActive(was->isActive());
+  }
 }
 
 uint32 PLUGIN_API IVST3Wrapper::getLatencySamples() { return static_cast<uint32>(LatencySamples()); }
@@ -291,11 +327,9 @@ tresult PLUGIN_API IVST3Wrapper::getProgramName(ProgramListID listId, int32 prog
 
 tresult PLUGIN_API IVST3Wrapper::getMidiControllerAssignment(int32 busIndex, int16 channel,
                                                              CtrlNumber controller, ParamID& id) {
-  if (busIndex != 0 || channel < 0 || channel > 0 || controller < 0 ||
-      controller >= kMidiControllersPerChannel) {
+  if (busIndex != 0 || channel != 0 || controller < 0 || controller >= kMidiControllersPerChannel)
     return kResultFalse;
-  }
-  const ParamID candidate = kFirstMidiControllerId + channel * kMidiControllersPerChannel + controller;
+  const ParamID candidate = kFirstMidiControllerId + static_cast<ParamID>(controller);
   // A host must not map a controller onto a parameter that does not exist.
   if (!getParameterObject(candidate)) return kResultFalse;
   id = candidate;
@@ -398,8 +432,9 @@ void IVST3Wrapper::AttachBus(IODirection direction, int32_t firstChannel, AudioB
 
 void IVST3Wrapper::AttachInputBuses(ProcessData& data) {
   const bool doublePrecision = data.symbolicSampleSize == kSample64;
-  if (data.numInputs <= 0) return;
+  // Without buses no channel may keep last block's host buffer.
   SetChannelsConnected(IODirection::kInput, 0, ChannelCount(IODirection::kInput), false);
+  if (data.numInputs <= 0) return;
   AudioBusBuffers& main = data.inputs[0];
   if (audioInputs_.size() < 2 || data.numInputs < 2) {
     SetChannelsConnected(IODirection::kInput, 0, main.numChannels, true);
@@ -423,6 +458,8 @@ void IVST3Wrapper::AttachInputBuses(ProcessData& data) {
 
 void IVST3Wrapper::AttachOutputBuses(ProcessData& data) {
   const bool doublePrecision = data.symbolicSampleSize == kSample64;
+  if (data.numOutputs <= 0)
+    SetChannelsConnected(IODirection::kOutput, 0, ChannelCount(IODirection::kOutput), false);
   int32_t first = 0;
   for (int32 b = 0; b < data.numOutputs; ++b) {
     AudioBusBuffers& bus = data.outputs[b];
@@ -439,7 +476,14 @@ void IVST3Wrapper::ProcessBuses(ProcessData& data) {
   if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64) return;
   AttachInputBuses(data);
   AttachOutputBuses(data);
-  if (data.symbolicSampleSize == kSample64) {
+  const bool doublePrecision = data.symbolicSampleSize == kSample64;
+  if (IsBypassed()) {
+    if (doublePrecision) {
+      PassThroughBuffersDouble(data.numSamples);
+    } else {
+      PassThroughBuffers(data.numSamples);
+    }
+  } else if (doublePrecision) {
     ProcessHostBuffers(data.numSamples);
   } else {
     ProcessHostFloatBuffers(data.numSamples);

@@ -2,16 +2,17 @@
 // IVST3Wrapper: the framework plug-in as one VST3 single-component effect. The API base and the
 // VST3 processor base carry the plug-in; the single-component effect answers the host as
 // component, audio processor and edit controller; IMidiMapping and the channel-context listener
-// complete the interfaces. The plug-in class derives from it and replaces process and the state
-// entries. Controller entries, state and notifications run on the UI thread, process on the
-// audio thread, and initialisation, bus arrangements, processing set-up and activation are
-// set-up, which the stages below enforce.
+// complete the interfaces. Its own process and state entries serve any plug-in (MIDI included); a
+// plug-in class may replace them. Controller entries, state and notifications run on the UI
+// thread, process on the audio thread, and initialisation, bus arrangements, processing set-up
+// and activation are set-up, which the stages below enforce.
 
 #include <atomic>
 #include <cstdint>
 
 #include "core/api_base.h"
 #include "core/plugin_config.h"
+#include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstchannelcontextinfo.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "vst3/single_component_effect.h"
@@ -30,10 +31,12 @@ class IVST3View;
 //   2. initialize while initialized: refused; nothing is made twice.
 //   3. Initialized, not active: set-up, bus arrangements, activation and terminate are taken.
 //      process answers kResultOk, takes the parameter changes and writes silence: only an active
-//      component makes sound.
+//      component makes sound. That silence reads nothing the set-up calls replace (buses, scratch
+//      buffers, the engine), so a host that processes meanwhile cannot catch them half-changed.
 //   4. Active: a different set-up, setBusArrangements and terminate are refused, since the audio
 //      thread reads what they would replace; the same set-up again and a repeated setActive(true)
-//      answer kResultOk and change nothing (no second engine reset mid-stream).
+//      answer kResultOk and change nothing (no second engine reset mid-stream). setActive(false)
+//      returns only once a block that started while active has ended.
 //   5. setProcessing(true) while not active: refused.
 //   6. Released without terminate, even while active: the destructor lets go of what terminate
 //      would, so the host gets its context and component handler back.
@@ -49,9 +52,8 @@ class IVST3Wrapper : public IApiBase,
                      public Steinberg::Vst::ChannelContext::IInfoListener {
  public:
   struct InstanceInfo {};
-
-  static constexpr Steinberg::Vst::ParamID kFirstMidiControllerId = 0x10002;
-  static constexpr int32_t kMidiControllersPerChannel = 130;
+  // The default state form takes no stream longer than this.
+  static constexpr int32_t kMaxStateBytes = 0x100000;
 
   // Set-up.
   IVST3Wrapper(const InstanceInfo& info, const PluginConfig& config);
@@ -75,12 +77,26 @@ class IVST3Wrapper : public IApiBase,
   tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
   tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs, int32 numIns,
                                         Steinberg::Vst::SpeakerArrangement* outputs, int32 numOuts) override;
-  // Any thread: some hosts switch processing from the audio thread, so it only answers.
+  // Any thread: some hosts switch processing from the audio thread. Switching off while active
+  // resets the plug-in's processing (ResetProcessing), so a host that pauses hears nothing from
+  // before the pause when it resumes; the plug-in's reset at an unchanged rate must allocate nothing.
   tresult PLUGIN_API setProcessing(Steinberg::TBool state) override;
   // Any thread: constants and atomic values.
   tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) override;
   uint32 PLUGIN_API getLatencySamples() override;
   uint32 PLUGIN_API getTailSamples() override;
+
+  // Audio thread: the default road (HALCYRA replaces it with its own). Outside the active stage
+  // see above; then an invalid block (more buses, channels or frames than the plug-in's layouts and
+  // the set-up allow, missing buffers, another sample size) answers kInvalidArgument with silence
+  // written within the set-up. Otherwise: transport, parameter changes, the MIDI input (a plug-in
+  // that takes MIDI), the audio (passed through while the host bypass is on), the MIDI output (a
+  // plug-in that sends MIDI).
+  tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) override;
+  // UI thread, also while the audio thread processes: the default state form, the plug-in's state
+  // (WriteState) followed by the host bypass as a 32-bit 0 or 1.
+  tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
+  tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
 
   // UI thread: IEditController and IUnitInfo. An index outside the parameter list is refused, not
   // thrown.
@@ -96,7 +112,8 @@ class IVST3Wrapper : public IApiBase,
   // that view is removed or destroyed.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
 
-  // UI thread: IMidiMapping, only for controllers that exist as parameters.
+  // UI thread: IMidiMapping. The identifier of the controller's parameter (bus 0, channel 1), only
+  // where that parameter exists.
   tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, Steinberg::int16 channel,
                                                  Steinberg::Vst::CtrlNumber controller,
                                                  Steinberg::Vst::ParamID& id) override;
@@ -144,15 +161,43 @@ class IVST3Wrapper : public IApiBase,
   REFCOUNT_METHODS(SingleComponentEffect)
 
  protected:
+  // What the host's processing set-up allows a block: at most this many frames, in this sample size.
+  struct ProcessLimits {
+    int32 maxSamplesPerBlock = 0;
+    int32 symbolicSampleSize = 0;
+  };
+
+  // Audio thread: while it lives, a block that found the component active keeps setActive(false)
+  // from returning, so nothing the block reads is replaced under it. Entered() is false when the
+  // component was not active: the block then touches no bus, buffer or engine.
+  class ActiveBlock {
+   public:
+    explicit ActiveBlock(IVST3Wrapper& wrapper);
+    ~ActiveBlock();
+    ActiveBlock(const ActiveBlock&) = delete;
+    ActiveBlock& operator=(const ActiveBlock&) = delete;
+    bool Entered() const { return entered_; }
+
+   private:
+    std::atomic<int32_t>& blocks_;
+    bool entered_;
+  };
+
   // Audio thread. The buses of this block reach the framework's channels, and the plug-in's block
-  // entry runs over them (32-bit buffers directly, 64-bit converted). The bus arrays must have been
-  // checked.
+  // entry runs over them (32-bit buffers directly, 64-bit converted); with the processor's bypass on
+  // the input passes through instead. The bus arrays must have been checked.
   void ProcessBuses(Steinberg::Vst::ProcessData& data);
+  // Audio thread. Zeroes what the block's outputs hold within the set-up and the plug-in's layouts
+  // (frames, buses, channels), setting the silence flags of what it zeroed; nothing beyond.
+  void SilenceOutputsWithinSetUp(Steinberg::Vst::ProcessData& data) const;
   // UI thread. Every parameter object takes its parameter's value (after a bulk change the host did
   // not make).
   void SyncParameterObjects();
-  // Audio thread, or set-up: written only at set-up while inactive.
-  const Steinberg::Vst::ProcessSetup& ProcessSetupGiven() const { return processSetup_; }
+  // Any thread: atomic. Written by setupProcessing.
+  ProcessLimits Limits() const;
+  // UI thread: the state the host's bypass switch shows, which a new bypass parameter starts at.
+  // The processor's bypass flag unless the plug-in keeps its own.
+  virtual bool IsHostBypassed() const { return IsBypassed(); }
 
  private:
   // Builds the audio buses of the layouts into the lists; false (the lists then hold part of them)
@@ -162,6 +207,13 @@ class IVST3Wrapper : public IApiBase,
   // Buses, event buses and parameter objects of initialize; false when memory ran out.
   bool MakeBusesAndParameters();
   bool IsSameSetup(const Steinberg::Vst::ProcessSetup& setup) const;
+  // Audio thread: the blocks the default road can take without reading past what the host gave.
+  bool IsUsableProcessData(const Steinberg::Vst::ProcessData& data) const;
+  // UI thread: the default state form's reading; no value changes unless it answers kResultOk.
+  tresult ReadComponentState(Steinberg::IBStream* state);
+  // Set-up: the activation of the buses whose arrangement an accepted layout keeps.
+  void KeepBusActivation(const Steinberg::Vst::BusList& before, Steinberg::Vst::BusList& after) const;
+  void WaitForActiveBlocks() const;
   const IOConfig* LayoutWithMostBuses(IODirection direction) const;
   void AttachInputBuses(Steinberg::Vst::ProcessData& data);
   void AttachOutputBuses(Steinberg::Vst::ProcessData& data);
@@ -175,6 +227,9 @@ class IVST3Wrapper : public IApiBase,
   std::atomic<HostStage> stage_{HostStage::kCreated};
   std::atomic<int32_t> hostCallDepth_{0};
   std::atomic<bool> latencyRestartPending_{false};
+  std::atomic<int32_t> activeBlocks_{0};
+  std::atomic<int32> maxSamplesPerBlock_{0};
+  std::atomic<int32> symbolicSampleSize_{Steinberg::Vst::kSample32};
 };
 
 }  // namespace plugfw

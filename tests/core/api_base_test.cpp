@@ -252,7 +252,9 @@ TEST_F(ApiBaseTest, CompareStateMatchesWithinTheToleranceAndRefusesShortArrays) 
   EXPECT_FALSE(api.CompareState(nullptr, 5, 0));
 }
 
-TEST_F(ApiBaseTest, NeutralDefaults) {
+// What callers rely on where a wrapper has nothing to say: the standalone program shows its own
+// about box, an empty text is no stale one, no channel colour is black, a closed editor no graphics.
+TEST_F(ApiBaseTest, NeutralAnswersThatCallersRelyOn) {
   HeapBuffer indices;
   EXPECT_TRUE(api.AppendParamIndices(3, indices));
   ASSERT_EQ(indices.Size(), 12);
@@ -270,8 +272,6 @@ TEST_F(ApiBaseTest, NeutralDefaults) {
   int32_t red = 5, green = 6, blue = 7;
   EXPECT_EQ(api.GetChannelColor(red, green, blue), 0);
   EXPECT_EQ(red + green + blue, 0);
-  EXPECT_TRUE(api.MatchesNegation(0.5, -0.5));
-  EXPECT_FALSE(api.MatchesNegation(0.5, 0.5));
   EXPECT_FALSE(api.ShowAboutBox());
   EXPECT_EQ(api.GetEditorGraphics(), nullptr);
 }

@@ -612,7 +612,7 @@ TEST(ParamParse, TextsAndLeadingNumbers) {
       {Kind::kWhole, "2.5", 3},
       {Kind::kWave, "Triangle", 2},
       {Kind::kWave, "2", 2},
-      {Kind::kWave, "triangle", 0},
+      {Kind::kWave, "triangle", 2},
       {Kind::kPositive, "abc", 10},  // no number: 0, clamped
       {Kind::kPositive, "12", 12},
       {Kind::kPositive, "1e999", 15},
@@ -637,12 +637,24 @@ TEST(ParamParse, TryParseRefusesWhatItCannotRead) {
     bool accepted;
     double value;
   } cases[] = {
-      {Kind::kPercent, "12.5", true, 12.5},  {Kind::kPercent, "500", true, 100},
-      {Kind::kPercent, "abc", false, -1},    {Kind::kPercent, "", false, -1},
-      {Kind::kPercent, nullptr, false, -1},  {Kind::kPercent, "1e999", false, -1},
-      {Kind::kPercent, "1e-999", false, -1}, {Kind::kNegated, "3", true, -3},
-      {Kind::kEnum, "Sine", true, 0},        {Kind::kEnum, "0", false, -1},
-      {Kind::kBool, "on", true, 1},          {Kind::kWave, "Triangle", true, 2},
+      {Kind::kPercent, "12.5", true, 12.5},
+      {Kind::kPercent, "500", true, 100},
+      {Kind::kPercent, "abc", false, -1},
+      {Kind::kPercent, "", false, -1},
+      {Kind::kPercent, nullptr, false, -1},
+      {Kind::kPercent, "1e999", false, -1},
+      {Kind::kPercent, "1e-999", false, -1},
+      {Kind::kNegated, "3", true, -3},
+      {Kind::kEnum, "Sine", true, 0},
+      {Kind::kEnum, "0", false, -1},
+      {Kind::kBool, "on", true, 1},
+      {Kind::kWave, "Triangle", true, 2},
+      // Texts as people type them: in any case, but only whole.
+      {Kind::kBool, "ON", true, 1},
+      {Kind::kEnum, "square", true, 2},
+      {Kind::kWave, "tRIANGLE", true, 2},
+      {Kind::kEnum, "Squar", false, -1},
+      {Kind::kBool, "onn", false, -1},
   };
   for (const auto& c : cases) {
     auto param = MakeParam(c.kind);
@@ -650,6 +662,18 @@ TEST(ParamParse, TryParseRefusesWhatItCannotRead) {
     EXPECT_EQ(param->TryParseParamText(c.text, value), c.accepted) << (c.text ? c.text : "(null)");
     EXPECT_EQ(value, c.value) << (c.text ? c.text : "(null)");
   }
+}
+
+TEST(ParamParse, ATextSpeltExactlyWinsOverOneDifferingInCase) {
+  IParam param;
+  param.InitEnumParam("Letter", 0, 2);
+  param.AddDisplayText(0, "a");
+  param.AddDisplayText(1, "A");
+  double value = -1;
+  ASSERT_TRUE(param.TryParseParamText("A", value));
+  EXPECT_EQ(value, 1);
+  ASSERT_TRUE(param.TryParseParamText("a", value));
+  EXPECT_EQ(value, 0);
 }
 
 TEST(ParamParse, DisplayedTextsReadBackToTheirValue) {

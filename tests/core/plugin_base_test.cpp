@@ -318,15 +318,6 @@ TEST(PluginBaseParams, AFailedGrowthIsReportedAndLeavesTheChunkAsItWas) {
   EXPECT_EQ(partlyFull.Size(), fillerSize);
 }
 
-TEST(PluginBaseState, ExtraStateHooksWriteAndReadNothing) {
-  TestPlugin plugin(ConfigWith(2, 0));
-  HeapBuffer chunk = BytesOf({9});
-  EXPECT_TRUE(plugin.WriteExtraState(chunk));
-  EXPECT_EQ(chunk.Size(), 1);
-  EXPECT_EQ(plugin.ReadExtraState(chunk, 1), 1);
-  EXPECT_TRUE(plugin.calls.empty());
-}
-
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;

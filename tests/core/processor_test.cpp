@@ -460,6 +460,64 @@ TEST(ProcessorLatency, DelayFollowsTheLatencyAndFailuresKeepTheOld) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Pass-through of a bypassed block
+
+// A block entry that marks every output, so a pass-through that ran it shows.
+class MarkingProcessor : public RecordingProcessor {
+ public:
+  using RecordingProcessor::RecordingProcessor;
+  void ProcessAudio(float** /*inputs*/, float** outputs, int32_t frames) override {
+    for (int32_t c = 0; c < ChannelCount(IODirection::kOutput); ++c)
+      std::fill(outputs[c], outputs[c] + frames, 0.25f);
+  }
+};
+
+TEST(ProcessorPassThrough, ALatencyDelaysEachChannelByItsLengthAcrossBlocksAndInPlace) {
+  MarkingProcessor processor("2-2");
+  ASSERT_TRUE(processor.CreateLatencyDelay());
+  ASSERT_TRUE(processor.SetLatencySamples(3));
+  ASSERT_TRUE(processor.SetBlockSize(8));
+  processor.SetChannelsConnected(IODirection::kInput, 0, 2, true);
+  processor.SetChannelsConnected(IODirection::kOutput, 0, 2, true);
+  std::vector<float> heardLeft, heardRight;
+  for (int block = 0; block < 2; ++block) {
+    float left[5], right[5];
+    for (int s = 0; s < 5; ++s) {
+      left[s] = float(1 + block * 5 + s);
+      right[s] = -left[s];
+    }
+    float* channels[] = {left, right};  // the host processes in place
+    ASSERT_TRUE(processor.AttachHostFloatBuffers(IODirection::kInput, 0, 2, channels, 5));
+    ASSERT_TRUE(processor.AttachHostFloatBuffers(IODirection::kOutput, 0, 2, channels, 5));
+    ASSERT_TRUE(processor.PassThroughBuffers(5));
+    heardLeft.insert(heardLeft.end(), left, left + 5);
+    heardRight.insert(heardRight.end(), right, right + 5);
+  }
+  EXPECT_EQ(heardLeft, (std::vector<float>{0, 0, 0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(heardRight, (std::vector<float>{0, 0, 0, -1, -2, -3, -4, -5, -6, -7}));
+}
+
+TEST(ProcessorPassThrough, WithoutLatencyInputsAreCopiedAndOutputsWithoutOneSilenced) {
+  MarkingProcessor processor("1-2");
+  ASSERT_TRUE(processor.SetLatencySamples(0));
+  ASSERT_TRUE(processor.SetBlockSize(4));
+  processor.SetChannelsConnected(IODirection::kInput, 0, 1, true);
+  processor.SetChannelsConnected(IODirection::kOutput, 0, 2, true);
+  double in[4] = {0.5, -0.25, 1.0, 0.125};
+  double left[4] = {9, 9, 9, 9}, right[4] = {9, 9, 9, 9};
+  double* inputs[] = {in};
+  double* outputs[] = {left, right};
+  ASSERT_TRUE(processor.AttachHostBuffers(IODirection::kInput, 0, 1, inputs, 4));
+  ASSERT_TRUE(processor.AttachHostBuffers(IODirection::kOutput, 0, 2, outputs, 4));
+  ASSERT_TRUE(processor.PassThroughBuffersDouble(4));
+  for (int s = 0; s < 4; ++s) {
+    EXPECT_EQ(left[s], in[s]) << s;
+    EXPECT_EQ(right[s], 0.0) << s;
+  }
+  EXPECT_FALSE(processor.PassThroughBuffers(5)) << "longer than the block size";
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Values the UI thread reads while the audio side writes them (ThreadSanitizer flags plain ones).
 
 TEST(ProcessorThreads, SharedScalarsAreSafeToReadFromAnotherThread) {

@@ -1,22 +1,29 @@
 // The VST3 plug-in object linked into the test program instead of loaded, so that the program's
-// counting allocator sees everything it allocates: creation and initialize answer a result (never
-// an exception, never half an object) whichever allocation fails, process allocates nothing on any
-// of its roads, and a refused bus arrangement leaves the channel connections as they were.
+// counting allocator sees everything it allocates: creation, initialize and createView answer a
+// result (never an exception, never half an object) whichever allocation fails, process and the
+// processing switch allocate nothing on any of their roads, a refused bus arrangement leaves the
+// channel connections as they were, and a block that arrives while a new set-up replaces the
+// buffers touches none of them.
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "effect/halcyra.h"
 #include "effect/param_table.h"
+#include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/vstspeaker.h"
 #include "tests/core/counting_allocator.h"
 #include "tests/effect/whole_plugin.h"
 #include "tests/vst3/vst3_host.h"
-#include "vst3/plugin_factory.h"
+#include "vst3/module_factory.h"
 
 namespace halcyra_test {
 namespace {
@@ -30,27 +37,22 @@ using plugfw::test::WithEachAllocationFailing;
 constexpr double kRate = 48000.0;
 constexpr int32 kMaxBlock = 2048;
 
-// The module's create function, as the factory calls it: the new object as IAudioProcessor, or null.
-FUnknown* CreateAsTheModuleDoes(void* /*context*/) {
-  std::unique_ptr<halcyra::Halcyra> plugin = halcyra::CreatePluginInstance({});
-  return plugin ? static_cast<IAudioProcessor*>(plugin.release()) : nullptr;
-}
-
 struct Created {
   tresult answer = kResultFalse;
   IAudioProcessor* processor = nullptr;
 };
 
+// Through the module's own factory, as a host that loaded the module creates the plug-in.
 TEST(Vst3PluginCreation, EachFailedAllocationGivesOutOfMemoryOrAWholePluginAndNeverThrows) {
-  PClassInfo2 info{};
-  ExpectedClassId(info.cid);
-  plugfw::PluginFactory factory(PFactoryInfo{}, nullptr);
-  ASSERT_TRUE(factory.AddClass(info, CreateAsTheModuleDoes));
+  plugfw::PluginFactory* factory = halcyra::MakeModuleFactory(nullptr);
+  ASSERT_NE(nullptr, factory);
+  TUID cid;
+  ExpectedClassId(cid);
   const long needed = WithEachAllocationFailing(
       [&] {
         Created made;
         void* object = nullptr;
-        made.answer = factory.createInstance(info.cid, IAudioProcessor::iid, &object);
+        made.answer = factory->createInstance(cid, IAudioProcessor::iid, &object);
         made.processor = static_cast<IAudioProcessor*>(object);
         return made;
       },
@@ -68,6 +70,7 @@ TEST(Vst3PluginCreation, EachFailedAllocationGivesOutOfMemoryOrAWholePluginAndNe
         made.processor->release();
       });
   EXPECT_GT(needed, 2 * halcyra::kParamCount);
+  factory->release();
 }
 
 TEST(Vst3PluginInitialize, EachFailedAllocationLeavesNothingHalfMadeAndALaterInitializeWorks) {
@@ -189,6 +192,11 @@ TEST_F(Vst3PluginObject, ProcessAllocatesNothingOnAnyRoad) {
         data.processContext = random() % 4 ? &pool.context : nullptr;
         block.Input(0).silenceFlags = random() % 5 == 0 ? 3 : 0;
         if (i % 100 == 0) plugin_->activateBus(kAudio, kInput, 1, (i / 100) % 2);
+        if (i % 250 == 0) {
+          // A host may pause on the audio thread; the reset it brings must not allocate.
+          plugin_->setProcessing(false);
+          plugin_->setProcessing(true);
+        }
         pool.context.projectTimeMusic = i * 0.25;
         refused += plugin_->process(data) != kResultOk;
       }
@@ -216,6 +224,70 @@ TEST_F(Vst3PluginObject, ARefusedArrangementKeepsTheChannelConnections) {
   EXPECT_EQ(kResultFalse, plugin_->setBusArrangements(&fiveOne, 1, &stereo, 1));
   EXPECT_EQ(inputs, plugin_->ConnectedChannelCount(IODirection::kInput));
   EXPECT_EQ(outputs, plugin_->ConnectedChannelCount(IODirection::kOutput));
+}
+
+TEST_F(Vst3PluginObject, CreateViewWithoutMemoryAnswersNoViewAndNeverThrows) {
+  WithEachAllocationFailing([&] { return plugin_->createView(ViewType::kEditor); },
+                            [](IPlugView* view, bool refused) {
+                              if (view) {
+                                view->release();
+                              } else {
+                                EXPECT_TRUE(refused) << "no view with all the memory it asked for";
+                              }
+                            });
+}
+
+// A heap that lets a test act at the instant a buffer is being reallocated, before it moves.
+const plugfw::HeapAllocator* underlyingHeap = nullptr;
+std::function<void(void*)> duringReallocation;
+bool reallocating = false;
+
+void* ReallocateWithWitness(void* block, size_t bytes) {
+  if (block && duringReallocation && !reallocating) {
+    reallocating = true;
+    duringReallocation(block);
+    reallocating = false;
+  }
+  return underlyingHeap->reallocate(block, bytes);
+}
+
+const plugfw::HeapAllocator kWitnessHeap{
+    [](size_t bytes) { return underlyingHeap->allocate(bytes); },
+    ReallocateWithWitness,
+    [](void* block) { underlyingHeap->release(block); },
+};
+
+// A host outside the format's order processes while it hands over a new set-up. The audio thread is
+// made to arrive at the instant each scratch buffer is reallocated: the block must not write into
+// the buffer being replaced (nor read it), and it comes out silent, as blocks before activation do.
+TEST_F(Vst3PluginObject, ABlockArrivingDuringANewSetUpTouchesNoBufferItReplaces) {
+  ASSERT_TRUE(Start(kSample64));
+  plugin_->setProcessing(false);
+  plugin_->setActive(false);
+  AudioBlock block(512, 2, 2, kSample64);
+  const std::vector<float> sine = Sine(512, 440.0, kRate, 0.5);
+  block.SetInput(0, 0, sine.data());
+  block.SetInput(0, 1, sine.data());
+  int blocks = 0;
+  int touched = 0;
+  std::vector<uint8_t> before;
+  duringReallocation = [&](void* buffer) {
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    before.assign(bytes, bytes + _msize(buffer));
+    block.FillOutput(0.5);
+    EXPECT_EQ(kResultOk, plugin_->process(block.Data()));
+    EXPECT_EQ(0.0, Rms(block.OutputChannel(0)));
+    ++blocks;
+    if (!std::equal(before.begin(), before.end(), bytes)) ++touched;
+  };
+  underlyingHeap = plugfw::SetHeapAllocator(&kWitnessHeap);
+  ProcessSetup larger{kRealtime, kSample64, 4 * kMaxBlock, kRate};
+  const tresult answer = plugin_->setupProcessing(larger);
+  plugfw::SetHeapAllocator(underlyingHeap);
+  duringReallocation = nullptr;
+  EXPECT_EQ(kResultOk, answer);
+  EXPECT_GT(blocks, 0) << "no buffer was reallocated: the test saw nothing";
+  EXPECT_EQ(0, touched) << "a block wrote into a buffer the set-up was replacing";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -379,6 +380,47 @@ TEST_F(Vst3CallOrderEffects, StateCallsWhileAnotherThreadProcesses) {
   TestStream now;
   ASSERT_EQ(kResultOk, plugin_->component->getState(&now));
   EXPECT_EQ(saved.Bytes(), now.Bytes());
+}
+
+// Parameter changes whose reading holds the audio thread inside a block until the test lets it go.
+class HeldChanges : public ParameterChanges {
+ public:
+  int32 PLUGIN_API getParameterCount() override {
+    inside = true;
+    for (int waited = 0; !released && waited < 2000; ++waited)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 0;
+  }
+  std::atomic<bool> inside{false};
+  std::atomic<bool> released{false};
+};
+
+// A host that deactivates while its processing thread is still in a block: setActive(false) must not
+// return, and a new set-up replace what the block reads, before the block has ended.
+TEST_F(Vst3CallOrderEffects, DeactivationWaitsForTheBlockInFlight) {
+  for (const Step& step : kStart) ASSERT_EQ(step.answer, plugin_->Run(step.call));
+  HeldChanges held;
+  std::atomic<bool> blockEnded{false};
+  std::thread audio([&] {
+    AudioBlock block(kFrames, 2, 2, kSample32);
+    block.Data().inputParameterChanges = &held;
+    EXPECT_EQ(kResultOk, plugin_->processor->process(block.Data()));
+    blockEnded = true;
+  });
+  while (!held.inside) std::this_thread::yield();
+  std::atomic<bool> deactivated{false};
+  std::atomic<bool> endedFirst{false};
+  std::thread host([&] {
+    EXPECT_EQ(kResultOk, plugin_->component->setActive(false));
+    endedFirst = blockEnded.load();
+    deactivated = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(deactivated) << "setActive(false) returned while a block was still being processed";
+  held.released = true;
+  audio.join();
+  host.join();
+  EXPECT_TRUE(endedFirst);
 }
 
 }  // namespace

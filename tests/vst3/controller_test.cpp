@@ -10,6 +10,7 @@
 
 #include "effect/factory_recipes.h"
 #include "effect/param_table.h"
+#include "effect/state_chunk.h"
 #include "pluginterfaces/vst/ivstchannelcontextinfo.h"
 #include "pluginterfaces/vst/ivstunits.h"
 #include "pluginterfaces/vst/vstspeaker.h"
@@ -54,14 +55,6 @@ class Vst3Controller : public ::testing::Test {
   IEditController* controller_ = nullptr;
 };
 
-// The normalized form of a real value, from the table's own ranges and shapes.
-double TableNormalized(int index, double value) {
-  const halcyra::ParamDefinition& row = *halcyra::GetParamDefinition(index);
-  const double min = row.minValue, max = row.maxValue;
-  if (row.kind == halcyra::ParamKind::kExponential) return std::log(value / min) / std::log(max / min);
-  return (value - min) / (max - min);
-}
-
 std::string Text(const String128 text) { return ToUtf8(text); }
 
 TEST_F(Vst3Controller, PublishesTheBypassFirstThenTheTableInIndexOrder) {
@@ -95,12 +88,34 @@ TEST_F(Vst3Controller, EveryParameterInfoMatchesTheParameterTable) {
     EXPECT_EQ(row->unit, Text(info.units));
     const bool stepped = row->kind == halcyra::ParamKind::kStepped;
     EXPECT_EQ(stepped ? int32(row->maxValue - row->minValue) : 0, info.stepCount);
-    const double defaultNormalized = TableNormalized(index, row->defaultValue);
-    EXPECT_NEAR(defaultNormalized, info.defaultNormalizedValue, 1e-9);
-    EXPECT_NEAR(defaultNormalized, controller_->getParamNormalized(info.id), 1e-9);
+    // The default's normalized form reads back as the table's default (where it sits is below).
+    EXPECT_NEAR(row->defaultValue, controller_->normalizedParamToPlain(info.id, info.defaultNormalizedValue),
+                1e-6 * std::max(1.0f, std::fabs(row->defaultValue)));
+    EXPECT_EQ(info.defaultNormalizedValue, controller_->getParamNormalized(info.id));
     EXPECT_EQ(kRootUnitId, info.unitId);
     // Stepped parameters are integers, not lists: automatable only.
     EXPECT_EQ(int32(ParameterInfo::kCanAutomate), info.flags);
+  }
+}
+
+TEST_F(Vst3Controller, DefaultsSitWhereTheirRangesAndShapesPutThem) {
+  const struct {
+    ParamID id;
+    double normalized;
+  } cases[] = {
+      {halcyra::kParamMix, 0.35},                // 35 % of 0..100 %
+      {halcyra::kParamOutput, 0.5},              // 0 dB in -24..24 dB
+      {halcyra::kParamBaseDelay, 0.748516996},   // 18 ms in 0.5..60 ms: ln 36 / ln 120
+      {halcyra::kParamSplitLow, 0.414993353},    // 180 Hz in 40..1500 Hz: ln 4.5 / ln 37.5
+      {halcyra::kParamFeedbackHp, 0.076527146},  // 30 Hz in 20..4000 Hz: ln 1.5 / ln 200
+      {halcyra::kParamWetHp, 0.0},               // at the bottom of its range
+      {halcyra::kParamWetLp, 1.0},               // at the top
+      {ParamID(halcyra::VoiceParamIndex(0, halcyra::kVoiceRateRatio)), 0.5},  // 1 in 0.25..4: the middle
+  };
+  for (const auto& c : cases) {
+    ParameterInfo info;
+    ASSERT_EQ(kResultOk, controller_->getParameterInfo(int32(c.id) + 1, info));
+    EXPECT_NEAR(c.normalized, info.defaultNormalizedValue, 1e-9) << Text(info.title);
   }
 }
 
@@ -302,6 +317,11 @@ TEST_F(Vst3Controller, ParsesLabelsAndNumbersIntoNormalizedValues) {
       {halcyra::kParamMix, 1.0, "250"},
       {halcyra::kParamInput, 0.25, "-12"},
       {halcyra::kParamBaseDelay, 1.0, "60"},
+      {halcyra::kParamBaseDelay, 1.0, "60 ms"},
+      // Display texts as people type them.
+      {halcyra::kParamBypass, 1.0, "on"},
+      {halcyra::kParamInterpolation, 1.0, "cubic"},
+      {halcyra::kParamModel, 2.0 / 11.0, "DIMENSION"},
   };
   for (const TextCase& c : cases) {
     String128 text;
@@ -310,6 +330,27 @@ TEST_F(Vst3Controller, ParsesLabelsAndNumbersIntoNormalizedValues) {
     ASSERT_EQ(kResultOk, controller_->getParamValueByString(c.id, text, normalized)) << c.text;
     EXPECT_NEAR(c.normalized, normalized, 1e-9) << "\"" << c.text << "\" for parameter " << c.id;
   }
+}
+
+TEST_F(Vst3Controller, RefusesTextsThatNameNoValue) {
+  const struct {
+    ParamID id;
+    const char* text;
+  } cases[] = {
+      {halcyra::kParamBaseDelay, "abc"},     {halcyra::kParamMix, ""},
+      {halcyra::kParamMix, "loud"},          {halcyra::kParamBypass, "yes"},
+      {halcyra::kParamInterpolation, "cub"}, {halcyra::kParamModel, "Chorus"},
+      {halcyra::kParamBaseDelay, "1e999"},
+  };
+  for (const auto& c : cases) {
+    String128 text;
+    ToTChar(c.text, text);
+    ParamValue normalized = 0.625;
+    EXPECT_EQ(kResultFalse, controller_->getParamValueByString(c.id, text, normalized))
+        << "\"" << c.text << "\" for parameter " << c.id;
+    EXPECT_EQ(0.625, normalized) << "\"" << c.text << "\" for parameter " << c.id;
+  }
+  EXPECT_NEAR(0.35, controller_->getParamNormalized(halcyra::kParamMix), 1e-9);
 }
 
 TEST_F(Vst3Controller, RefusesTextsThatParseToNonFiniteValues) {
@@ -354,6 +395,39 @@ TEST_F(Vst3Controller, HostWritesReachTheParameterAndReadBack) {
   // The value the component saves is the value the controller took.
   EXPECT_FLOAT_EQ(100.0f, plugin_->StateValue(halcyra::kParamMix));
   EXPECT_NEAR(std::sqrt(30.0), plugin_->StateValue(halcyra::kParamBaseDelay), 1e-4);
+}
+
+// A host may load a state before initialize, or initialize again after terminate: the parameter
+// objects made then show what the audio uses, the host's bypass switch included.
+TEST_F(Vst3Controller, ParameterObjectsStartAtTheValuesThePluginHolds) {
+  ASSERT_EQ(kResultOk, controller_->setParamNormalized(halcyra::kParamMix, 1.0));
+  ASSERT_EQ(kResultOk, controller_->setParamNormalized(halcyra::kParamBaseDelay, 0.5));
+  std::vector<uint8_t> saved = plugin_->State();
+  ASSERT_EQ(1048u, saved.size());
+  saved[halcyra::kStateChunkBytes] = 1;  // the host bypass on
+
+  TUID cid;
+  ExpectedClassId(cid);
+  void* object = nullptr;
+  ASSERT_EQ(kResultOk, factory_->createInstance(cid, IComponent::iid, &object));
+  auto* fresh = static_cast<IComponent*>(object);
+  TestStream stream(saved);
+  ASSERT_EQ(kResultOk, fresh->setState(&stream));
+  ASSERT_EQ(kResultOk, fresh->initialize(&host_));
+  IEditController* freshController = nullptr;
+  ASSERT_EQ(kResultOk, fresh->queryInterface(IEditController::iid, &object));
+  freshController = static_cast<IEditController*>(object);
+  EXPECT_EQ(1.0, freshController->getParamNormalized(halcyra::kParamMix));
+  EXPECT_NEAR(0.5, freshController->getParamNormalized(halcyra::kParamBaseDelay), 1e-6);
+  EXPECT_EQ(1.0, freshController->getParamNormalized(kBypassParamId));
+
+  ASSERT_EQ(kResultOk, fresh->terminate());
+  ASSERT_EQ(kResultOk, fresh->initialize(&host_));
+  EXPECT_EQ(1.0, freshController->getParamNormalized(halcyra::kParamMix)) << "after a second initialize";
+  EXPECT_EQ(1.0, freshController->getParamNormalized(kBypassParamId)) << "after a second initialize";
+  freshController->release();
+  EXPECT_EQ(kResultOk, fresh->terminate());
+  fresh->release();
 }
 
 TEST_F(Vst3Controller, RefusesNonFiniteWritesAndKeepsTheValue) {

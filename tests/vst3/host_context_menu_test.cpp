@@ -106,17 +106,24 @@ TEST(FillHostContextMenu, ASubmenuOpensAndClosesAGroupAroundItsItems) {
                        {"Last", 5, 0}});
 }
 
-TEST(FillHostContextMenu, SeparatorsCheckedAndDisabledItemsCarryTheirFlags) {
+// The host's menu has no inactive entry: an item the user may not pick is shown disabled there,
+// or the host would offer it and hand the control a choice it never allows.
+TEST(FillHostContextMenu, SeparatorsCheckedAndUnselectableItemsCarryTheirFlags) {
   IPopupMenu menu;
   menu.AddItem("Checked", PopupMenuItem::kChecked);
   menu.AddItem("Disabled", PopupMenuItem::kDisabled);
   menu.AddItem("Both", PopupMenuItem::kChecked | PopupMenuItem::kDisabled);
   menu.AddSeparator();
   menu.AddItem("Inactive", PopupMenuItem::kInactive);
+  menu.AddItem("Inactive checked", PopupMenuItem::kInactive | PopupMenuItem::kChecked);
   FakeHostMenu host;
   FillHostContextMenu(menu, host, nullptr);
-  ExpectEntries(host,
-                {{"Checked", 0, 4}, {"Disabled", 1, 2}, {"Both", 2, 6}, {"", 3, 1}, {"Inactive", 4, 0}});
+  ExpectEntries(host, {{"Checked", 0, 4},
+                       {"Disabled", 1, 2},
+                       {"Both", 2, 6},
+                       {"", 3, 1},
+                       {"Inactive", 4, 2},
+                       {"Inactive checked", 5, 6}});
 }
 
 class HostContextMenu : public ::testing::Test {
