@@ -73,7 +73,7 @@ IGfxWin::IGfxWin(IGfxEditorDelegate& delegate, int32_t width, int32_t height, in
     : IGfxCanvas(delegate, width, height, fps, scale),
       module_(ModuleOfThisCode()),
       glLoader_(&LoadGLFunctionsFromWGL),
-      presentThroughGdi_(RunningUnderWine()),
+      presentThroughGdi_(PresentsThroughGdi()),
       seam_(&SystemPlatformSeam()),
       vsync_(SystemHasVerticalBlankWait()) {
   AddPlatformFontCacheUser();
@@ -212,15 +212,9 @@ void IGfxWin::PlatformResize(bool parentResized) {
   HWND parent = IsChildWithinMdi(window_) ? GetParent(window_) : nullptr;
   HWND grandparent = IsChildWithinMdi(parent) ? GetParent(parent) : nullptr;
   GrowWindow(window_, dw, dh);
-  ResizeGLSurface(RectWidth(current) + dw, RectHeight(current) + dh);
   if (parentResized) return;
   GrowWindow(parent, dw, dh);
   GrowWindow(grandparent, dw, dh);
-}
-
-void IGfxWin::ResizeGLSurface(int width, int height) {
-  if (glSurface_ == nullptr || glSurface_ == window_) return;
-  SetWindowPos(glSurface_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 }  // namespace plugfw::gfx
