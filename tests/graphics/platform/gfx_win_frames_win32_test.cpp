@@ -80,29 +80,10 @@ TEST_F(EditorFrames, TheEditorIsShownAsDrawn) {
 }
 
 TEST_F(EditorFrames, PrintingTheWindowCopiesTheEditor) {
-  HDC screenDc = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screenDc);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = test::kEditorWidth;
-  info.bmiHeader.biHeight = -test::kEditorHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screenDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  SendMessageW(window_, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_CHECKVISIBLE);
-  GdiFlush();
-  for (const Probe& probe : kProbes) {
-    const uint8_t* pixel = static_cast<const uint8_t*>(bits) + (probe.y * test::kEditorWidth + probe.x) * 4;
-    EXPECT_TRUE(SameColour(probe.colour, Colour(255, pixel[2], pixel[1], pixel[0])))
-        << probe.x << ", " << probe.y;
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screenDc);
+  test::ShownPixels printed;
+  ASSERT_TRUE(printed.CapturePrint(window_));
+  for (const Probe& probe : kProbes)
+    EXPECT_TRUE(SameColour(probe.colour, printed.At(probe.x, probe.y))) << probe.x << ", " << probe.y;
 }
 
 TEST_F(EditorFrames, OnlyWhatWasDirtiedIsDrawnAgainAndTheRestStays) {

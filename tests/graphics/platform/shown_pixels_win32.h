@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "graphics/colour.h"
@@ -34,6 +35,42 @@ class ShownPixels {
     width_ = client.right;
     height_ = client.bottom;
     return OnWindowsRoad() ? ReadFramebuffer(window) : ReadScreen(window);
+  }
+
+  // Reads the client area of window as the window prints itself (WM_PRINT): the editor copies
+  // its main framebuffer, all it drew, whatever reached the screen.
+  bool CapturePrint(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    if (width_ <= 0 || height_ <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    GdiFlush();
+    pixels_.assign(static_cast<size_t>(width_) * height_ * 4, 0);
+    const auto* source = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; bits != nullptr && i < pixels_.size(); i += 4) {
+      pixels_[i] = source[i + 2];  // blue, green, red, x in the DIB
+      pixels_[i + 1] = source[i + 1];
+      pixels_[i + 2] = source[i];
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return bits != nullptr;
   }
 
   int32_t Width() const { return width_; }
@@ -65,9 +102,12 @@ class ShownPixels {
     return true;
   }
 
-  // The back buffer holds the frame SwapBuffers last showed (Mesa keeps it); reading it through
-  // a context of the test's own leaves the editor's context alone.
+  // SwapBuffers may exchange the buffers, leaving the frame before the last one in the back
+  // buffer, so the whole window is painted twice first and both hold the frame shown; it is
+  // read through a context of the test's own, which leaves the editor's context alone.
   bool ReadFramebuffer(HWND window) {
+    for (int paint = 0; paint < 2; ++paint)
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     HDC dc = GetDC(window);
     HGLRC context = dc != nullptr ? wglCreateContext(dc) : nullptr;
     HDC savedDc = wglGetCurrentDC();
@@ -95,5 +135,34 @@ class ShownPixels {
   int32_t height_ = 0;
   std::vector<uint8_t> pixels_;  // red, green, blue, x; rows top-down
 };
+
+// Pixels of window's client area as shown that differ by more than a step of rounding from
+// what it prints of itself: the window's last column and row included, so a band of black or
+// of another window's pixels counts. A frame may still be on its way: a few tries. -1 when
+// nothing could be read.
+inline int32_t PixelsShownButNotDrawn(HWND window, int attempts = 3) {
+  int32_t differing = -1;
+  for (int attempt = 0; attempt < attempts && differing != 0; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    ShownPixels shown;
+    ShownPixels printed;
+    if (!shown.Capture(window) || !printed.CapturePrint(window)) return -1;
+    differing = 0;
+    for (int32_t y = 0; y < shown.Height(); ++y) {
+      for (int32_t x = 0; x < shown.Width(); ++x) {
+        const Colour a = shown.At(x, y);
+        const Colour b = printed.At(x, y);
+        differing +=
+            std::abs(a.red - b.red) > 2 || std::abs(a.green - b.green) > 2 || std::abs(a.blue - b.blue) > 2;
+      }
+    }
+  }
+  return differing;
+}
 
 }  // namespace plugfw::gfx::test
