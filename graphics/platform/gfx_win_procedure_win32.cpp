@@ -89,7 +89,7 @@ LRESULT IGfxWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-      OnButtonUp(wParam, lParam);
+      OnButtonUp(message, wParam, lParam);
       return 0;
     case WM_MBUTTONUP:
       OnMiddleButtonUp(wParam);

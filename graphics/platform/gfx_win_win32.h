@@ -157,7 +157,7 @@ class IGfxWin final : public IGfxCanvas {
   MouseState MouseStateAt(LPARAM lParam, WPARAM wParam);
   void OnMouseMove(WPARAM wParam, LPARAM lParam);
   void OnButtonDown(WPARAM wParam, LPARAM lParam);
-  void OnButtonUp(WPARAM wParam, LPARAM lParam);
+  void OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
   void OnMiddleButtonUp(WPARAM wParam);
   void OnDoubleClick(WPARAM wParam, LPARAM lParam);
   void OnWheel(WPARAM wParam, LPARAM lParam);
