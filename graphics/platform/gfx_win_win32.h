@@ -133,6 +133,7 @@ class IGfxWin final : public IGfxCanvas {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleWhileEditBoxFocused(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnTickMessage(uint32_t tick);
 
   // Opening and closing (gfx_win_window_win32.cpp).
   HWND CreateEditorWindow(HWND parent, const RECT& place);
