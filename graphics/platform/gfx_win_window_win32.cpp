@@ -55,7 +55,8 @@ RECT PlaceInParent(HWND parent, const RECT& screen) {
   return {topLeft.x, topLeft.y, topLeft.x + RectWidth(screen), topLeft.y + RectHeight(screen)};
 }
 
-bool IsChildWithinMdi(HWND window) {
+// A child window, but not an MDI child: its parent is one that grows along with the editor.
+bool IsPlainChildWindow(HWND window) {
   return window != nullptr && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0 &&
          (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD) == 0;
 }
@@ -209,8 +210,8 @@ void IGfxWin::PlatformResize(bool parentResized) {
       static_cast<int>(static_cast<float>(static_cast<int>(Height() * GetDrawScale())) * GetScreenScale() -
                        static_cast<float>(RectHeight(current)));
   if (dw == 0 && dh == 0) return;
-  HWND parent = IsChildWithinMdi(window_) ? GetParent(window_) : nullptr;
-  HWND grandparent = IsChildWithinMdi(parent) ? GetParent(parent) : nullptr;
+  HWND parent = IsPlainChildWindow(window_) ? GetParent(window_) : nullptr;
+  HWND grandparent = IsPlainChildWindow(parent) ? GetParent(parent) : nullptr;
   GrowWindow(window_, dw, dh);
   if (parentResized) return;
   GrowWindow(parent, dw, dh);
