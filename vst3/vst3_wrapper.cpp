@@ -91,7 +91,8 @@ bool IVST3Wrapper::RequestEditorResize(int32_t width, int32_t height) {
   SetEditorSize(width, height);
   // Not from inside a request: the host may answer one with onSize at once, and the editor
   // settles on what it was given without asking again.
-  if (view_ == nullptr || requestingResize_ || view_->FrameHasSize(width, height)) return true;
+  if (view_ == nullptr || !view_->HasFrame() || requestingResize_ || view_->FrameHasSize(width, height))
+    return true;
   requestingResize_ = true;
   const bool accepted = view_->ResizeThroughFrame(width, height);
   // Refused, the host keeps its size, and the editor goes back to it (unless the host removed

@@ -212,6 +212,17 @@ TEST_F(EditorView, AHostThatRefusesAResizeKeepsItsSizeAndTheEditorKeepsIt) {
   EXPECT_EQ(plugfw::gfx::test::PixelsShownButNotDrawn(editor_), 0);
 }
 
+TEST_F(EditorView, WithoutAFrameToAskTheEditorTakesTheSizeItWants) {
+  ASSERT_NE(OpenEditor(), nullptr);
+  view_->setFrame(nullptr);
+  SendPress(editor_, 1170, 790);
+  SendDrag(editor_, 1404, 948);
+  SendRelease(editor_, 1404, 948);
+  EXPECT_EQ(frame_.resizeRequests, 0);
+  EXPECT_EQ(ClientSize(editor_), (PixelSize{1416, 960}));
+  EXPECT_EQ(ViewSize(view_), (PixelSize{1416, 960}));
+}
+
 TEST_F(EditorView, TheCornerResizerAsksTheHostOnceAndAHostAnsweringInsideStartsNoSecondRequest) {
   ASSERT_NE(OpenEditor(), nullptr);
   frame_.answerWithOnSize = true;
