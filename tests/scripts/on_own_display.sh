@@ -4,8 +4,7 @@
 # --screen WIDTHxHEIGHT on a screen of that size (1280x1024 otherwise).
 # Wine follows a keymap that changes while it runs, but a fresh start on a new display maps
 # the keys as a US keyboard: so Wine is started first (listing the tests) and the keymap is
-# changed under it. That needs a fresh start indeed: a server of the prefix that another
-# program left running is waited for first.
+# changed under it.
 set -euo pipefail
 layout=""
 screen="1280x1024"
@@ -14,10 +13,6 @@ while [ "${1:-}" = "--keyboard" ] || [ "${1:-}" = "--screen" ]; do
   shift 2
 done
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-if [ -n "$layout" ]; then
-  prefix="${HALCYRA_WINEPREFIX:-$root/build/wineprefix}"
-  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -w 2>/dev/null || WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
-fi
 export HALCYRA_KEYBOARD="$layout" HALCYRA_WINE_RUN="$root/scripts/wine-run.sh"
 exec xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
   if [ -n "$HALCYRA_KEYBOARD" ]; then
