@@ -116,10 +116,9 @@ PixelSize EditorClientSize(HWND window) {
   return EditorPixelSize(plugin->EditorWidth(), plugin->EditorHeight(), 1.0f, WindowDpiScale(window));
 }
 
-// Sizes the window so that its client area is the editor's, at origin, or centred on its monitor
+// Sizes the window so that its client area is client, at origin, or centred on its monitor
 // without one.
-void FitClientToEditor(HWND window, const POINT* origin) {
-  const PixelSize client = EditorClientSize(window);
+void FitClient(HWND window, PixelSize client, const POINT* origin) {
   if (client.width <= 0 || client.height <= 0) return;
   for (int pass = 0; pass < kFitPasses; ++pass) {
     const PixelSize size = WindowSizeForClient(client, FrameSize(window));
@@ -127,6 +126,10 @@ void FitClientToEditor(HWND window, const POINT* origin) {
     SetWindowPos(window, nullptr, at.x, at.y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (ClientSize(window) == client) break;
   }
+}
+
+void FitClientToEditor(HWND window, const POINT* origin) {
+  FitClient(window, EditorClientSize(window), origin);
 }
 
 void SetWindowIcons(HWND window, HINSTANCE module) {
@@ -250,14 +253,28 @@ void EndMainWindow(HWND window) {
 }
 
 // A client area that already is the editor's size came from the editor's own resize: handing it
-// back would make the editor fit itself again and drift by a pixel each time.
+// back would make the editor fit itself again and drift by a pixel each time. One the editor
+// cannot fill (the user or the system sized the window) gives way first to the nearest that it
+// can, as a host would make it, and the editor fits that.
 void FollowClientSize(HWND window, WPARAM kind) {
+  static bool snapping = false;
   if (kind != SIZE_RESTORED && kind != SIZE_MAXIMIZED) return;
   halcyra::Halcyra* plugin = Plugin();
   const PixelSize client = ClientSize(window);
-  if (plugin != nullptr && EditorIsOpen() && EditorShouldFitClient(client, WindowSize(State().editor))) {
-    plugin->HandleParentResize(client.width, client.height);
+  if (plugin == nullptr || !EditorIsOpen() || !EditorShouldFitClient(client, WindowSize(State().editor)))
+    return;
+  PixelSize fillable = client;
+  if (kind == SIZE_RESTORED && !snapping && !plugin->ConstrainParentSize(fillable.width, fillable.height)) {
+    RECT outer = {};
+    GetWindowRect(window, &outer);
+    const POINT origin = {outer.left, outer.top};
+    // The window's own size change comes back here, and the editor follows it then.
+    snapping = true;
+    FitClient(window, fillable, &origin);
+    snapping = false;
+    if (ClientSize(window) == fillable) return;
   }
+  plugin->HandleParentResize(ClientSize(window).width, ClientSize(window).height);
 }
 
 void LimitTracking(HWND window, MINMAXINFO* limits) {

@@ -10,6 +10,7 @@
 #include "editor/editor_layout.h"
 #include "effect/factory_recipes.h"
 #include "effect/state_chunk.h"
+#include "graphics/editor_scale.h"
 #include "graphics/gfx.h"
 
 namespace halcyra {
@@ -49,15 +50,6 @@ plugfw::PluginConfig MakeHalcyraConfig() {
   config.editorHeightBoundB = 2400;
   config.hostMayResize = 1;
   return config;
-}
-
-bool EditorScaleForParent(int32_t width, int32_t height, double platformScale, double& scale, bool& limited) {
-  if (width <= 0 || height <= 0 || !std::isfinite(platformScale) || !(platformScale > 0)) return false;
-  const double fit = std::min(height / (platformScale * Halcyra::kEditorHeight),
-                              width / (platformScale * Halcyra::kEditorWidth));
-  scale = std::clamp(fit, kMinEditorScale, kMaxEditorScale);
-  limited = scale != fit;
-  return true;
 }
 
 Halcyra::Halcyra(const InstanceInfo& info)
@@ -261,13 +253,26 @@ void Halcyra::HandleParentResize(int32_t width, int32_t height) {
   // The host may answer the resize this asks for with another parent resize, from inside it.
   plugfw::gfx::IGfx* gfx = GetEditorGraphics();
   if (resizing_ || gfx == nullptr || gfx->NControls() == 0) return;
-  double scale = kEditorInitialScale;
-  bool limited = false;
-  if (!EditorScaleForParent(width, height, gfx->GetPlatformWindowScale(), scale, limited)) return;
   resizing_ = true;
-  // The parent keeps its size unless the editor cannot fill it within its zoom limits.
-  gfx->ResizeEditor(kEditorWidth, kEditorHeight, static_cast<float>(scale), limited);
+  gfx->FitEditorToParent(width, height);
   resizing_ = false;
+}
+
+bool Halcyra::ConstrainParentSize(int32_t& width, int32_t& height) const {
+  const plugfw::gfx::IGfx* gfx = GetEditorGraphics();
+  const float windowScale = gfx != nullptr ? gfx->GetPlatformWindowScale() : 1.f;
+  const float currentScale = gfx != nullptr ? gfx->GetDrawScale() : 0.f;
+  plugfw::gfx::ParentFit fit;
+  // No size at all is as far below the smallest zoom as any.
+  if (!plugfw::gfx::FitScaleToParent(kEditorWidth, kEditorHeight, std::max(width, 1), std::max(height, 1),
+                                     windowScale, static_cast<float>(kMinEditorScale),
+                                     static_cast<float>(kMaxEditorScale), currentScale, fit)) {
+    return true;
+  }
+  const bool fills = fit.fills && fit.width == width && fit.height == height;
+  width = fit.width;
+  height = fit.height;
+  return fills;
 }
 
 bool Halcyra::WriteState(plugfw::HeapBuffer& chunk) const {

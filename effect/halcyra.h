@@ -21,11 +21,6 @@ namespace halcyra {
 // Any thread: the configuration the plug-in hands to its framework bases.
 plugfw::PluginConfig MakeHalcyraConfig();
 
-// Any thread: pure. The editor scale that fits a parent window of width x height device pixels at the given
-// platform scale, limited to 0.85 .. 1.5; `limited` tells whether the limit applied. False
-// when the sizes or the scale are unusable (not above 0, not finite).
-bool EditorScaleForParent(int32_t width, int32_t height, double platformScale, double& scale, bool& limited);
-
 class Halcyra : public PluginWrapper {
  public:
   static constexpr int32_t kSliceFrames = 512;
@@ -50,7 +45,10 @@ class Halcyra : public PluginWrapper {
   // UI thread: the editor delegate's and the plug-in base's hooks. The state may be written and
   // read while the audio thread processes; ReadState returns position + 1044, or -1 with nothing
   // changed.
+  // The editor zooms to fill its parent (0.85 to 1.5 of 1180 x 800 units); a parent it cannot
+  // fill is asked for the nearest size it can, which ConstrainParentSize gives.
   void HandleParentResize(int32_t width, int32_t height) override;
+  bool ConstrainParentSize(int32_t& width, int32_t& height) const override;
   void ParamChanged(int32_t paramIdx) override;
   void OnAllParamsChanged(plugfw::ParamSource source) override;
   bool WriteState(plugfw::HeapBuffer& chunk) const override;

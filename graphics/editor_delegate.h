@@ -83,6 +83,11 @@ class IEditorDelegate {
   // UI thread. True when the size lies within the bounds; otherwise both values are clamped into
   // them and the result is false.
   virtual bool ConstrainEditorSize(int32_t& width, int32_t& height) const;
+  // UI thread. The parent size in host pixels nearest to width x height that the editor fills,
+  // written back; true when width x height already is one. Here: ConstrainEditorSize.
+  virtual bool ConstrainParentSize(int32_t& width, int32_t& height) const {
+    return ConstrainEditorSize(width, height);
+  }
   virtual bool SerializeEditorSize(HeapBuffer& /*chunk*/) const { return true; }
   // Returns the position after the size data, or -1.
   virtual int32_t UnserializeEditorSize(const HeapBuffer& /*chunk*/, int32_t startPos) { return startPos; }

@@ -530,6 +530,11 @@ class IGfx {
   // every control resized and marked dirty, the draw surface remade, the editor laid out
   // again when asked for, and AfterResize. A NaN scale is refused.
   void ResizeEditor(int32_t width, int32_t height, float scale, bool resizeHost);
+  // Zooming with a parent of parentWidth x parentHeight host pixels: the editor keeps its units
+  // and takes the draw scale at which it fills the parent (FitScaleToParent, within the scale
+  // bounds). Where none does, it takes the nearest and asks the host for the size it then has,
+  // also when it had that scale already. Sizes not above 0 change nothing.
+  void FitEditorToParent(int32_t parentWidth, int32_t parentHeight);
   // A new display scale: the host and the window hear of the new pixel size, every control
   // is rescaled and marked dirty, the draw surface is remade. Not finite or not above 0: refused.
   void SetScreenScale(float scale);

@@ -55,6 +55,23 @@ void IGfx::ResizeEditor(int32_t width, int32_t height, float scale, bool resizeH
   AfterResize();
 }
 
+void IGfx::FitEditorToParent(int32_t parentWidth, int32_t parentHeight) {
+  ParentFit fit;
+  if (!FitScaleToParent(width_, height_, parentWidth, parentHeight, GetPlatformWindowScale(), minScale_,
+                        maxScale_, drawScale_, fit)) {
+    return;
+  }
+  if (fit.scale != drawScale_) {
+    ResizeEditor(width_, height_, fit.scale, !fit.fills);
+    return;
+  }
+  if (fit.fills) return;
+  // The editor has the size already, the parent not: a repeated request past a limit still
+  // gets the host's answer.
+  ControlWalk walk(*this);
+  ResizeHostAndWindow(true);
+}
+
 void IGfx::SetScreenScale(float scale) {
   if (!IsUsableScale(scale)) return;
   ControlWalk walk(*this);

@@ -40,7 +40,10 @@ Steinberg::tresult PLUGIN_API IVST3View::attached(void* parent, Steinberg::FIDSt
   // Success would tell the host an editor shows where none does. The plug-in has one editor: while
   // another view shows it, opening would only hand back that view's window.
   if (!plugin_.HasEditor() || !IsHwnd(type) || parent == nullptr || editorOpen_) return kResultFalse;
-  if (plugin_.GetUI() != nullptr || plugin_.OpenEditorWindow(parent) == nullptr) return kResultFalse;
+  if (plugin_.GetUI() != nullptr) return kResultFalse;
+  // The host made its frame the size getSize gave it.
+  rect = Steinberg::ViewRect(0, 0, plugin_.EditorWidth(), plugin_.EditorHeight());
+  if (plugin_.OpenEditorWindow(parent) == nullptr) return kResultFalse;
   editorOpen_ = true;
   // The editor's resize requests go to the frame of the view that shows it, even when the host
   // attaches a view again after removing it.
@@ -77,7 +80,8 @@ Steinberg::tresult PLUGIN_API IVST3View::checkSizeConstraint(Steinberg::ViewRect
   if (proposal == nullptr) return kInvalidArgument;
   int32_t width = proposal->getWidth();
   int32_t height = proposal->getHeight();
-  if (!plugin_.ConstrainEditorSize(width, height)) {
+  // Only a size the editor fills: any other would leave a band beside it, or cut it.
+  if (!plugin_.ConstrainParentSize(width, height)) {
     proposal->right = proposal->left + width;
     proposal->bottom = proposal->top + height;
   }
@@ -99,11 +103,20 @@ Steinberg::tresult PLUGIN_API IVST3View::setContentScaleFactor(ScaleFactor facto
   return kResultOk;
 }
 
+bool IVST3View::FrameHasSize(int32_t width, int32_t height) const {
+  return rect.getWidth() == width && rect.getHeight() == height;
+}
+
 bool IVST3View::ResizeThroughFrame(int32_t width, int32_t height) {
   if (plugFrame == nullptr) return false;
   Steinberg::ViewRect size(0, 0, width, height);
-  return plugFrame->resizeView(this, &size) == kResultOk;
+  if (plugFrame->resizeView(this, &size) != kResultOk) return false;
+  // The host calls onSize afterwards, maybe later: until then its frame has what it agreed to.
+  rect = size;
+  return true;
 }
+
+void IVST3View::FitEditorToFrame() { plugin_.HandleParentResize(rect.getWidth(), rect.getHeight()); }
 
 Steinberg::tresult PLUGIN_API IVST3View::onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode,
                                                    Steinberg::int16 modifiers) {

@@ -41,8 +41,16 @@ class IVST3View : public Steinberg::CPluginView, public Steinberg::IPlugViewCont
   // applied when it does.
   tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override;
 
-  // UI thread, from the plug-in: asks the host frame for the size. False without a frame.
+  // UI thread, from the plug-in: asks the host frame for the size. False without a frame and when
+  // the host refused.
   bool ResizeThroughFrame(int32_t width, int32_t height);
+  // UI thread. Whether the host gave the view a frame, and whether that frame has the size: the
+  // size getSize gave it when the editor opened, then the last one given to onSize or agreed to
+  // in resizeView.
+  bool HasFrame() const { return plugFrame != nullptr; }
+  bool FrameHasSize(int32_t width, int32_t height) const;
+  // UI thread. The editor takes the size of the host's frame again (as if the host resized it).
+  void FitEditorToFrame();
   // UI thread: true from a successful attached until removed.
   bool EditorOpen() const { return editorOpen_; }
 

@@ -85,16 +85,31 @@ bool IVST3Wrapper::ShowControlContextMenu(gfx::IGfx& gfx, gfx::IControl* control
   return true;
 }
 
+bool IVST3Wrapper::ResizeFromUI(int32_t width, int32_t height, bool resizeHost) {
+  if (resizeHost) {
+    RequestEditorResize(width, height);
+  } else {
+    SetEditorSize(width, height);
+  }
+  // The host's windows are the host's: whatever it answered, the editor window never resizes
+  // them itself.
+  return true;
+}
+
 bool IVST3Wrapper::RequestEditorResize(int32_t width, int32_t height) {
   if (!HasEditor()) return true;
-  const bool changed = width != EditorWidth() || height != EditorHeight();
   SetEditorSize(width, height);
-  if (changed && view_ != nullptr && !requestingResize_) {
-    requestingResize_ = true;
-    view_->ResizeThroughFrame(width, height);
-    requestingResize_ = false;
-  }
-  return true;
+  // Not from inside a request: the host may answer one with onSize at once, and the editor
+  // settles on what it was given without asking again.
+  if (view_ == nullptr || !view_->HasFrame() || requestingResize_ || view_->FrameHasSize(width, height))
+    return true;
+  requestingResize_ = true;
+  const bool accepted = view_->ResizeThroughFrame(width, height);
+  // Refused, the host keeps its size, and the editor goes back to it (unless the host removed
+  // the view meanwhile).
+  if (!accepted && view_ != nullptr) view_->FitEditorToFrame();
+  requestingResize_ = false;
+  return accepted;
 }
 
 const IOConfig* IVST3Wrapper::LayoutWithMostBuses(IODirection direction) const {

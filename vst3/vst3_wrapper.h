@@ -137,9 +137,14 @@ class IVST3Wrapper : public IApiBase,
   // Set-up. Tells the host only when the latency really changed; inside the host's activation and
   // set-up calls the news waits until the call returns.
   bool SetLatencySamples(int32_t samples) override;
-  // UI thread: the editor asks the host for a size through the view's frame. The size is stored
-  // first, so a host that calls onSize back from inside resizeView sees it, and such a call
-  // starts no second, nested request.
+  // UI thread: the editor's new size in host pixels, stored for getSize; with resizeHost the host
+  // is asked for it (RequestEditorResize). Always true: the editor window never resizes the
+  // host's windows itself.
+  bool ResizeFromUI(int32_t width, int32_t height, bool resizeHost) override;
+  // UI thread: the editor asks the host for a size through the view's frame, unless the frame
+  // has it. The size is stored first, so a host that calls getSize or onSize back from inside
+  // resizeView sees it, and such a call starts no second, nested request. False when the host
+  // refused; the editor then takes the frame's size again.
   bool RequestEditorResize(int32_t width, int32_t height) override;
   // UI thread, from a view that opened the editor, and from one being removed or destroyed.
   void RememberView(IVST3View* view) { view_ = view; }

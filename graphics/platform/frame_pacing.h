@@ -29,10 +29,9 @@ class TickMailbox {
   // Any thread: the number of the newest tick.
   uint32_t Counter() const { return counter_.load(std::memory_order_acquire); }
 
-  // UI thread asks the thread to end; the thread polls it between waits.
+  // UI thread asks the thread to end, for good; the thread polls it between waits.
   void RequestStop() { stop_.store(true, std::memory_order_release); }
   bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
-  void ClearStop() { stop_.store(false, std::memory_order_release); }
 
  private:
   std::atomic<uint32_t> counter_{0};

@@ -26,6 +26,16 @@ bool RunningUnderWine() {
   return underWine;
 }
 
+bool PresentsThroughGdi() {
+  static const bool throughGdi = [] {
+    wchar_t value[2] = {};
+    const DWORD length = GetEnvironmentVariableW(kWindowsRoadVariable, value, 2);
+    const bool windowsRoad = length == 1 && value[0] == L'1';
+    return RunningUnderWine() && !windowsRoad;
+  }();
+  return throughGdi;
+}
+
 bool CopyFramebufferToDc(HDC dc, const PixelRect& area, int32_t width, int32_t height,
                          std::vector<uint8_t>& scratch) {
   const PixelRect clipped = ClipToFramebuffer(area, width, height);

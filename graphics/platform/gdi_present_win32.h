@@ -18,6 +18,16 @@ namespace plugfw::gfx {
 // Any thread. True when the program runs under Wine (ntdll exports wine_get_version).
 bool RunningUnderWine();
 
+// Any thread. The environment variable by which tests make the editor take the road Windows
+// takes - the GL context on the editor window itself, frames shown with SwapBuffers - under
+// Wine too, where nothing of it reaches the screen and the tests read the window's framebuffer
+// back instead. "1" takes it.
+inline constexpr const wchar_t* kWindowsRoadVariable = L"PLUGFW_TEST_WINDOWS_ROAD";
+
+// Any thread. True when frames go through GDI from a hidden GL window: under Wine, unless the
+// tests asked for the Windows road.
+bool PresentsThroughGdi();
+
 // UI thread, GL current. Copies area (pixels from the top-left, clipped to a framebuffer of
 // width x height) of the framebuffer bound for reading into dc at the same place. scratch is
 // reused between calls. False when nothing was copied.

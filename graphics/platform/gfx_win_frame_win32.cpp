@@ -130,19 +130,22 @@ void IGfxWin::PresentThroughGdi(HDC dc, const std::vector<Rect>& areas) {
     covered = {std::min(covered.left, pixels.left), std::min(covered.top, pixels.top),
                std::max(covered.right, pixels.right), std::max(covered.bottom, pixels.bottom)};
   }
-  // The frame's composite is in the window's framebuffer, which the end of the frame left bound.
-  CopyFramebufferToDc(dc, covered, PixelWidth(), PixelHeight(), presentPixels_);
+  CopyFrameToDc(dc, covered);
 }
 
 void IGfxWin::PrintClient(HDC dc) {
   if (dc == nullptr || !RendererReady()) return;
   ScopedGLCurrent current(glContext_);
+  if (current.Current()) CopyFrameToDc(dc, PixelRect{0, 0, PixelWidth(), PixelHeight()});
+}
+
+void IGfxWin::CopyFrameToDc(HDC dc, const PixelRect& area) {
+  // The main framebuffer holds the whole editor at its current size. The window's own
+  // framebuffer need not: under Wine a hidden window's GL drawable keeps the size it was
+  // made with, however the window is sized afterwards.
   const LayerFramebuffer* main = MainFramebuffer();
-  if (!current.Current() || main == nullptr) return;
-  // The main framebuffer holds the whole editor whatever the window's buffers hold.
-  gl.BindFramebuffer(GL_FRAMEBUFFER, main->framebuffer);
-  CopyFramebufferToDc(dc, PixelRect{0, 0, PixelWidth(), PixelHeight()}, PixelWidth(), PixelHeight(),
-                      presentPixels_);
+  gl.BindFramebuffer(GL_FRAMEBUFFER, main != nullptr ? main->framebuffer : WindowFramebuffer());
+  CopyFramebufferToDc(dc, area, PixelWidth(), PixelHeight(), presentPixels_);
   gl.BindFramebuffer(GL_FRAMEBUFFER, WindowFramebuffer());
 }
 

@@ -94,9 +94,14 @@ void IGfxWin::OnButtonDown(WPARAM wParam, LPARAM lParam) {
   MouseDownAll({MouseStateAt(lParam, wParam)});
 }
 
-void IGfxWin::OnButtonUp(WPARAM wParam, LPARAM lParam) {
+void IGfxWin::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam) {
   ReleaseCapture();
-  MouseUpAll({MouseStateAt(lParam, wParam)});
+  MouseState state = MouseStateAt(lParam, wParam);
+  // wParam holds the buttons still down, without the one just released: the controls hear
+  // which one that was.
+  if (message == WM_LBUTTONUP) state.mod.leftButton = true;
+  if (message == WM_RBUTTONUP) state.mod.rightButton = true;
+  MouseUpAll({state});
 }
 
 void IGfxWin::OnMiddleButtonUp(WPARAM wParam) {

@@ -39,6 +39,10 @@ LRESULT IGfxWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return brush != nullptr ? reinterpret_cast<LRESULT>(brush)
                             : DefWindowProcW(window_, message, wParam, lParam);
   }
+  if (message == kTickMessage) {
+    OnTickMessage(static_cast<uint32_t>(wParam));
+    return 0;
+  }
   if (editBox_.IsOpen() && editBox_.State().PausesEditor())
     return HandleWhileEditBoxFocused(message, wParam, lParam);
   if (IsMouseMessage(message)) {
@@ -74,11 +78,6 @@ LRESULT IGfxWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kFrameTimerId) OnDisplayTick(0);
       return 0;
-    case kTickMessage:
-      OnDisplayTick(static_cast<uint32_t>(wParam));
-      // Taken once drawn, so that ticks never queue up behind a slow paint.
-      verticalBlank_.TakeTick();
-      return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(wParam, lParam);
       return 0;
@@ -89,7 +88,7 @@ LRESULT IGfxWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-      OnButtonUp(wParam, lParam);
+      OnButtonUp(message, wParam, lParam);
       return 0;
     case WM_MBUTTONUP:
       OnMiddleButtonUp(wParam);
@@ -117,6 +116,15 @@ LRESULT IGfxWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return DefWindowProcW(window_, message, wParam, lParam);
   }
+}
+
+void IGfxWin::OnTickMessage(uint32_t tick) {
+  // While the edit box holds the focus the editor draws nothing, but the tick is taken all the
+  // same: the vertical-blank thread posts the next one only then, and without it the entry
+  // would never be finished nor the editor drawn again.
+  if (!(editBox_.IsOpen() && editBox_.State().PausesEditor())) OnDisplayTick(tick);
+  // Taken once drawn, so that ticks never queue up behind a slow paint.
+  verticalBlank_.TakeTick();
 }
 
 LRESULT IGfxWin::HandleWhileEditBoxFocused(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -20,6 +20,7 @@
 #include "graphics/platform/frame_pacing.h"
 #include "graphics/platform/message_box_win32.h"
 #include "graphics/platform/native_edit_box_win32.h"
+#include "graphics/platform/pixel_geometry.h"
 #include "graphics/platform/platform_seams_win32.h"
 #include "graphics/platform/touch_tracker.h"
 #include "graphics/platform/vblank_thread_win32.h"
@@ -132,6 +133,7 @@ class IGfxWin final : public IGfxCanvas {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleWhileEditBoxFocused(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnTickMessage(uint32_t tick);
 
   // Opening and closing (gfx_win_window_win32.cpp).
   HWND CreateEditorWindow(HWND parent, const RECT& place);
@@ -139,7 +141,6 @@ class IGfxWin final : public IGfxCanvas {
   void StartRenderer();
   void StartFramePacing();
   void StopFramePacing();
-  void ResizeGLSurface(int width, int height);
 
   // Frames (gfx_win_frame_win32.cpp).
   bool FinishNativeTextEntry();
@@ -147,6 +148,8 @@ class IGfxWin final : public IGfxCanvas {
   void Paint();
   void PrintClient(HDC dc);
   void PresentThroughGdi(HDC dc, const std::vector<Rect>& areas);
+  // GL current: copies area (pixels) of the drawn frame into dc.
+  void CopyFrameToDc(HDC dc, const PixelRect& area);
   // The editor's size in device pixels, the size of the window and its framebuffers.
   int32_t PixelWidth() const;
   int32_t PixelHeight() const;
@@ -155,7 +158,7 @@ class IGfxWin final : public IGfxCanvas {
   MouseState MouseStateAt(LPARAM lParam, WPARAM wParam);
   void OnMouseMove(WPARAM wParam, LPARAM lParam);
   void OnButtonDown(WPARAM wParam, LPARAM lParam);
-  void OnButtonUp(WPARAM wParam, LPARAM lParam);
+  void OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
   void OnMiddleButtonUp(WPARAM wParam);
   void OnDoubleClick(WPARAM wParam, LPARAM lParam);
   void OnWheel(WPARAM wParam, LPARAM lParam);
@@ -174,7 +177,9 @@ class IGfxWin final : public IGfxCanvas {
   HWND window_ = nullptr;
   HWND parent_ = nullptr;
   // Under Wine the GL context lives on this hidden child window and frames reach the visible
-  // window through GDI; on Windows it is the window itself.
+  // window through GDI, read from the main framebuffer (the hidden window's GL drawable keeps
+  // the size it was made with); on Windows, and on the tests' Windows road, it is the window
+  // itself.
   HWND glSurface_ = nullptr;
   WglContext glContext_;
   GLLoader glLoader_;

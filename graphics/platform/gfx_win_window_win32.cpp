@@ -55,7 +55,8 @@ RECT PlaceInParent(HWND parent, const RECT& screen) {
   return {topLeft.x, topLeft.y, topLeft.x + RectWidth(screen), topLeft.y + RectHeight(screen)};
 }
 
-bool IsChildWithinMdi(HWND window) {
+// A child window, but not an MDI child: its parent is one that grows along with the editor.
+bool IsPlainChildWindow(HWND window) {
   return window != nullptr && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0 &&
          (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD) == 0;
 }
@@ -73,7 +74,7 @@ IGfxWin::IGfxWin(IGfxEditorDelegate& delegate, int32_t width, int32_t height, in
     : IGfxCanvas(delegate, width, height, fps, scale),
       module_(ModuleOfThisCode()),
       glLoader_(&LoadGLFunctionsFromWGL),
-      presentThroughGdi_(RunningUnderWine()),
+      presentThroughGdi_(PresentsThroughGdi()),
       seam_(&SystemPlatformSeam()),
       vsync_(SystemHasVerticalBlankWait()) {
   AddPlatformFontCacheUser();
@@ -209,18 +210,12 @@ void IGfxWin::PlatformResize(bool parentResized) {
       static_cast<int>(static_cast<float>(static_cast<int>(Height() * GetDrawScale())) * GetScreenScale() -
                        static_cast<float>(RectHeight(current)));
   if (dw == 0 && dh == 0) return;
-  HWND parent = IsChildWithinMdi(window_) ? GetParent(window_) : nullptr;
-  HWND grandparent = IsChildWithinMdi(parent) ? GetParent(parent) : nullptr;
+  HWND parent = IsPlainChildWindow(window_) ? GetParent(window_) : nullptr;
+  HWND grandparent = IsPlainChildWindow(parent) ? GetParent(parent) : nullptr;
   GrowWindow(window_, dw, dh);
-  ResizeGLSurface(RectWidth(current) + dw, RectHeight(current) + dh);
   if (parentResized) return;
   GrowWindow(parent, dw, dh);
   GrowWindow(grandparent, dw, dh);
-}
-
-void IGfxWin::ResizeGLSurface(int width, int height) {
-  if (glSurface_ == nullptr || glSurface_ == window_) return;
-  SetWindowPos(glSurface_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 }  // namespace plugfw::gfx

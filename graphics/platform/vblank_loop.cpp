@@ -31,7 +31,7 @@ class Adapter {
   // True when the adapter is open (opening it now if it is time to try).
   bool Ready(uint64_t now) {
     if (open_) return true;
-    if (failed_ && now - lastFailure_ < kAdapterRetryMs) return false;
+    if (failed_ && now - lastFailure_ < kAdapterRetryUs) return false;
     open_ = waiter_.Open();
     if (!open_) Failed(now);
     return open_;
@@ -65,13 +65,13 @@ void RunVerticalBlankLoop(VerticalBlankWaiter& waiter, PacingClock& clock, TickM
     return;
   }
   Adapter adapter(waiter);
-  uint64_t lastTick = clock.NowMs();
+  uint64_t lastTick = clock.NowUs();
   while (!mailbox.StopRequested()) {
-    const bool waited = adapter.Ready(clock.NowMs()) && adapter.Wait(clock.NowMs());
-    if (!waited || clock.NowMs() - lastTick < kShortestBlankMs) clock.SleepMs(kFallbackFrameMs);
+    const bool waited = adapter.Ready(clock.NowUs()) && adapter.Wait(clock.NowUs());
+    if (!waited || clock.NowUs() - lastTick < kShortestBlankUs) clock.SleepMs(kFallbackFrameMs);
     if (mailbox.StopRequested()) break;
     PostTick(mailbox, post);
-    lastTick = clock.NowMs();
+    lastTick = clock.NowUs();
   }
 }
 

@@ -25,20 +25,22 @@ class VerticalBlankWaiter {
   virtual void Close() = 0;
 };
 
-// Vertical-blank thread.
+// Vertical-blank thread. NowUs reads a steady clock in microseconds, fine enough to tell a wait
+// that returned at once from a vertical blank of the fastest display: a clock that moves in the
+// 10 to 16 ms steps of the system's tick count would take most waits at 144 Hz for the first.
 class PacingClock {
  public:
   virtual ~PacingClock() = default;
-  virtual uint64_t NowMs() = 0;
+  virtual uint64_t NowUs() = 0;
   virtual void SleepMs(uint32_t milliseconds) = 0;
 };
 
 // The loop's timings.
-inline constexpr uint32_t kFallbackFrameMs = 16;   // the period when there is no wait
-inline constexpr uint64_t kAdapterRetryMs = 1000;  // a failed adapter is tried again after this
+inline constexpr uint32_t kFallbackFrameMs = 16;        // the period when there is no wait
+inline constexpr uint64_t kAdapterRetryUs = 1'000'000;  // a failed adapter is tried again after this
 // A display refreshes at most 500 times a second; a wait that returns sooner than this after
 // the previous tick returned at once, and the loop sleeps instead of spinning at its priority.
-inline constexpr uint64_t kShortestBlankMs = 2;
+inline constexpr uint64_t kShortestBlankUs = 2'000;
 
 // Vertical-blank thread: hands tick number to the window; false when it could not be posted.
 using TickPost = std::function<bool(uint32_t tick)>;

@@ -101,12 +101,6 @@ class KernelDisplayWaiter : public VerticalBlankWaiter {
   VideoPresentSourceId sourceId_ = 0;
 };
 
-class SystemClock : public PacingClock {
- public:
-  uint64_t NowMs() override { return GetTickCount64(); }
-  void SleepMs(uint32_t milliseconds) override { Sleep(milliseconds); }
-};
-
 struct ThreadStart {
   std::shared_ptr<VerticalBlankThread::Shared> shared;
   HMODULE module;  // held for the thread, released as it exits
@@ -116,7 +110,7 @@ void RunThread(const ThreadStart& start) {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   VerticalBlankThread::Shared& shared = *start.shared;
   KernelDisplayWaiter waiter(shared);
-  SystemClock clock;
+  PerformanceCounterClock clock;
   RunVerticalBlankLoop(waiter, clock, shared.mailbox, [&shared](uint32_t tick) {
     HWND window = shared.window.load(std::memory_order_acquire);
     return window != nullptr && PostMessageW(window, shared.message, tick, 0) != FALSE;
@@ -145,6 +139,24 @@ HMODULE HoldOwnModule() {
 }
 
 }  // namespace
+
+PerformanceCounterClock::PerformanceCounterClock() {
+  LARGE_INTEGER frequency = {};
+  QueryPerformanceFrequency(&frequency);
+  // The system promises a frequency on every version since XP; 1 MHz would do no harm.
+  frequency_ = frequency.QuadPart > 0 ? static_cast<uint64_t>(frequency.QuadPart) : kMicrosecondsPerSecond;
+}
+
+uint64_t PerformanceCounterClock::NowUs() {
+  LARGE_INTEGER now = {};
+  QueryPerformanceCounter(&now);
+  const auto counts = static_cast<uint64_t>(now.QuadPart);
+  // In two parts, so that counts x 10^6 cannot overflow.
+  return counts / frequency_ * kMicrosecondsPerSecond +
+         counts % frequency_ * kMicrosecondsPerSecond / frequency_;
+}
+
+void PerformanceCounterClock::SleepMs(uint32_t milliseconds) { Sleep(milliseconds); }
 
 bool VerticalBlankThread::Start(HWND window, UINT message) {
   if (thread_ != nullptr || window == nullptr) return false;

@@ -12,8 +12,22 @@
 #include <memory>
 
 #include "graphics/platform/frame_pacing.h"
+#include "graphics/platform/vblank_loop.h"
 
 namespace plugfw::gfx {
+
+// Vertical-blank thread: the thread's clock, the performance counter, which steps in well under a
+// microsecond where the system's tick count moves in 10 to 16 ms steps.
+class PerformanceCounterClock : public PacingClock {
+ public:
+  PerformanceCounterClock();
+  uint64_t NowUs() override;
+  void SleepMs(uint32_t milliseconds) override;
+
+ private:
+  static constexpr uint64_t kMicrosecondsPerSecond = 1'000'000;
+  uint64_t frequency_;
+};
 
 class VerticalBlankThread {
  public:

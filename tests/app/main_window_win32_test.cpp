@@ -1,5 +1,6 @@
 // The main window under Wine with the standalone host over fake devices and the plug-in's editor
-// in it: its client area, which follows the editor's own resizes; keys through the program's
+// in it: its client area, which follows the editor's own resizes and, sized by a user, is
+// filled by the editor as shown on the screen; keys through the program's
 // loop to the editor; menu and accelerators, the commands, the command-line screenshot, its end,
 // a window that cannot be made; the message loop's dialog lookup and the single-instance rule.
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,15 @@
 #include "graphics/gfx.h"
 #include "resources/resource_ids.h"
 #include "tests/app/fake_host_environment.h"
+#include "tests/graphics/platform/shown_pixels_win32.h"
 
 namespace plugfw {
+
+// For failure messages.
+std::ostream& operator<<(std::ostream& out, const PixelSize& size) {
+  return out << size.width << " x " << size.height;
+}
+
 namespace {
 
 struct Box {
@@ -239,6 +248,34 @@ TEST_F(MainWindowTest, TheEditorFillsTheClientAreaAndTheWindowFollowsItsResizes)
   EXPECT_EQ(ClientOf(window), (PixelSize{1180, 800}));
   EXPECT_EQ(WindowSizeOf(editor), (PixelSize{1180, 800}));
   EXPECT_FLOAT_EQ(graphics->GetDrawScale(), 1.0f);
+}
+
+TEST_F(MainWindowTest, AWindowSizedBelowInsideOrAboveTheZoomRangeIsFilledByTheEditor) {
+  HWND window = Open();
+  ASSERT_NE(window, nullptr);
+  HWND editor = EditorOf(window);
+  ASSERT_NE(editor, nullptr);
+  RunProgramLoopFor(window, 300);
+  struct Sizing {
+    PixelSize asked;   // the client area the user dragged the window to
+    PixelSize filled;  // the client area and the editor it ends with
+  };
+  // Each twice in a row: the second time the editor already has the size it needs.
+  const Sizing sizings[] = {
+      {{800, 600}, {1003, 680}},    {{800, 600}, {1003, 680}},    {{1500, 1050}, {1500, 1016}},
+      {{1500, 1050}, {1500, 1016}}, {{2400, 1600}, {1770, 1200}}, {{2400, 1600}, {1770, 1200}},
+  };
+  for (const Sizing& sizing : sizings) {
+    SCOPED_TRACE(::testing::Message() << sizing.asked.width << " x " << sizing.asked.height);
+    const PixelSize outer = WindowSizeForClient(sizing.asked, FrameOf(window));
+    SetWindowPos(window, nullptr, 0, 0, outer.width, outer.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    RunProgramLoopFor(window, 300);
+    EXPECT_EQ(ClientOf(window), sizing.filled);
+    EXPECT_EQ(WindowSizeOf(editor), sizing.filled);
+    // What a person sees there is all the editor, to its own bottom-right corner.
+    EXPECT_EQ(gfx::test::PixelsShownButNotDrawn(editor), 0);
+  }
 }
 
 TEST_F(MainWindowTest, KeysReachTheEditorThroughTheProgramsLoop) {

@@ -413,28 +413,24 @@ TEST(HalcyraBlock, AnUnusableSampleRateResetsAt48kHzWithoutLatency) {
   EXPECT_EQ(plugin->Engine().SampleRate(), 44100.0);
 }
 
-TEST(HalcyraEditor, ScaleFollowsTheParentWithinItsLimits) {
+TEST(HalcyraEditor, AHostSizeIsHeldToTheNearestTheEditorFills) {
+  // With the editor closed, at the scale a display of 96 DPI gives.
+  auto plugin = MakePlugin();
   struct Case {
     int32_t width, height;
-    double platformScale;
-    bool usable;
-    double scale;
-    bool limited;
+    bool fills;
+    int32_t nearestWidth, nearestHeight;
   } cases[] = {
-      {2360, 1600, 1.0, true, 1.5, true},         {1180, 680, 1.0, true, 0.85, false},
-      {1180, 800, 1.0, true, 1.0, false},         {1180, 800, 2.0, true, 0.85, true},
-      {1770, 2000, 1.0, true, 1.5, false},        {0, 800, 1.0, false, 0, false},
-      {1180, -1, 1.0, false, 0, false},           {1180, 800, 0.0, false, 0, false},
-      {1180, 800, std::nan(""), false, 0, false},
+      {1180, 800, true, 1180, 800},    {1003, 680, true, 1003, 680}, {1770, 1200, true, 1770, 1200},
+      {2400, 1600, false, 1770, 1200}, {800, 600, false, 1003, 680}, {1300, 900, false, 1300, 881},
+      {1180, 680, false, 1003, 680},   {0, 0, false, 1003, 680},     {-5, 900, false, 1003, 680},
   };
   for (const Case& c : cases) {
-    double scale = -1;
-    bool limited = !c.limited;
-    ASSERT_EQ(EditorScaleForParent(c.width, c.height, c.platformScale, scale, limited), c.usable)
-        << c.width << "x" << c.height;
-    if (!c.usable) continue;
-    EXPECT_DOUBLE_EQ(scale, c.scale) << c.width << "x" << c.height;
-    EXPECT_EQ(limited, c.limited) << c.width << "x" << c.height;
+    int32_t width = c.width;
+    int32_t height = c.height;
+    EXPECT_EQ(plugin->ConstrainParentSize(width, height), c.fills) << c.width << "x" << c.height;
+    EXPECT_EQ(width, c.nearestWidth) << c.width << "x" << c.height;
+    EXPECT_EQ(height, c.nearestHeight) << c.width << "x" << c.height;
   }
 }
 

@@ -1,6 +1,7 @@
 // Sizing and scale: ResizeEditor's steps in their order and its silent repeat, the scale
-// bounds, SetScreenScale, the host pixel size, the refusal of unusable scales, and the
-// corner resizer - its anchoring, cursor, colours, double click and drags in both modes.
+// bounds, SetScreenScale, the host pixel size, the refusal of unusable scales, zooming to fill
+// a parent and the sizes asked of it, and the corner resizer - its anchoring, cursor, colours,
+// double click and drags in both modes.
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,93 @@ TEST_F(SizingTest, TheHostPixelSizeTruncatesBothProducts) {
                         {100000, 4.f, 1e9f, std::numeric_limits<int32_t>::max()},
                         {10, kNaN, 1.f, 0}};
   for (const Case& c : cases) EXPECT_EQ(HostPixels(c.units, c.drawScale, c.windowScale), c.pixels) << c.units;
+}
+
+TEST(FitScaleToParent, FillsEveryParentItCanWithinTheZoomBoundsAndNamesTheNearestOtherwise) {
+  struct Case {
+    int32_t parentWidth, parentHeight;
+    float windowScale;
+    float scale;
+    bool fills;
+    int32_t width, height;  // what the parent needs
+  };
+  const Case cases[] = {
+      {1180, 800, 1.f, 1.f, true, 1180, 800},
+      {1770, 1200, 1.f, 1.5f, true, 1770, 1200},
+      {1003, 680, 1.f, 0.85f, true, 1003, 680},
+      {1300, 881, 1.f, 1300.f / 1180.f, true, 1300, 881},
+      {2212, 1500, 1.5f, 1.25f, true, 2212, 1500},  // 1.25 at a 150 % display
+      // Above the largest zoom, below the smallest, and of another shape than the editor's.
+      {2360, 1600, 1.f, 1.5f, false, 1770, 1200},
+      {2400, 1600, 1.f, 1.5f, false, 1770, 1200},
+      {800, 600, 1.f, 0.85f, false, 1003, 680},
+      {1180, 680, 1.f, 0.85f, false, 1003, 680},
+      {1300, 900, 1.f, 1300.f / 1180.f, false, 1300, 881},
+      {1500, 1050, 1.f, 1500.f / 1180.f, false, 1500, 1016},
+      {1180, 800, 2.f, 0.85f, false, 2006, 1360},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.parentWidth << " x " << c.parentHeight << " at " << c.windowScale);
+    ParentFit fit;
+    ASSERT_TRUE(
+        FitScaleToParent(1180, 800, c.parentWidth, c.parentHeight, c.windowScale, 0.85f, 1.5f, 1.f, fit));
+    EXPECT_FLOAT_EQ(fit.scale, c.scale);
+    EXPECT_EQ(fit.fills, c.fills);
+    EXPECT_EQ(fit.width, c.width);
+    EXPECT_EQ(fit.height, c.height);
+  }
+  ParentFit fit;
+  EXPECT_FALSE(FitScaleToParent(1180, 800, 0, 800, 1.f, 0.85f, 1.5f, 1.f, fit));
+  EXPECT_FALSE(FitScaleToParent(1180, 800, 1180, -1, 1.f, 0.85f, 1.5f, 1.f, fit));
+  EXPECT_FALSE(FitScaleToParent(1180, 800, 1180, 800, kNaN, 0.85f, 1.5f, 1.f, fit));
+  EXPECT_FALSE(FitScaleToParent(1180, 800, 1180, 800, 1.f, 1.5f, 0.85f, 1.f, fit)) << "bounds the wrong way";
+}
+
+TEST(FitScaleToParent, AParentGivenTheSizeAskedForIsFilledAndNothingDrifts) {
+  // Every parent, at every display scale: the size asked for is one the editor fills at once,
+  // and filling it changes nothing more - not even a pixel a round.
+  for (const float windowScale : {1.f, 1.25f, 1.5f, 1.75f, 2.f}) {
+    for (int32_t width = 300; width < 4000; width += 37) {
+      for (int32_t height = 200; height < 2700; height += 53) {
+        ParentFit asked;
+        ASSERT_TRUE(FitScaleToParent(1180, 800, width, height, windowScale, 0.85f, 1.5f, 1.f, asked));
+        ParentFit given;
+        ASSERT_TRUE(FitScaleToParent(1180, 800, asked.width, asked.height, windowScale, 0.85f, 1.5f,
+                                     asked.scale, given));
+        ASSERT_TRUE(given.fills) << width << " x " << height << " at " << windowScale << " asked "
+                                 << asked.width << " x " << asked.height;
+        ASSERT_EQ(given.scale, asked.scale) << width << " x " << height << " at " << windowScale;
+        ParentFit again;
+        ASSERT_TRUE(
+            FitScaleToParent(1180, 800, asked.width, asked.height, windowScale, 0.85f, 1.5f, 1.f, again));
+        ASSERT_TRUE(again.fills) << "also for an editor that came from elsewhere";
+        ASSERT_EQ(again.width, asked.width);
+        ASSERT_EQ(again.height, asked.height);
+      }
+    }
+  }
+}
+
+TEST_F(SizingTest, AParentTheEditorCannotFillIsAskedForItsSizeEveryTime) {
+  gfx.SetScaleBounds(0.85f, 1.5f);
+  log.clear();
+  gfx.FitEditorToParent(600, 400);  // 300 x 200 units fill it at 2, past the largest zoom
+  EXPECT_EQ(gfx.GetDrawScale(), 1.5f);
+  EXPECT_EQ(log[1], "ResizeFromUI 450 300 host");
+  // Again, now already at that zoom: the host still hears of the size the editor needs.
+  log.clear();
+  gfx.FitEditorToParent(600, 400);
+  EXPECT_EQ(log, (Texts{"ResizeFromUI 450 300 host", "PlatformResize accepted"}));
+  // A parent of the editor's own shape is filled, and nobody is asked anything.
+  log.clear();
+  gfx.FitEditorToParent(330, 220);
+  EXPECT_FLOAT_EQ(gfx.GetDrawScale(), 1.1f);
+  EXPECT_EQ(log[1], "ResizeFromUI 330 220");
+  log.clear();
+  gfx.FitEditorToParent(330, 220);
+  EXPECT_TRUE(log.empty());
+  gfx.FitEditorToParent(0, 220);
+  EXPECT_TRUE(log.empty());
 }
 
 TEST_F(SizingTest, TheResizerSitsInTheCornerAtEveryScale) {

@@ -2,8 +2,6 @@
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
-#include <cstring>
-
 #include "tests/core/message_pump.h"
 
 namespace halcyra_test {
@@ -14,9 +12,11 @@ tresult PLUGIN_API RecordingPlugFrame::resizeView(IPlugView* view, ViewRect* new
   ++resizeRequests;
   if (inside_) ++nestedRequests;
   lastSize = *newSize;
+  if (refuse) return kResultFalse;
   inside_ = true;
   view->getSize(&sizeSeenInside);
-  if (answerWithOnSize) view->onSize(newSize);
+  if (resizeHostWindow) SizeHostWindow(newSize->getWidth(), newSize->getHeight());
+  if (answerWithOnSize || resizeHostWindow) view->onSize(newSize);
   inside_ = false;
   return kResultOk;
 }
@@ -39,13 +39,18 @@ HWND HostWindow() {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = L"HalcyraTestHostWindow";
     RegisterClassW(&windowClass);
-    HWND created =
-        CreateWindowExW(0, windowClass.lpszClassName, L"HALCYRA test host", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                        1800, 1220, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND created = CreateWindowExW(0, windowClass.lpszClassName, L"HALCYRA test host",
+                                   WS_POPUP | WS_CLIPCHILDREN, 0, 0, kHostWindowWidth, kHostWindowHeight,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(created, SW_SHOWNOACTIVATE);
     return created;
   }();
   return window;
+}
+
+void SizeHostWindow(long width, long height) {
+  SetWindowPos(HostWindow(), nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
+               SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 HWND EditorChildWindow() { return GetWindow(HostWindow(), GW_CHILD); }
@@ -57,39 +62,14 @@ PixelSize ClientSize(HWND window) {
 }
 
 bool PrintedEditor::Print(HWND editor) {
-  const PixelSize size = ClientSize(editor);
-  width_ = static_cast<int>(size.width);
-  height_ = static_cast<int>(size.height);
-  pixels_.assign(static_cast<size_t>(width_) * height_ * 4, 0);
-  if (editor == nullptr || width_ <= 0 || height_ <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  SendMessageW(editor, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-  GdiFlush();
-  std::memcpy(pixels_.data(), bits, pixels_.size());
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  for (size_t i = 0; i < pixels_.size(); i += 4) {
-    if (pixels_[i] != 0 || pixels_[i + 1] != 0 || pixels_[i + 2] != 0) return true;
+  if (editor == nullptr || !pixels_.CapturePrint(editor)) return false;
+  for (int y = 0; y < pixels_.Height(); ++y) {
+    for (int x = 0; x < pixels_.Width(); ++x) {
+      const plugfw::gfx::Colour colour = pixels_.At(x, y);
+      if (colour.red != 0 || colour.green != 0 || colour.blue != 0) return true;
+    }
   }
   return false;
-}
-
-uint8_t PrintedEditor::Byte(int x, int y, int channel) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-  return pixels_[(static_cast<size_t>(y) * width_ + x) * 4 + channel];
 }
 
 int PrintedEditor::LightPixels(int left, int top, int right, int bottom, int threshold) const {
@@ -123,6 +103,7 @@ void ModuleEditorTest::SetUp() {
 
 void ModuleEditorTest::TearDown() {
   CloseView();
+  SizeHostWindow(kHostWindowWidth, kHostWindowHeight);
   plugin_.reset();
   plugfw::test::DispatchPending();
 }

@@ -11,16 +11,18 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
-#include <vector>
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "tests/graphics/platform/shown_pixels_win32.h"
 #include "tests/vst3/vst3_host.h"
 
 namespace halcyra_test {
 
 // The host's frame around a view. Some hosts apply a requested size at once, from inside
-// resizeView: answerWithOnSize does so. What the view reports as its size inside the request
-// shows whether the plug-in stored the new size before asking.
+// resizeView: answerWithOnSize does so; resizeHostWindow also sizes the host window first, as the
+// VST3 SDK's own editor host does. refuse answers every request with kResultFalse. What the view
+// reports as its size inside the request shows whether the plug-in stored the new size before
+// asking.
 class RecordingPlugFrame : public Steinberg::IPlugFrame {
  public:
   tresult PLUGIN_API resizeView(Steinberg::IPlugView* view, Steinberg::ViewRect* newSize) override;
@@ -32,6 +34,8 @@ class RecordingPlugFrame : public Steinberg::IPlugFrame {
   int resizeRequests = 0;
   int nestedRequests = 0;  // requests that arrived while one was being answered
   bool answerWithOnSize = false;
+  bool resizeHostWindow = false;
+  bool refuse = false;
   Steinberg::ViewRect lastSize;
   Steinberg::ViewRect sizeSeenInside;  // the view's getSize while the request ran
 
@@ -42,6 +46,9 @@ class RecordingPlugFrame : public Steinberg::IPlugFrame {
 // One shown top-level window for the whole test program (Wine without a window manager takes
 // two seconds to take a shown window off the screen), sized for the editor at 1.5.
 HWND HostWindow();
+// The size the host window starts with.
+inline constexpr long kHostWindowWidth = 1800;
+inline constexpr long kHostWindowHeight = 1220;
 // The first child window of the host window (the editor's), or null.
 HWND EditorChildWindow();
 // A window's or a view's size in pixels.
@@ -54,25 +61,23 @@ inline std::ostream& operator<<(std::ostream& out, const PixelSize& size) {
   return out << size.width << " x " << size.height;
 }
 PixelSize ClientSize(HWND window);
+// The host window's client area made width x height, as a user dragging its border does.
+void SizeHostWindow(long width, long height);
 
-// The editor's pixels as it prints them (WM_PRINT copies its main framebuffer): blue, green,
-// red, x; rows top-down.
+// The editor's pixels as it prints them (WM_PRINT copies its main framebuffer); rows top-down.
 class PrintedEditor {
  public:
   // False when the window printed nothing but black.
   bool Print(HWND editor);
-  // The colour at a client pixel.
-  uint8_t Red(int x, int y) const { return Byte(x, y, 2); }
-  uint8_t Green(int x, int y) const { return Byte(x, y, 1); }
-  uint8_t Blue(int x, int y) const { return Byte(x, y, 0); }
+  // The colour at a client pixel; black outside the client area.
+  uint8_t Red(int x, int y) const { return static_cast<uint8_t>(pixels_.At(x, y).red); }
+  uint8_t Green(int x, int y) const { return static_cast<uint8_t>(pixels_.At(x, y).green); }
+  uint8_t Blue(int x, int y) const { return static_cast<uint8_t>(pixels_.At(x, y).blue); }
   // Pixels of the area whose red is above the threshold: light text on the editor's dark ground.
   int LightPixels(int left, int top, int right, int bottom, int threshold = 180) const;
 
  private:
-  uint8_t Byte(int x, int y, int channel) const;
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<uint8_t> pixels_;
+  plugfw::gfx::test::ShownPixels pixels_;
 };
 
 // Presses, drags and releases as the window procedure receives them, at client pixels.

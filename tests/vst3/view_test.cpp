@@ -83,7 +83,7 @@ TEST_F(Vst3View, AnswersItsEntriesForAWindowsEditor) {
   view->release();
 }
 
-TEST_F(Vst3View, SizeProposalsComeBackInsideTheEditorsBounds) {
+TEST_F(Vst3View, SizeProposalsComeBackAsTheNearestSizeTheEditorFills) {
   IPlugView* view = CreateEditorView();
   ASSERT_NE(view, nullptr);
   struct Case {
@@ -91,11 +91,13 @@ TEST_F(Vst3View, SizeProposalsComeBackInsideTheEditorsBounds) {
     int32 width;
     int32 height;
   };
+  // The editor zooms from 0.85 to 1.5 of 1180 x 800 and keeps its shape.
   const Case cases[] = {
-      {ViewRect(0, 0, 100, 80), 393, 266},         // small: enlarged to the minimum
-      {ViewRect(10, 20, 1010, 720), 1000, 700},    // inside: unchanged
-      {ViewRect(0, 0, 20000, 15000), 3540, 2400},  // huge: the maximum
-      {ViewRect(30, 40, 30 + 2000, 40 + 100), 2000, 266},
+      {ViewRect(0, 0, 100, 80), 1003, 680},                  // small: the smallest zoom
+      {ViewRect(10, 20, 10 + 1475, 20 + 1000), 1475, 1000},  // one the editor fills: unchanged
+      {ViewRect(10, 20, 1310, 920), 1300, 881},              // inside, of another shape
+      {ViewRect(0, 0, 20000, 15000), 1770, 1200},            // huge: the largest zoom
+      {ViewRect(30, 40, 30 + 2000, 40 + 100), 1003, 680},
   };
   for (const Case& c : cases) {
     ViewRect rect = c.proposal;

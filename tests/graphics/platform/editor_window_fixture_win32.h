@@ -169,6 +169,8 @@ class EditorHost {
   void PaceFramesByTimer() { timerPacing_ = true; }
   // The layout switches tooltips on, as the window reads them when it opens.
   void EnableTooltipsAtLayout() { tooltips_ = true; }
+  // The layout attaches the drawn text entry, which then takes text entries from the edit box.
+  void AttachTextEntryAtLayout() { textEntry_ = true; }
 
   // Pumps until the editor has taken at least n more frame ticks.
   bool WaitForTicks(int n, DWORD timeoutMs = 3000) {
@@ -204,6 +206,7 @@ class EditorHost {
     red_ = static_cast<RecordingControl*>(gfx.AttachControl(new RecordingControl(kRedBounds, kRed, 0)));
     blue_ = static_cast<RecordingControl*>(gfx.AttachControl(new RecordingControl(kBlueBounds, kBlue)));
     if (tooltips_) gfx.EnableTooltips(true);
+    if (textEntry_) gfx.AttachTextEntry();
     // Every dirty collection is one frame tick that got through.
     gfx.SetFrameHook([this](RectList&) { ++ticks_; });
   }
@@ -212,6 +215,7 @@ class EditorHost {
   IGfxWin::GLLoader loader_;
   const PlatformSeam* seam_ = nullptr;
   bool tooltips_ = false;
+  bool textEntry_ = false;
   bool timerPacing_ = false;
   HWND parent_;
   RecordingControl* background_ = nullptr;

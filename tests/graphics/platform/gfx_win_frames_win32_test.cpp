@@ -1,6 +1,7 @@
-// The editor window's frames under Wine: what a paint leaves in the window's framebuffer, what
-// reaches the X screen (a person's view, not only the GL read-back), printing the window, and
-// that only what was dirtied is drawn again.
+// The editor window's frames under Wine, on either road (ShownPixels): what a paint leaves in the
+// window's framebuffer, what is shown (the X screen on Wine's road, a person's view, not only the
+// GL read-back), printing the window, that only what was dirtied is drawn again, and that a resized
+// editor shows all of itself.
 
 #include <windows.h>
 
@@ -11,7 +12,7 @@
 
 #include "graphics/renderer/gl_functions.h"
 #include "tests/graphics/platform/editor_window_fixture_win32.h"
-#include "tests/graphics/platform/x_screen_win32.h"
+#include "tests/graphics/platform/shown_pixels_win32.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -71,40 +72,18 @@ TEST_F(EditorFrames, APaintLeavesTheControlsInTheWindowsFramebuffer) {
     EXPECT_TRUE(SameColour(probe.colour, FramebufferAt(probe.x, probe.y))) << probe.x << ", " << probe.y;
 }
 
-TEST_F(EditorFrames, TheXScreenShowsTheEditorAsDrawn) {
-  test::XScreen screen;
-  ASSERT_TRUE(screen.Capture());
-  for (const Probe& probe : kProbes) {
-    POINT point = {probe.x, probe.y};
-    ClientToScreen(window_, &point);
-    EXPECT_TRUE(SameColour(probe.colour, screen.At(point.x, point.y))) << probe.x << ", " << probe.y;
-  }
+TEST_F(EditorFrames, TheEditorIsShownAsDrawn) {
+  test::ShownPixels shown;
+  ASSERT_TRUE(shown.Capture(window_));
+  for (const Probe& probe : kProbes)
+    EXPECT_TRUE(SameColour(probe.colour, shown.At(probe.x, probe.y))) << probe.x << ", " << probe.y;
 }
 
 TEST_F(EditorFrames, PrintingTheWindowCopiesTheEditor) {
-  HDC screenDc = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screenDc);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = test::kEditorWidth;
-  info.bmiHeader.biHeight = -test::kEditorHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screenDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  SendMessageW(window_, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_CHECKVISIBLE);
-  GdiFlush();
-  for (const Probe& probe : kProbes) {
-    const uint8_t* pixel = static_cast<const uint8_t*>(bits) + (probe.y * test::kEditorWidth + probe.x) * 4;
-    EXPECT_TRUE(SameColour(probe.colour, Colour(255, pixel[2], pixel[1], pixel[0])))
-        << probe.x << ", " << probe.y;
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screenDc);
+  test::ShownPixels printed;
+  ASSERT_TRUE(printed.CapturePrint(window_));
+  for (const Probe& probe : kProbes)
+    EXPECT_TRUE(SameColour(probe.colour, printed.At(probe.x, probe.y))) << probe.x << ", " << probe.y;
 }
 
 TEST_F(EditorFrames, OnlyWhatWasDirtiedIsDrawnAgainAndTheRestStays) {
@@ -121,14 +100,34 @@ TEST_F(EditorFrames, OnlyWhatWasDirtiedIsDrawnAgainAndTheRestStays) {
   EXPECT_EQ(host_.Red()->draws, redDraws) << "far from the blue control";
   EXPECT_TRUE(SameColour(green, FramebufferAt(210, 140)));
   EXPECT_TRUE(SameColour(test::kRed, FramebufferAt(70, 50))) << "the main framebuffer kept it";
-  test::XScreen screen;
-  ASSERT_TRUE(screen.Capture());
-  POINT blue = {210, 140};
-  POINT red = {70, 50};
-  ClientToScreen(window_, &blue);
-  ClientToScreen(window_, &red);
-  EXPECT_TRUE(SameColour(green, screen.At(blue.x, blue.y)));
-  EXPECT_TRUE(SameColour(test::kRed, screen.At(red.x, red.y)));
+  test::ShownPixels shown;
+  ASSERT_TRUE(shown.Capture(window_));
+  EXPECT_TRUE(SameColour(green, shown.At(210, 140)));
+  EXPECT_TRUE(SameColour(test::kRed, shown.At(70, 50)));
+}
+
+TEST_F(EditorFrames, AResizedEditorShowsAllOfItselfAtEachSize) {
+  for (const float scale : {2.f, 1.f, 1.5f}) {
+    SCOPED_TRACE(scale);
+    host_.Gfx()->ResizeEditor(test::kEditorWidth, test::kEditorHeight, scale, false);
+    ASSERT_TRUE(host_.WaitForTicks(2));
+    test::PumpMessagesFor(100);
+    test::ShownPixels shown;
+    ASSERT_TRUE(shown.Capture(window_));
+    const auto pixels = [scale](float units) { return static_cast<int>(units * scale); };
+    ASSERT_EQ(shown.Width(), pixels(test::kEditorWidth));
+    ASSERT_EQ(shown.Height(), pixels(test::kEditorHeight));
+    for (const Probe& probe : kProbes) {
+      EXPECT_TRUE(SameColour(probe.colour, shown.At(pixels(probe.x), pixels(probe.y))))
+          << probe.x << ", " << probe.y;
+    }
+    // The editor's own background in its last pixels: nothing of it is cut off or left black.
+    const int right = shown.Width() - 1;
+    const int bottom = shown.Height() - 1;
+    EXPECT_TRUE(SameColour(test::kBackground, shown.At(right, bottom)));
+    EXPECT_TRUE(SameColour(test::kBackground, shown.At(right, 0)));
+    EXPECT_TRUE(SameColour(test::kBackground, shown.At(0, bottom)));
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/text_entry_control.h"
 #include "tests/graphics/platform/editor_window_fixture_win32.h"
 
 namespace plugfw::gfx {
@@ -17,6 +18,7 @@ namespace {
 
 using test::ControlEvent;
 using test::EditorHost;
+using test::kBlueBounds;
 
 constexpr float kScale = 1.5f;
 
@@ -97,7 +99,37 @@ TEST_F(EditorInput, APressDragAndReleaseReachTheControlInEditorUnits) {
   EXPECT_FLOAT_EQ(red.events[2].dX, 4.f);
   EXPECT_FLOAT_EQ(red.events[2].dY, -2.f);
   EXPECT_FLOAT_EQ(red.events[3].x, 64.f);
+  EXPECT_TRUE(red.events[3].mod.leftButton) << "the release names the button released";
   EXPECT_TRUE(host_.Delegate().GestureFaults().empty()) << "the press's edit was begun and ended";
+}
+
+TEST(EditorTextEntry, AReleaseEndsTheSelectionWhereTheButtonWasReleased) {
+  EditorHost host;
+  host.AttachTextEntryAtLayout();
+  HWND window = host.Open();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return host.Gfx()->GetScreenScale() == kScale; }));
+  IGfx& gfx = *host.Gfx();
+  gfx.CreateTextEntry(host.Blue(), TextStyle(), kBlueBounds, "0123456789", 0);
+  ITextEntryControl* entry = gfx.GetTextEntryControl();
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(entry->IsEditing());
+  // Ten units a character, so positions do not hang on a font.
+  entry->GetEngine().SetMeasure(
+      [](const char* text) { return 10.f * static_cast<float>(std::strlen(text)); });
+
+  // Pressed on a character, dragged across two more and released further on without a move in
+  // between, with the messages Windows sends: the release's wParam no longer holds the button.
+  const int y = static_cast<int>(140 * kScale);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, Pixels(static_cast<int>(185 * kScale), y));
+  const int32_t pressed = entry->GetCursor();
+  SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, Pixels(static_cast<int>(205 * kScale), y));
+  const int32_t dragged = entry->GetCursor();
+  ASSERT_EQ(dragged, pressed + 2);
+  SendMessageW(window, WM_LBUTTONUP, 0, Pixels(static_cast<int>(235 * kScale), y));
+  EXPECT_EQ(entry->GetCursor(), dragged + 3) << "the release is the drag's last step";
+  EXPECT_EQ(entry->GetSelectionStart(), pressed);
+  EXPECT_TRUE(entry->CaretVisible());
 }
 
 TEST_F(EditorInput, TheMiddleButtonsReleaseGivesBackTheCaptureAndTheEdit) {
@@ -115,6 +147,8 @@ TEST_F(EditorInput, ARightPressOnAnUnboundControlIsAPress) {
   Send(WM_RBUTTONUP, 0, Pixels(300, 210));
   ASSERT_EQ(host_.Blue()->Kinds(), (std::vector<std::string>{"down", "up"}));
   EXPECT_TRUE(host_.Blue()->events[0].mod.rightButton);
+  EXPECT_TRUE(host_.Blue()->events[1].mod.rightButton);
+  EXPECT_FALSE(host_.Blue()->events[1].mod.leftButton);
   EXPECT_FLOAT_EQ(host_.Blue()->events[0].x, 200.f);
 }
 

@@ -98,6 +98,26 @@ TEST_F(EditorServices, TheEditBoxCommitsOnEnterAtTheNextTick) {
   EXPECT_EQ(GetFocus(), window_) << "the editor has the keyboard again";
 }
 
+TEST_F(EditorServices, FramesGoOnAfterAnEditBoxThatHadTheFocusWhileTicksCame) {
+  ASSERT_TRUE(host_.Gfx()->FramesPacedByVerticalBlank());
+  for (const WPARAM ending : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+    SCOPED_TRACE(ending == VK_RETURN ? "Enter" : "Escape");
+    HWND edit = OpenEditBox("0.5");
+    ASSERT_NE(edit, nullptr);
+    // Ticks arrive while the box has the focus; the editor draws nothing meanwhile.
+    test::PumpMessagesFor(150);
+    for (const wchar_t typed : {L'4', L'2'}) PostMessageW(edit, WM_CHAR, typed, 1);
+    test::PumpMessagesFor(50);
+    Key(edit, ending);
+    ASSERT_TRUE(EditBoxGone()) << "a tick came to finish the entry";
+    const int ticks = host_.Ticks();
+    host_.Red()->SetColour(test::kBlue);
+    ASSERT_TRUE(host_.WaitForTicks(3)) << "and the editor draws again";
+    EXPECT_GT(host_.Ticks(), ticks);
+  }
+  EXPECT_EQ(host_.Blue()->textEntries, std::vector<std::string>{"42"});
+}
+
 TEST_F(EditorServices, TheEditBoxDiscardsOnEscape) {
   HWND edit = OpenEditBox("7");
   ASSERT_NE(edit, nullptr);

@@ -78,6 +78,57 @@ TEST(EditorWindow, OpeningAgainKeepsThePlaceAndSize) {
   EXPECT_EQ(EditorWindowClass::OpenWindows(), 1);
 }
 
+SIZE WindowSize(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+TEST(EditorWindow, AParentTheHostDidNotResizeGrowsAlongAndSoDoesItsPlainParentButNotAnMdiClient) {
+  HWND top = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 900, 700, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(top, nullptr);
+  CLIENTCREATESTRUCT mdi = {};
+  mdi.idFirstChild = 100;
+  HWND mdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                                   800, 600, top, nullptr, GetModuleHandleW(nullptr), &mdi);
+  ASSERT_NE(mdiClient, nullptr);
+  WNDCLASSW documentClass = {};
+  documentClass.lpfnWndProc = DefMDIChildProcW;
+  documentClass.hInstance = GetModuleHandleW(nullptr);
+  documentClass.lpszClassName = L"EditorTestDocument";
+  RegisterClassW(&documentClass);
+  HWND mdiChild = CreateMDIWindowW(documentClass.lpszClassName, L"document", WS_VISIBLE, 0, 0, 400, 300,
+                                   mdiClient, GetModuleHandleW(nullptr), 0);
+  ASSERT_NE(mdiChild, nullptr);
+  ASSERT_TRUE(GetWindowLongPtrW(mdiChild, GWL_EXSTYLE) & WS_EX_MDICHILD);
+  HWND plain = CreateWindowExW(0, L"STATIC", L"panel", WS_CHILD | WS_VISIBLE, 0, 0, 500, 400, top, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+
+  struct Case {
+    const char* what;
+    HWND parent;
+    HWND grandparent;
+    bool grandparentGrows;
+  };
+  const Case cases[] = {{"an MDI document", mdiChild, mdiClient, false}, {"a plain child", plain, top, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EditorHost host;
+    ASSERT_NE(host.Delegate().OpenEditorWindow(c.parent), nullptr);
+    const SIZE parent = WindowSize(c.parent);
+    const SIZE grandparent = WindowSize(c.grandparent);
+    // The delegate here resizes no host: the editor grows its parents itself.
+    host.Delegate().SetScreenScale(1.5f);
+    EXPECT_EQ(WindowSize(c.parent).cx, parent.cx + 150);
+    EXPECT_EQ(WindowSize(c.parent).cy, parent.cy + 100);
+    const LONG grown = c.grandparentGrows ? 150 : 0;
+    EXPECT_EQ(WindowSize(c.grandparent).cx, grandparent.cx + grown);
+    host.Close();
+  }
+  DestroyWindow(top);
+}
+
 TEST(EditorWindow, ClosingTwiceIsHarmlessAndTheLastWindowUnregistersTheClass) {
   EditorHost one;
   EditorHost two;

@@ -1,6 +1,6 @@
 // The vertical-blank loop against a scripted display and a clock that only moves when the loop
-// sleeps or waits: where it sleeps, when it retries the adapter, and that it never posts a
-// second tick while one waits.
+// sleeps or waits: that it follows displays of 60, 120 and 144 Hz, where it sleeps, when it
+// retries the adapter, and that it never posts a second tick while one waits.
 
 #include "graphics/platform/vblank_loop.h"
 
@@ -12,15 +12,17 @@
 namespace plugfw::gfx {
 namespace {
 
+constexpr uint64_t kUsPerMs = 1000;
+
 class FakeClock : public PacingClock {
  public:
-  uint64_t NowMs() override { return now; }
+  uint64_t NowUs() override { return now; }
   void SleepMs(uint32_t milliseconds) override {
-    now += milliseconds;
+    now += milliseconds * kUsPerMs;
     slept += milliseconds;
   }
-  uint64_t now = 5000;
-  uint64_t slept = 0;
+  uint64_t now = 5000 * kUsPerMs;
+  uint64_t slept = 0;  // milliseconds
 };
 
 class FakeDisplay : public VerticalBlankWaiter {
@@ -34,7 +36,8 @@ class FakeDisplay : public VerticalBlankWaiter {
   }
   bool Wait() override {
     ++waits;
-    clock_.now += waitMs;
+    // Until the display's next vertical blank, or for a fixed time.
+    clock_.now = refreshHz > 0 ? NextBlank() : clock_.now + waitMs * kUsPerMs;
     if (stop != nullptr && waits == stopAfterWaits) stop->RequestStop();
     return !waitsFail;
   }
@@ -44,6 +47,7 @@ class FakeDisplay : public VerticalBlankWaiter {
   bool opensFail = false;
   bool waitsFail = false;
   uint64_t waitMs = 16;  // about a 60 Hz display
+  int refreshHz = 0;     // when set, a display that refreshes this often
   std::vector<uint64_t> opens;
   int waits = 0;
   int openAdapters = 0;
@@ -51,6 +55,13 @@ class FakeDisplay : public VerticalBlankWaiter {
   int stopAfterWaits = 0;
 
  private:
+  uint64_t NextBlank() const {
+    const uint64_t blank = static_cast<uint64_t>(refreshHz);
+    // Blank n falls at n / refreshHz seconds, in whole microseconds.
+    const uint64_t n = clock_.now * blank / 1'000'000 + 1;
+    return (n * 1'000'000 + blank - 1) / blank;
+  }
+
   FakeClock& clock_;
 };
 
@@ -80,6 +91,22 @@ TEST(VerticalBlankLoop, WithoutAWaitSleepsOneFramePerTick) {
   EXPECT_TRUE(display.opens.empty());
 }
 
+TEST(VerticalBlankLoop, TicksAtTheRateOfDisplaysOf60120And144HzWithoutSleeping) {
+  for (const int hz : {60, 120, 144}) {
+    SCOPED_TRACE(hz);
+    FakeClock clock;
+    FakeDisplay display(clock);
+    display.refreshHz = hz;
+    const LoopRun run(display, clock, 3 * hz);
+    ASSERT_EQ(run.postTimes.size(), static_cast<size_t>(3 * hz));
+    EXPECT_EQ(clock.slept, 0u) << "no tick waited for an extra sleep";
+    const uint64_t span = run.postTimes.back() - run.postTimes.front();
+    const uint64_t threeSeconds = 3'000'000;
+    // 3 x hz ticks one blank apart span 3 x hz - 1 periods.
+    EXPECT_NEAR(static_cast<double>(span), threeSeconds * (3.0 * hz - 1) / (3.0 * hz), 2.0);
+  }
+}
+
 TEST(VerticalBlankLoop, FollowsTheDisplayWithoutSleeping) {
   FakeClock clock;
   FakeDisplay display(clock);
@@ -97,7 +124,7 @@ TEST(VerticalBlankLoop, AWaitThatReturnsAtOnceIsPacedBySleepsNotSpun) {
   const LoopRun run(display, clock, 20);
   ASSERT_EQ(run.postTimes.size(), 20u);
   for (size_t i = 1; i < run.postTimes.size(); ++i)
-    EXPECT_GE(run.postTimes[i] - run.postTimes[i - 1], kFallbackFrameMs) << "tick " << i;
+    EXPECT_GE(run.postTimes[i] - run.postTimes[i - 1], kFallbackFrameMs * kUsPerMs) << "tick " << i;
 }
 
 TEST(VerticalBlankLoop, AnAdapterThatWillNotOpenIsRetriedOncePerSecondWhileTicksGoOn) {
@@ -109,7 +136,7 @@ TEST(VerticalBlankLoop, AnAdapterThatWillNotOpenIsRetriedOncePerSecondWhileTicks
   ASSERT_GE(display.opens.size(), 4u);
   EXPECT_LE(display.opens.size(), 5u);
   for (size_t i = 1; i < display.opens.size(); ++i)
-    EXPECT_GE(display.opens[i] - display.opens[i - 1], kAdapterRetryMs);
+    EXPECT_GE(display.opens[i] - display.opens[i - 1], kAdapterRetryUs);
 }
 
 TEST(VerticalBlankLoop, AFailedWaitClosesTheAdapterAndBacksOff) {
