@@ -39,11 +39,12 @@ class Win32HostEnvironment : public HostEnvironment {
     return CreateRtAudioDevice(onError);
   }
   std::unique_ptr<MidiInput> CreateMidiInput(const char* clientName, uint32_t queueLimit,
-                                             std::string& error) override {
-    return CreateRtMidiInput(clientName, queueLimit, error);
+                                             MidiErrorCallback onError, std::string& error) override {
+    return CreateRtMidiInput(clientName, queueLimit, onError, error);
   }
-  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, std::string& error) override {
-    return CreateRtMidiOutput(clientName, error);
+  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, MidiErrorCallback onError,
+                                               std::string& error) override {
+    return CreateRtMidiOutput(clientName, onError, error);
   }
 
   std::unique_ptr<SettingsStore> OpenSettings(std::string& path) override {

@@ -108,7 +108,7 @@ int RunProgram(HINSTANCE module, const CommandLineOptions& options) {
     return 1;
   }
   // A stream that does not open is reported; the program runs on so the preferences can mend it.
-  ApplyAudioSettingsOrReport(*host);
+  host->ApplyAudioSettings();
   HACCEL accelerators = LoadAcceleratorsW(module, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
   MainWindowOptions windowOptions;

@@ -72,8 +72,7 @@ class ProfileSettingsStore : public SettingsStore {
   bool EndWrite() override {
     if (!writing_) return false;
     writing_ = false;
-    // Flushes the platform's cached copy before the file is moved.
-    WritePrivateProfileStringW(nullptr, nullptr, nullptr, temporary_.c_str());
+    FlushTemporary();
     if (MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return true;
     }
@@ -81,7 +80,18 @@ class ProfileSettingsStore : public SettingsStore {
     return false;
   }
 
+  void AbandonWrite() override {
+    if (!writing_) return;
+    writing_ = false;
+    FlushTemporary();
+    DeleteFileW(temporary_.c_str());
+  }
+
  private:
+  // The platform caches profile files it wrote; the cache must be gone before the file is moved
+  // or deleted.
+  void FlushTemporary() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, temporary_.c_str()); }
+
   std::wstring path_;
   std::wstring temporary_;
   bool writing_ = false;

@@ -151,6 +151,29 @@ TEST(WriteDeviceSettings, WritesAllThirteenKeysInFileOrderAndReadsBackTheSame) {
   EXPECT_TRUE(ReadFrom(file).Equals(written));
 }
 
+TEST(WriteDeviceSettings, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
+  FakeSettingsFile file;
+  FakeSettingsStore store(file);
+  DeviceSettings good;
+  good.audioInputDevice.Set("Line In");
+  good.sampleRate = 96000;
+  ASSERT_TRUE(WriteDeviceSettings(store, good));
+  const auto before = file.values;
+
+  DeviceSettings changed;
+  changed.audioInputDevice.Set("USB Mic");
+  changed.sampleRate = 22050;
+  for (int32_t failing : {0, 1, 5, 12}) {
+    file.failingWrite = failing;
+    EXPECT_FALSE(WriteDeviceSettings(store, changed)) << failing;
+    EXPECT_EQ(file.values, before) << "a write failing at key " << failing;
+  }
+  EXPECT_EQ(file.rewrites, 1);
+  const DeviceSettings read = ReadFrom(file);
+  EXPECT_STREQ(read.audioInputDevice.Get(), "Line In");
+  EXPECT_EQ(read.sampleRate, 96000);
+}
+
 TEST(ParseSettingsNumber, AcceptsOnlyPlainDecimals) {
   struct Case {
     const char* text;
