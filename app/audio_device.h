@@ -61,4 +61,10 @@ class AudioDevice {
   virtual bool IsStreamRunning() const = 0;
 };
 
+#if defined(_WIN32)
+// UI thread. RtAudio's DirectSound interface; null when it cannot be started. onError receives
+// the errors it reports while a stream runs.
+std::unique_ptr<AudioDevice> CreateRtAudioDevice(AudioErrorCallback onError);
+#endif
+
 }  // namespace plugfw

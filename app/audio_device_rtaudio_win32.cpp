@@ -10,11 +10,9 @@
 #include <memory>
 
 #include "RtAudio.h"
-#include "app/host_environment.h"
+#include "app/audio_device.h"
 
 namespace plugfw {
-
-std::unique_ptr<AudioDevice> CreateRtAudioDevice(AudioErrorCallback onError);
 
 namespace {
 

@@ -144,14 +144,6 @@ bool ParseSettingsNumber(const char* text, int32_t& value) {
   return true;
 }
 
-int32_t Utf8PrefixLength(const char* text, int32_t length, int32_t room) {
-  if (length <= room) return length;
-  int32_t cut = room;
-  // Step back over continuation bytes to the lead byte of the sequence that would be split.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return cut;
-}
-
 int32_t ReadDeviceSettings(SettingsStore& store, DeviceSettings& settings) {
   int32_t valid = 0;
   for (const SettingsKey& entry : kSettingsKeys) valid += ReadKey(store, entry, settings) ? 1 : 0;

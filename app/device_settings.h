@@ -55,10 +55,6 @@ bool IsOfferedBufferSize(int32_t frames);
 // Strict decimal: optional surrounding blanks, digits only, no sign, no overflow past INT32_MAX.
 bool ParseSettingsNumber(const char* text, int32_t& value);
 
-// The number of leading bytes of text (length bytes) that fit in room bytes without cutting a
-// UTF-8 sequence.
-int32_t Utf8PrefixLength(const char* text, int32_t length, int32_t room);
-
 // The settings file as sections of keys with text values.
 class SettingsStore {
  public:

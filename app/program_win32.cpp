@@ -33,7 +33,6 @@ namespace {
 
 constexpr const wchar_t* kInstanceMutexName = L"Halcyra";
 constexpr const wchar_t* kWheelMessageName = L"MSWHEEL_ROLLMSG";
-constexpr const char* kProgramTitle = "HALCYRA";
 constexpr intptr_t kPerMonitorAwareV2 = -4;
 
 UINT gWheelMessage = 0;  // registered for the mouse drivers that send it; read by nothing here

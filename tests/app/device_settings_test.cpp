@@ -1,5 +1,5 @@
 // The settings file's rules: every key checked on read with its own fallback, the written form
-// and order, UTF-8-safe cutting, and the comparisons of settings records.
+// and order, a rewrite that fails part-way, and the comparisons of settings records.
 
 #include "app/device_settings.h"
 
@@ -191,21 +191,6 @@ TEST(ParseSettingsNumber, AcceptsOnlyPlainDecimals) {
       EXPECT_EQ(value, c.value) << c.text;
     }
   }
-}
-
-TEST(Utf8PrefixLength, NeverSplitsASequence) {
-  const std::string text =
-      "ab\xC3\xA9"
-      "c\xE2\x82\xAC"
-      "d\xF0\x9F\x8E\xB5";  // a b é c € d 🎵
-  const int32_t length = static_cast<int32_t>(text.size());
-  struct Case {
-    int32_t room;
-    int32_t kept;
-  };
-  const Case cases[] = {{100, length}, {2, 2}, {3, 2},  {4, 4},  {5, 5}, {6, 5},
-                        {7, 5},        {8, 8}, {10, 9}, {12, 9}, {0, 0}};
-  for (const Case& c : cases) EXPECT_EQ(Utf8PrefixLength(text.c_str(), length, c.room), c.kept) << c.room;
 }
 
 TEST(SettingsComparison, AudioAndMidiHalvesAreComparedApart) {

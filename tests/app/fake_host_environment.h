@@ -19,6 +19,7 @@
 
 #include "app/device_settings.h"
 #include "app/host_environment.h"
+#include "core/utf8_prefix.h"
 
 namespace plugfw::test {
 
