@@ -29,11 +29,14 @@ using AudioCallback = int (*)(double* output, double* input, uint32_t frames, do
 // Errors the library reports asynchronously while a stream runs. Any thread.
 using AudioErrorCallback = void (*)(const char* message);
 
+// Each direction carries channels consecutive device channels from its first one (counted from 0).
 struct AudioStreamRequest {
   AudioDeviceId inputDevice = 0;
   int32_t inputChannels = 0;  // 0: output only
+  int32_t inputFirstChannel = 0;
   AudioDeviceId outputDevice = 0;
   int32_t outputChannels = 0;
+  int32_t outputFirstChannel = 0;
   int32_t sampleRate = 0;
   uint32_t bufferFrames = 0;  // the device may grant another size; see OpenStream
   int32_t deviceBuffers = 0;  // depth of the device's ring in buffers; 0: the library's default
@@ -57,5 +60,11 @@ class AudioDevice {
   virtual bool IsStreamOpen() const = 0;
   virtual bool IsStreamRunning() const = 0;
 };
+
+#if defined(_WIN32)
+// UI thread. RtAudio's DirectSound interface; null when it cannot be started. onError receives
+// the errors it reports while a stream runs.
+std::unique_ptr<AudioDevice> CreateRtAudioDevice(AudioErrorCallback onError);
+#endif
 
 }  // namespace plugfw

@@ -10,11 +10,9 @@
 #include <memory>
 
 #include "RtAudio.h"
-#include "app/host_environment.h"
+#include "app/audio_device.h"
 
 namespace plugfw {
-
-std::unique_ptr<AudioDevice> CreateRtAudioDevice(AudioErrorCallback onError);
 
 namespace {
 
@@ -79,11 +77,11 @@ class RtAudioDevice : public AudioDevice {
     RtAudio::StreamParameters output;
     output.deviceId = request.outputDevice;
     output.nChannels = static_cast<unsigned int>(request.outputChannels);
-    output.firstChannel = 0;
+    output.firstChannel = static_cast<unsigned int>(request.outputFirstChannel);
     RtAudio::StreamParameters input;
     input.deviceId = request.inputDevice;
     input.nChannels = static_cast<unsigned int>(request.inputChannels);
-    input.firstChannel = 0;
+    input.firstChannel = static_cast<unsigned int>(request.inputFirstChannel);
     RtAudio::StreamOptions options;
     options.flags = RTAUDIO_NONINTERLEAVED;
     options.numberOfBuffers =

@@ -62,6 +62,17 @@ const SettingsKey kSettingsKeys[] = {
      MidiChannel},
 };
 
+// The audio half of the settings: what a stream is opened with.
+HeapString DeviceSettings::*const kAudioNames[] = {&DeviceSettings::audioInputDevice,
+                                                   &DeviceSettings::audioOutputDevice};
+int32_t DeviceSettings::*const kAudioNumbers[] = {&DeviceSettings::driver,
+                                                  &DeviceSettings::sampleRate,
+                                                  &DeviceSettings::bufferSize,
+                                                  &DeviceSettings::firstInputChannel,
+                                                  &DeviceSettings::secondInputChannel,
+                                                  &DeviceSettings::firstOutputChannel,
+                                                  &DeviceSettings::secondOutputChannel};
+
 // A usable name is non-empty, well-formed UTF-8 without control characters.
 bool IsUsableName(const char* text) {
   if (text[0] == '\0' || HasUtf8(text) < 0) return false;
@@ -92,16 +103,23 @@ bool DeviceSettings::Equals(const DeviceSettings& other) const {
 }
 
 bool AudioSettingsEqual(const DeviceSettings& a, const DeviceSettings& b) {
-  return a.driver == b.driver && SameText(a.audioInputDevice, b.audioInputDevice) &&
-         SameText(a.audioOutputDevice, b.audioOutputDevice) && a.sampleRate == b.sampleRate &&
-         a.bufferSize == b.bufferSize && a.firstInputChannel == b.firstInputChannel &&
-         a.secondInputChannel == b.secondInputChannel && a.firstOutputChannel == b.firstOutputChannel &&
-         a.secondOutputChannel == b.secondOutputChannel;
+  for (HeapString DeviceSettings::*name : kAudioNames) {
+    if (!SameText(a.*name, b.*name)) return false;
+  }
+  for (int32_t DeviceSettings::*number : kAudioNumbers) {
+    if (a.*number != b.*number) return false;
+  }
+  return true;
 }
 
 bool MidiSettingsEqual(const DeviceSettings& a, const DeviceSettings& b) {
   return SameText(a.midiInputPort, b.midiInputPort) && SameText(a.midiOutputPort, b.midiOutputPort) &&
          a.midiInputChannel == b.midiInputChannel && a.midiOutputChannel == b.midiOutputChannel;
+}
+
+void CopyAudioSettings(const DeviceSettings& from, DeviceSettings& to) {
+  for (HeapString DeviceSettings::*name : kAudioNames) to.*name = from.*name;
+  for (int32_t DeviceSettings::*number : kAudioNumbers) to.*number = from.*number;
 }
 
 bool IsOfferedBufferSize(int32_t frames) {
@@ -126,14 +144,6 @@ bool ParseSettingsNumber(const char* text, int32_t& value) {
   return true;
 }
 
-int32_t Utf8PrefixLength(const char* text, int32_t length, int32_t room) {
-  if (length <= room) return length;
-  int32_t cut = room;
-  // Step back over continuation bytes to the lead byte of the sequence that would be split.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return cut;
-}
-
 int32_t ReadDeviceSettings(SettingsStore& store, DeviceSettings& settings) {
   int32_t valid = 0;
   for (const SettingsKey& entry : kSettingsKeys) valid += ReadKey(store, entry, settings) ? 1 : 0;
@@ -142,7 +152,6 @@ int32_t ReadDeviceSettings(SettingsStore& store, DeviceSettings& settings) {
 
 bool WriteDeviceSettings(SettingsStore& store, const DeviceSettings& settings) {
   if (!store.BeginWrite()) return false;
-  bool written = true;
   for (const SettingsKey& entry : kSettingsKeys) {
     char number[16];
     const char* value = number;
@@ -153,9 +162,12 @@ bool WriteDeviceSettings(SettingsStore& store, const DeviceSettings& settings) {
     } else {
       std::snprintf(number, sizeof number, "%i", static_cast<int>(settings.*entry.number));
     }
-    written = store.WriteText(entry.section, entry.key, value) && written;
+    if (!store.WriteText(entry.section, entry.key, value)) {
+      store.AbandonWrite();
+      return false;
+    }
   }
-  return store.EndWrite() && written;
+  return store.EndWrite();
 }
 
 }  // namespace plugfw

@@ -5,6 +5,8 @@
 // over a table. UI thread only.
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "core/heap_string.h"
 
@@ -37,6 +39,8 @@ struct DeviceSettings {
 bool AudioSettingsEqual(const DeviceSettings& a, const DeviceSettings& b);
 // The two port names and the two MIDI channels.
 bool MidiSettingsEqual(const DeviceSettings& a, const DeviceSettings& b);
+// The fields AudioSettingsEqual compares, from one record into another.
+void CopyAudioSettings(const DeviceSettings& from, DeviceSettings& to);
 
 // The buffer sizes the program offers; a stored size must be one of them.
 constexpr int32_t kBufferSizeOptions[] = {32, 64, 96, 128, 192, 256, 512, 1024, 2048, 4096, 8192};
@@ -51,10 +55,6 @@ bool IsOfferedBufferSize(int32_t frames);
 // Strict decimal: optional surrounding blanks, digits only, no sign, no overflow past INT32_MAX.
 bool ParseSettingsNumber(const char* text, int32_t& value);
 
-// The number of leading bytes of text (length bytes) that fit in room bytes without cutting a
-// UTF-8 sequence.
-int32_t Utf8PrefixLength(const char* text, int32_t length, int32_t room);
-
 // The settings file as sections of keys with text values.
 class SettingsStore {
  public:
@@ -63,17 +63,26 @@ class SettingsStore {
   // False when the key is absent. A present value is returned whole up to size - 1 bytes, cut on
   // a UTF-8 boundary, NUL-terminated.
   virtual bool ReadText(const char* section, const char* key, char* out, int32_t size) = 0;
-  // Begins a rewrite of every key; false when the file cannot be written.
+  // Begins a rewrite of every key; false when the file cannot be written. Nothing written reaches
+  // the file until EndWrite puts the whole rewrite in its place.
   virtual bool BeginWrite() = 0;
   virtual bool WriteText(const char* section, const char* key, const char* value) = 0;
   virtual bool EndWrite() = 0;
+  // Drops the rewrite begun by BeginWrite: the file stays as it was.
+  virtual void AbandonWrite() = 0;
 };
 
 // Reads every key into settings. A key that is missing or holds a value that fails its check
 // gets the key's default; nothing is refused as a whole. Answers the number of keys that were
 // present and valid (for the caller's information only).
 int32_t ReadDeviceSettings(SettingsStore& store, DeviceSettings& settings);
-// Writes all thirteen keys in the file's order; false when any write failed.
+// Writes all thirteen keys in the file's order; false when any write failed, and then the file
+// keeps what it held before: half a file would lose the good settings on the next start.
 bool WriteDeviceSettings(SettingsStore& store, const DeviceSettings& settings);
+
+#if defined(_WIN32)
+// The file at path (UTF-8) through the platform's private-profile calls, kept as UTF-16.
+std::unique_ptr<SettingsStore> CreateProfileSettingsStore(const std::string& path);
+#endif
 
 }  // namespace plugfw

@@ -17,11 +17,12 @@ class ErrorReportingEnvironment : public HostEnvironment {
     return platform_->CreateAudioDevice(onError);
   }
   std::unique_ptr<MidiInput> CreateMidiInput(const char* clientName, uint32_t queueLimit,
-                                             std::string& error) override {
-    return platform_->CreateMidiInput(clientName, queueLimit, error);
+                                             MidiErrorCallback onError, std::string& error) override {
+    return platform_->CreateMidiInput(clientName, queueLimit, onError, error);
   }
-  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, std::string& error) override {
-    return platform_->CreateMidiOutput(clientName, error);
+  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, MidiErrorCallback onError,
+                                               std::string& error) override {
+    return platform_->CreateMidiOutput(clientName, onError, error);
   }
   std::unique_ptr<SettingsStore> OpenSettings(std::string& path) override {
     return platform_->OpenSettings(path);

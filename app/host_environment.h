@@ -19,10 +19,12 @@ class HostEnvironment {
   virtual ~HostEnvironment() = default;
   // Null when the library cannot be started. onError receives the errors it reports later.
   virtual std::unique_ptr<AudioDevice> CreateAudioDevice(AudioErrorCallback onError) = 0;
-  // Null with the library's message in error when it refused.
+  // Null with the library's message in error when it refused. onError receives the failures it
+  // reports later.
   virtual std::unique_ptr<MidiInput> CreateMidiInput(const char* clientName, uint32_t queueLimit,
-                                                     std::string& error) = 0;
-  virtual std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, std::string& error) = 0;
+                                                     MidiErrorCallback onError, std::string& error) = 0;
+  virtual std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, MidiErrorCallback onError,
+                                                       std::string& error) = 0;
   // The settings file, its folder made when missing; path receives the file's full path. Null
   // when no folder can be had.
   virtual std::unique_ptr<SettingsStore> OpenSettings(std::string& path) = 0;

@@ -10,14 +10,9 @@
 
 #include "app/host_environment.h"
 #include "app/utf8_shims.h"
+#include "core/utf_conversion.h"
 
 namespace plugfw {
-
-std::unique_ptr<AudioDevice> CreateRtAudioDevice(AudioErrorCallback onError);
-std::unique_ptr<MidiInput> CreateRtMidiInput(const char* clientName, uint32_t queueLimit, std::string& error);
-std::unique_ptr<MidiOutput> CreateRtMidiOutput(const char* clientName, std::string& error);
-std::unique_ptr<SettingsStore> CreateProfileSettingsStore(const std::string& path);
-std::wstring WideFromUtf8(const std::string& text);
 
 namespace {
 
@@ -26,7 +21,7 @@ constexpr const char* kFolderName = "Halcyra";
 constexpr const char* kSettingsFileName = "settings.ini";
 
 bool FolderExists(const std::string& folder) {
-  const DWORD attributes = GetFileAttributesW(WideFromUtf8(folder).c_str());
+  const DWORD attributes = GetFileAttributesW(Utf16String<wchar_t>(folder.c_str()).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -39,11 +34,12 @@ class Win32HostEnvironment : public HostEnvironment {
     return CreateRtAudioDevice(onError);
   }
   std::unique_ptr<MidiInput> CreateMidiInput(const char* clientName, uint32_t queueLimit,
-                                             std::string& error) override {
-    return CreateRtMidiInput(clientName, queueLimit, error);
+                                             MidiErrorCallback onError, std::string& error) override {
+    return CreateRtMidiInput(clientName, queueLimit, onError, error);
   }
-  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, std::string& error) override {
-    return CreateRtMidiOutput(clientName, error);
+  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* clientName, MidiErrorCallback onError,
+                                               std::string& error) override {
+    return CreateRtMidiOutput(clientName, onError, error);
   }
 
   std::unique_ptr<SettingsStore> OpenSettings(std::string& path) override {
@@ -54,7 +50,9 @@ class Win32HostEnvironment : public HostEnvironment {
         return nullptr;
       folder = std::string(appData) + "\\" + kFolderName + "\\";
     }
-    if (!FolderExists(folder) && !CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr)) return nullptr;
+    if (!FolderExists(folder) && !CreateDirectoryW(Utf16String<wchar_t>(folder.c_str()).c_str(), nullptr)) {
+      return nullptr;
+    }
     path = folder + kSettingsFileName;
     return CreateProfileSettingsStore(path);
   }

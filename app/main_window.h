@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "resources/resource_ids.h"
+
 namespace plugfw {
 
 class StandaloneHost;
@@ -18,7 +20,8 @@ struct MainWindowOptions {
   bool unattended = false;     // no box: errors to standard error, the screenshot command prints its file
 };
 
-constexpr const wchar_t* kMainWindowTitle = L"HALCYRA";
+constexpr const char* kProgramTitle = HALCYRA_PROGRAM_TITLE;
+constexpr const wchar_t* kMainWindowTitle = L"" HALCYRA_PROGRAM_TITLE;
 constexpr UINT_PTR kScreenshotTimer = 1001;
 constexpr UINT kScreenshotDelayMs = 500;
 

@@ -23,7 +23,6 @@ namespace plugfw {
 
 namespace {
 
-constexpr const char* kProductName = "HALCYRA";
 constexpr const char* kAboutText =
     "HALCYRA, a stereo chorus by KESTRALYN. \xC2\xA9 2026 KESTRALYN, all rights reserved.\nBuilt on Oct 11 "
     "2026";
@@ -167,7 +166,7 @@ INT_PTR OpenWindow(HWND window) {
 
 void SaveScreenshot(HWND window) {
   const MainWindowState& state = State();
-  const std::string path = TimestampedScreenshotPath(kProductName);
+  const std::string path = TimestampedScreenshotPath(kProgramTitle);
   const bool saved = !path.empty() && CaptureWindowPng(window, path.c_str());
   if (state.options.unattended) {
     if (saved) std::printf("Screenshot saved to: %s\n", path.c_str());
@@ -221,7 +220,7 @@ INT_PTR HandleCommand(HWND window, int command) {
   halcyra::Halcyra* plugin = Plugin();
   switch (command) {
     case IDM_ABOUT:
-      if (plugin == nullptr || !plugin->ShowAboutBox()) ShowBox(window, kAboutText, kProductName, MB_OK);
+      if (plugin == nullptr || !plugin->ShowAboutBox()) ShowBox(window, kAboutText, kProgramTitle, MB_OK);
       break;
     case IDM_PREFERENCES:
       OpenPreferences(window);
@@ -230,7 +229,7 @@ INT_PTR HandleCommand(HWND window, int command) {
       DestroyWindow(window);
       break;
     case IDM_READ_MANUAL:
-      if (plugin == nullptr || !plugin->OpenManual()) ShowBox(window, kManualText, kProductName, MB_OK);
+      if (plugin == nullptr || !plugin->OpenManual()) ShowBox(window, kManualText, kProgramTitle, MB_OK);
       break;
     case IDM_SAVE_SCREENSHOT:
       SaveScreenshot(window);

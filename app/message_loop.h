@@ -14,6 +14,9 @@ int RunMessageLoop(HACCEL accelerators);
 // dispatched).
 bool PreTranslateProgramMessage(MSG& message, HWND mainWindow, HACCEL accelerators);
 
+// Any thread. Whether window is of the system's dialog class, as every dialog of the program is.
+bool IsDialogWindow(HWND window);
+
 // UI thread. The dialog whose navigation should see a message for window: the first top-level dialog met on
 // the way up through the parents, else the outermost child dialog met, else null.
 HWND DialogForMessage(HWND window);

@@ -9,9 +9,9 @@ namespace plugfw {
 namespace {
 constexpr ATOM kDialogClassAtom = 32770;
 constexpr DWORD kRetryDelayMs = 10;
+}  // namespace
 
 bool IsDialogWindow(HWND window) { return GetClassLongPtrW(window, GCW_ATOM) == kDialogClassAtom; }
-}  // namespace
 
 HWND DialogForMessage(HWND window) {
   HWND candidate = nullptr;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace plugfw {
@@ -33,5 +34,18 @@ class MidiOutput : public MidiPorts {
  public:
   virtual bool Send(const uint8_t* bytes, size_t size) = 0;
 };
+
+// Failures the library reports for calls into an object it made (not its warnings). The thread
+// of the call: UI thread, or audio thread for Send.
+using MidiErrorCallback = void (*)(const char* message);
+
+#if defined(_WIN32)
+// UI thread. RtMidi's WinMM objects. Null, with the library's message in error, when it refused
+// to start; having no port at all is no failure and is not reported.
+std::unique_ptr<MidiInput> CreateRtMidiInput(const char* clientName, uint32_t queueLimit,
+                                             MidiErrorCallback onError, std::string& error);
+std::unique_ptr<MidiOutput> CreateRtMidiOutput(const char* clientName, MidiErrorCallback onError,
+                                               std::string& error);
+#endif
 
 }  // namespace plugfw

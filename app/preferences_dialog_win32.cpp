@@ -145,8 +145,9 @@ void PressButton(HWND dialog, PreferencesSession& session, int id) {
       session.Apply();
       break;
     case IDOK:
-      // A stream that failed to open is reported; the dialog stays so nothing failed is saved.
-      if (session.Ok() != ApplyOutcome::kFailed) EndDialog(dialog, kPreferencesAccepted);
+      // Ends even when the audio failed: the session has put back audio settings that worked.
+      session.Ok();
+      EndDialog(dialog, kPreferencesAccepted);
       break;
     case IDCANCEL:
       session.Cancel();

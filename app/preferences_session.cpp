@@ -239,7 +239,7 @@ void PreferencesSession::ChooseMidiPort(MidiDirection direction, int32_t index) 
   HeapString& stored = direction == MidiDirection::kInput ? settings.midiInputPort : settings.midiOutputPort;
   stored.Set(names[static_cast<size_t>(index)].c_str());
   if (host_.SelectMidiPort(direction, stored.Get())) return;
-  host_.ReportError(kMidiPortFailedText, kErrorTitle);
+  host_.ReportError(kMidiPortFailedText, StandaloneHost::kErrorTitle);
   stored.Set(DeviceSettings::kPortOff);
   host_.SelectMidiPort(direction, stored.Get());
 }
@@ -252,20 +252,16 @@ void PreferencesSession::ChooseMidiChannel(MidiDirection direction, int32_t inde
 
 // ---- Apply, OK and Cancel ----
 
-bool ApplyAudioSettingsOrReport(StandaloneHost& host) {
-  if (host.ApplyAudioSettings()) return true;
-  AudioDeviceId id = 0;
-  const DeviceSettings& settings = host.CurrentSettings();
-  if (host.FindAudioDevice(settings.audioInputDevice.Get(), true, id) &&
-      host.FindAudioDevice(settings.audioOutputDevice.Get(), false, id)) {
-    host.ReportError(PreferencesSession::kStreamFailedText, PreferencesSession::kErrorTitle);
-  }
-  return false;
-}
-
 ApplyOutcome PreferencesSession::OpenStream() {
   streamTouched_ = true;
-  return ApplyAudioSettingsOrReport(host_) ? ApplyOutcome::kOpened : ApplyOutcome::kFailed;
+  return host_.ApplyAudioSettings() ? ApplyOutcome::kOpened : ApplyOutcome::kFailed;
+}
+
+void PreferencesSession::ReopenQuietly() {
+  host_.CreateAudio();
+  host_.ProbeAudioDevices();
+  streamTouched_ = true;
+  host_.ApplyAudioSettings(FailureReport::kQuiet);
 }
 
 ApplyOutcome PreferencesSession::Apply() {
@@ -274,21 +270,27 @@ ApplyOutcome PreferencesSession::Apply() {
   return OpenStream();
 }
 
+ApplyOutcome PreferencesSession::Ok() {
+  const ApplyOutcome outcome = Apply();
+  if (outcome != ApplyOutcome::kFailed) return outcome;
+  const DeviceSettings& worked =
+      host_.HasWorkedSettings() ? host_.LastAppliedSettings() : host_.DialogSettings();
+  CopyAudioSettings(worked, host_.CurrentSettings());
+  ReopenQuietly();
+  return outcome;
+}
+
 void PreferencesSession::ReopenMidiPort(MidiDirection direction, const HeapString& name) {
   const HeapString copy(name);  // selecting may rewrite the stored name
   if (!host_.SelectMidiPort(direction, copy.Get()) && HasMidi())
-    host_.ReportError(kMidiPortFailedText, kErrorTitle);
+    host_.ReportError(kMidiPortFailedText, StandaloneHost::kErrorTitle);
 }
 
 void PreferencesSession::Cancel() {
   const DeviceSettings changed = host_.CurrentSettings();
   const DeviceSettings& opening = host_.DialogSettings();
   host_.CurrentSettings() = opening;
-  if (!AudioSettingsEqual(changed, opening) || streamTouched_) {
-    host_.CreateAudio();
-    host_.ProbeAudioDevices();
-    OpenStream();
-  }
+  if (!AudioSettingsEqual(changed, opening) || streamTouched_) ReopenQuietly();
   if (std::string(changed.midiInputPort.Get()) != opening.midiInputPort.Get())
     ReopenMidiPort(MidiDirection::kInput, opening.midiInputPort);
   if (std::string(changed.midiOutputPort.Get()) != opening.midiOutputPort.Get())

@@ -5,10 +5,13 @@
 // the host's current settings at once, and carries out Apply, OK and Cancel:
 //   - the audio stream is reopened only when the audio settings differ from those the running
 //     stream was opened with (or no stream runs), so a MIDI-only change leaves it running;
-//   - a stream that cannot be opened is reported, and OK then keeps the dialog open, so nothing
-//     that just failed is saved;
+//   - a stream that cannot be opened is reported once (the host remembers what it told);
+//   - OK always ends the dialog, so what works (MIDI and the rest) can be saved on a machine
+//     whose audio does not open; audio settings that failed are not kept: the audio settings
+//     that last worked (or, when none has, those of the opening moment) come back, quietly;
 //   - Cancel puts back the settings of the opening moment, reopens the stream when anything of
-//     it changed or was applied, and reopens the MIDI ports it changed.
+//     it changed or was applied, without telling a failure again, and reopens the MIDI ports it
+//     changed.
 // Portable; UI thread.
 
 #include <cstdint>
@@ -30,18 +33,11 @@ enum class ApplyOutcome {
   kFailed,  // reported to the user
 };
 
-// UI thread. Opens the stream with the host's current settings; a stream that does not open with devices
-// that exist is reported (missing devices the host reports itself). Start-up and the dialog.
-bool ApplyAudioSettingsOrReport(StandaloneHost& host);
-
 class PreferencesSession {
  public:
   static constexpr const char* kDriverName = "DirectSound";
   static constexpr const char* kAllMidiChannels = "all";
-  static constexpr const char* kStreamFailedText =
-      "The audio devices could not be opened with these settings";
   static constexpr const char* kMidiPortFailedText = "The MIDI port could not be opened";
-  static constexpr const char* kErrorTitle = "Error";
 
   // UI thread, like every operation of the session.
   explicit PreferencesSession(StandaloneHost& host) : host_(host) {}
@@ -85,8 +81,8 @@ class PreferencesSession {
   void ChooseMidiChannel(MidiDirection direction, int32_t index);
 
   ApplyOutcome Apply();
-  // kFailed: the dialog stays open.
-  ApplyOutcome Ok() { return Apply(); }
+  // The dialog ends after it whatever the outcome; the caller then saves the settings.
+  ApplyOutcome Ok();
   void Cancel();
 
  private:
@@ -94,6 +90,8 @@ class PreferencesSession {
   const AudioDeviceInfo* SelectedDeviceInfo(bool input) const;
   ChoiceList DeviceList(bool input) const;
   ApplyOutcome OpenStream();
+  // Recreates the audio object and opens the stream with the current settings, telling nothing.
+  void ReopenQuietly();
   void ReopenMidiPort(MidiDirection direction, const HeapString& name);
 
   StandaloneHost& host_;

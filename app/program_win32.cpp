@@ -33,7 +33,6 @@ namespace {
 
 constexpr const wchar_t* kInstanceMutexName = L"Halcyra";
 constexpr const wchar_t* kWheelMessageName = L"MSWHEEL_ROLLMSG";
-constexpr const char* kProgramTitle = "HALCYRA";
 constexpr intptr_t kPerMonitorAwareV2 = -4;
 
 UINT gWheelMessage = 0;  // registered for the mouse drivers that send it; read by nothing here
@@ -108,7 +107,7 @@ int RunProgram(HINSTANCE module, const CommandLineOptions& options) {
     return 1;
   }
   // A stream that does not open is reported; the program runs on so the preferences can mend it.
-  ApplyAudioSettingsOrReport(*host);
+  host->ApplyAudioSettings();
   HACCEL accelerators = LoadAcceleratorsW(module, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
   MainWindowOptions windowOptions;

@@ -2,11 +2,12 @@
 
 #include <cwchar>
 
+#include "app/message_loop.h"
+
 namespace plugfw {
 
 namespace {
 
-constexpr ATOM kDialogClassAtom = 32770;
 constexpr int kTitleUnits = 64;
 
 struct WindowSearch {
@@ -18,8 +19,7 @@ BOOL CALLBACK MatchMainWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<WindowSearch*>(context);
   wchar_t title[kTitleUnits] = {};
   GetWindowTextW(window, title, kTitleUnits);
-  if (GetClassLongPtrW(window, GCW_ATOM) != kDialogClassAtom || GetMenu(window) == nullptr ||
-      std::wcscmp(title, search->title) != 0) {
+  if (!IsDialogWindow(window) || GetMenu(window) == nullptr || std::wcscmp(title, search->title) != 0) {
     return TRUE;
   }
   search->found = window;

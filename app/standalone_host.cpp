@@ -18,6 +18,25 @@ constexpr const char* kMidiOutputPortName = "RtMidi Output";
 constexpr const char* kHostName = "standalone";
 constexpr int32_t kMaxStreamChannels = 2;  // the main pair; the side-chain is never fed here
 constexpr size_t kShortMessageLimit = 4;
+constexpr int32_t kFirstOfPair = 1;
+constexpr int32_t kSecondOfPair = 2;
+
+// The device channels one direction of the stream carries: from the chosen first channel of the
+// pair, as many of the wanted channels as the device has from there (the second channel of a
+// pair follows the first, as the preferences set it). Without the device's count the pair is
+// taken as there. No channel at all (a pair past the device's last channel) leaves count 0.
+struct StreamChannels {
+  int32_t first = 0;  // counted from 0
+  int32_t count = 0;
+};
+
+StreamChannels ChosenChannels(int32_t firstOfPair, int32_t wanted, const int32_t* deviceChannels) {
+  StreamChannels channels;
+  channels.first = std::max(firstOfPair, 1) - 1;
+  const int32_t available = deviceChannels != nullptr ? *deviceChannels - channels.first : wanted;
+  channels.count = std::max(0, std::min(wanted, available));
+  return channels;
+}
 
 // The process-wide host: replaced by Create, deleted by Destroy or at exit.
 std::unique_ptr<StandaloneHost>& HostSingleton() {
@@ -146,29 +165,47 @@ bool StandaloneHost::FindAudioDevice(const char* name, bool input, AudioDeviceId
   return false;
 }
 
-bool StandaloneHost::ApplyAudioSettings() {
+void StandaloneHost::ReportAudioFailure(const char* text, FailureReport report) {
+  if (report == FailureReport::kQuiet) return;
+  if (reportedFailure_ == text && AudioSettingsEqual(reportedFailureSettings_, settings_)) return;
+  reportedFailure_ = text;
+  reportedFailureSettings_ = settings_;
+  environment_->ShowError(text, kErrorTitle);
+}
+
+bool StandaloneHost::ApplyAudioSettings(FailureReport report) {
   if (WithoutDevices()) return true;
   AudioDeviceId inputId = 0;
   AudioDeviceId outputId = 0;
   bool inputKnown = FindAudioDevice(settings_.audioInputDevice.Get(), true, inputId);
   bool outputKnown = FindAudioDevice(settings_.audioOutputDevice.Get(), false, outputId);
   bool replaced = false;
+  // The channels chosen belonged to the device that is missing: the default's start from its first.
   if (!inputKnown && defaultInput_.found) {
     inputId = defaultInput_.id;
     inputKnown = true;
     settings_.audioInputDevice.Set(GetAudioDeviceName(inputId).c_str());
+    settings_.firstInputChannel = kFirstOfPair;
+    settings_.secondInputChannel = kSecondOfPair;
     replaced = true;
   }
   if (!outputKnown && defaultOutput_.found) {
     outputId = defaultOutput_.id;
     outputKnown = true;
     settings_.audioOutputDevice.Set(GetAudioDeviceName(outputId).c_str());
+    settings_.firstOutputChannel = kFirstOfPair;
+    settings_.secondOutputChannel = kSecondOfPair;
     replaced = true;
   }
   if (replaced) WriteSettings();
-  if (!inputKnown || !outputKnown) environment_->ShowError("Please check the audio settings", "Error");
-  if (!inputKnown || !outputKnown) return false;
-  return OpenAudio(inputId, outputId, settings_.sampleRate, static_cast<uint32_t>(settings_.bufferSize));
+  if (!inputKnown || !outputKnown) {
+    ReportAudioFailure(kMissingDeviceText, report);
+    return false;
+  }
+  if (OpenAudio(inputId, outputId, settings_.sampleRate, static_cast<uint32_t>(settings_.bufferSize)))
+    return true;
+  ReportAudioFailure(kStreamFailedText, report);
+  return false;
 }
 
 int32_t StandaloneHost::FadeWaitLimitMs() const {
@@ -209,16 +246,22 @@ bool StandaloneHost::OpenAudio(AudioDeviceId inputId, AudioDeviceId outputId, in
   const int32_t pluginOutputs = plugin_->ChannelCount(IODirection::kOutput);
   const AudioDeviceInfo* inputInfo = DeviceInfo(inputId);
   const AudioDeviceInfo* outputInfo = DeviceInfo(outputId);
+  // Only the main pair is captured (one channel where the device has no second): the side-chain
+  // inputs are never fed in this program and stay disconnected.
+  const StreamChannels inputs =
+      ChosenChannels(settings_.firstInputChannel, std::min(pluginInputs, kMaxStreamChannels),
+                     inputInfo != nullptr ? &inputInfo->inputChannels : nullptr);
+  const StreamChannels outputs = ChosenChannels(
+      settings_.firstOutputChannel, pluginOutputs,
+      outputInfo != nullptr && outputInfo->outputChannels > 0 ? &outputInfo->outputChannels : nullptr);
+  if (outputs.count == 0 || (pluginInputs > 0 && inputs.count == 0)) return false;
   AudioStreamRequest request;
   request.inputDevice = inputId;
+  request.inputChannels = inputs.count;
+  request.inputFirstChannel = inputs.first;
   request.outputDevice = outputId;
-  // Only the main pair is captured (one channel from a mono device): the side-chain inputs are
-  // never fed in this program and stay disconnected.
-  request.inputChannels = std::min({pluginInputs, kMaxStreamChannels,
-                                    inputInfo != nullptr ? inputInfo->inputChannels : kMaxStreamChannels});
-  request.outputChannels = std::min(pluginOutputs, outputInfo != nullptr && outputInfo->outputChannels > 0
-                                                       ? outputInfo->outputChannels
-                                                       : pluginOutputs);
+  request.outputChannels = outputs.count;
+  request.outputFirstChannel = outputs.first;
   request.sampleRate = sampleRate;
   request.bufferFrames = bufferFrames;
   request.deviceBuffers = deviceBuffers_;
@@ -247,6 +290,8 @@ bool StandaloneHost::OpenAudio(AudioDeviceId inputId, AudioDeviceId outputId, in
     return false;
   }
   lastApplied_ = settings_;
+  streamStarted_ = true;
+  reportedFailure_ = nullptr;  // once something worked, a new failure is news
   return true;
 }
 
@@ -292,13 +337,15 @@ void StandaloneHost::OnAudioError(const char* message) {
   std::fprintf(stderr, "\nerrorCallback: %s\n\n", message != nullptr ? message : "");
 }
 
+void StandaloneHost::OnMidiError(const char* message) { OnAudioError(message); }
+
 // ---- MIDI ----
 
 bool StandaloneHost::OpenMidi() {
   if (WithoutDevices()) return true;
   std::string error;
   midiInput_.reset();
-  midiInput_ = environment_->CreateMidiInput(kMidiInputClient, kMidiQueueLimit, error);
+  midiInput_ = environment_->CreateMidiInput(kMidiInputClient, kMidiQueueLimit, &OnMidiError, error);
   if (midiInput_ == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
@@ -309,7 +356,7 @@ bool StandaloneHost::OpenMidi() {
       },
       this);
   midiOutput_.reset();
-  midiOutput_ = environment_->CreateMidiOutput(kMidiOutputClient, error);
+  midiOutput_ = environment_->CreateMidiOutput(kMidiOutputClient, &OnMidiError, error);
   if (midiOutput_ == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;

@@ -29,6 +29,12 @@ namespace plugfw {
 
 enum class MidiDirection : int32_t { kInput = 0, kOutput = 1 };
 
+// Whether a stream that does not open is reported to the user.
+enum class FailureReport {
+  kOnce,   // unless it is the failure of the same audio settings that was reported last
+  kQuiet,  // going back to settings the user has already been told about, or chose to return to
+};
+
 class StandaloneHost : public AppHost {
  public:
   static constexpr int32_t kMidiQueueLimit = 100;
@@ -37,7 +43,10 @@ class StandaloneHost : public AppHost {
   static constexpr int32_t kFadeWaitBuffers = 4;
   static constexpr int32_t kFadeWaitMinMs = 100;
   static constexpr int32_t kFadeWaitMaxMs = 1000;
-  static constexpr const char* kSettingsFileName = "settings.ini";
+  static constexpr const char* kErrorTitle = "Error";
+  static constexpr const char* kMissingDeviceText = "Please check the audio settings";
+  static constexpr const char* kStreamFailedText =
+      "The audio devices could not be opened with these settings";
 
   struct DefaultDevice {
     AudioDeviceId id = 0;
@@ -75,7 +84,9 @@ class StandaloneHost : public AppHost {
   std::string GetAudioDeviceName(AudioDeviceId id) const;
   // The first device of that direction whose name matches; false when none does.
   bool FindAudioDevice(const char* name, bool input, AudioDeviceId& id) const;
-  bool ApplyAudioSettings();
+  // Opens the stream with the current settings; false when none runs. Missing devices fall back
+  // to the defaults; a failure is told as report says.
+  bool ApplyAudioSettings(FailureReport report = FailureReport::kOnce);
   bool OpenAudio(AudioDeviceId inputId, AudioDeviceId outputId, int32_t sampleRate, uint32_t bufferFrames);
   void CloseAudio();
   bool IsStreamRunning() const;
@@ -98,6 +109,8 @@ class StandaloneHost : public AppHost {
   void OnMidiInput(const uint8_t* bytes, size_t size);
   // Any thread (the audio library's): one line to standard error.
   static void OnAudioError(const char* message);
+  // The thread of the MIDI call that failed: one line to standard error.
+  static void OnMidiError(const char* message);
   // UI thread. An error for the user, as the environment shows them (a box, or standard error).
   void ReportError(const char* text, const char* title) { environment_->ShowError(text, title); }
 
@@ -107,6 +120,9 @@ class StandaloneHost : public AppHost {
   DeviceSettings& CurrentSettings() { return settings_; }
   DeviceSettings& DialogSettings() { return dialogSettings_; }
   const DeviceSettings& LastAppliedSettings() const { return lastApplied_; }
+  // Whether a stream has started since the host was made: only then do the last-applied
+  // settings hold settings that worked.
+  bool HasWorkedSettings() const { return streamStarted_; }
   const std::string& SettingsPath() const { return settingsPath_; }
   const std::vector<AudioDeviceId>& InputDeviceIds() const { return inputIds_; }
   const std::vector<AudioDeviceId>& OutputDeviceIds() const { return outputIds_; }
@@ -132,6 +148,7 @@ class StandaloneHost : public AppHost {
   const AudioDeviceInfo* DeviceInfo(AudioDeviceId id) const;
   MidiPorts* Ports(MidiDirection direction);
   HeapString& SavedPortName(MidiDirection direction);
+  void ReportAudioFailure(const char* text, FailureReport report);
 
   std::unique_ptr<HostEnvironment> environment_;
   std::unique_ptr<halcyra::Halcyra> plugin_;
@@ -141,6 +158,10 @@ class StandaloneHost : public AppHost {
   DeviceSettings settings_;
   DeviceSettings dialogSettings_;
   DeviceSettings lastApplied_;
+  bool streamStarted_ = false;
+  // The failure reported last and the settings it was about, so that it is told once.
+  DeviceSettings reportedFailureSettings_;
+  const char* reportedFailure_ = nullptr;
   double sampleRate_ = 44100.0;
   std::atomic<uint32_t> framesProcessed_{0};
   std::atomic<bool> callbackSeen_{false};

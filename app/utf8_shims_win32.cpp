@@ -12,6 +12,8 @@
 
 #include "app/utf8_shims.h"
 #include "app/utf8_text.h"
+#include "core/utf8_prefix.h"
+#include "core/utf_conversion.h"
 
 namespace plugfw {
 namespace {
@@ -21,12 +23,16 @@ constexpr wchar_t kOldWideProcProperty[] = L"UTF8ShimOldProcW";
 
 wchar_t* Units(HeapBuffer& wide) { return reinterpret_cast<wchar_t*>(wide.Data()); }
 
-// Strict conversion: false for text that is not well-formed UTF-8 or no memory.
-bool WideFromUtf8(const char* text, HeapBuffer* wide, int32_t spareUnits = 0) {
+// For the wide calls: false for text that is not well-formed UTF-8 (its replaced characters
+// would name something else) or no memory; the shim then takes the narrow call.
+bool WideForCall(const char* text, HeapBuffer* wide, int32_t spareUnits = 0) {
   if (text == nullptr) return false;
-  const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-  if (units <= 0 || wide->Resize((units + spareUnits) * 2) == nullptr) return false;
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, Units(*wide), units) == units;
+  const TextConversion measured = ConvertUtf8ToUtf16<wchar_t>(text, kToTerminator, nullptr, 0);
+  const size_t units = measured.needed + 1;
+  if (measured.replaced || wide->Resize(static_cast<int32_t>(units + spareUnits) * 2) == nullptr)
+    return false;
+  ConvertUtf8ToUtf16(text, kToTerminator, Units(*wide), units);
+  return true;
 }
 
 // For optional arguments (a null section or key means a list): null stays null.
@@ -34,34 +40,24 @@ struct OptionalWide {
   HeapBuffer buffer;
   bool ok = true;
   explicit OptionalWide(const char* text) {
-    if (text != nullptr) ok = WideFromUtf8(text, &buffer);
+    if (text != nullptr) ok = WideForCall(text, &buffer);
   }
   const wchar_t* Get() { return buffer.Size() > 0 ? Units(buffer) : nullptr; }
 };
 
-// UTF-8 of count units (count -1: up to the terminator) into a buffer; false when
-// not convertible or no memory. The result is terminated; *bytes excludes that.
+// UTF-8 of count units (count -1: up to the terminator) into a buffer, terminated; *bytes
+// excludes the terminator. False only without memory.
 bool Utf8FromWide(const wchar_t* wide, int count, HeapBuffer* utf8, int* bytes) {
   *bytes = 0;
-  if (count == 0) return utf8->Resize(1) != nullptr && ((utf8->Data()[0] = 0), true);
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, wide, count, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0 || utf8->Resize(needed + 1) == nullptr) return false;
-  if (WideCharToMultiByte(CP_UTF8, 0, wide, count, reinterpret_cast<char*>(utf8->Data()), needed, nullptr,
-                          nullptr) != needed) {
-    return false;
-  }
-  utf8->Data()[needed] = 0;
-  *bytes = count < 0 ? needed - 1 : needed;
+  const size_t length = count < 0 ? kToTerminator : static_cast<size_t>(count);
+  const size_t needed = ConvertUtf16ToUtf8(wide, length, nullptr, 0).needed + 1;
+  if (utf8->Resize(static_cast<int32_t>(needed)) == nullptr) return false;
+  *bytes = static_cast<int>(
+      ConvertUtf16ToUtf8(wide, length, reinterpret_cast<char*>(utf8->Data()), needed).written);
   return true;
 }
 
-// The longest prefix of at most limit bytes that ends on a character boundary.
-int CutAtCharacter(const uint8_t* utf8, int length, int limit) {
-  if (length <= limit) return length;
-  int cut = limit < 0 ? 0 : limit;
-  while (cut > 0 && (utf8[cut] & 0xC0) == 0x80) --cut;
-  return cut;
-}
+const char* Text(const HeapBuffer& utf8) { return reinterpret_cast<const char*>(utf8.Data()); }
 
 int32_t LongPathLengthFor(PathUse use) {
   return use == PathUse::kDirectory ? kLongDirectoryPathLength : kLongPathLength;
@@ -82,7 +78,7 @@ bool NarrowWouldMangle(const char* text) { return HasUtf8(text) > 0; }
 bool WidePathFromUtf8(const char* path, PathUse use, HeapBuffer* wide) {
   if (path == nullptr || wide == nullptr) return false;
   HeapBuffer given;
-  if (!WideFromUtf8(path, &given, kLongPathPrefixRoom)) return false;
+  if (!WideForCall(path, &given, kLongPathPrefixRoom)) return false;
   const wchar_t* units = Units(given);
   if (IsVerbatimPath(units)) {
     *wide = std::move(given);
@@ -137,7 +133,7 @@ FILE* FopenUtf8(const char* path, const char* mode) {
     HeapBuffer widePath;
     HeapBuffer wideMode;
     const bool converted = std::strlen(mode) < static_cast<size_t>(kModeUnits) &&
-                           WidePathFromUtf8(path, PathUse::kFile, &widePath) && WideFromUtf8(mode, &wideMode);
+                           WidePathFromUtf8(path, PathUse::kFile, &widePath) && WideForCall(mode, &wideMode);
     if (converted) {
       FILE* file = _wfopen(Units(widePath), Units(wideMode));
       if (file != nullptr || writes) return file;
@@ -191,7 +187,7 @@ DWORD GetPrivateProfileStringUtf8(const char* section, const char* key, const ch
         }
         // A list arrives with its last string's terminator; the list's own follows here.
         if (terminators == 2 && bytes > 0 && utf8.Data()[bytes - 1] == 0) --bytes;
-        const int kept = CutAtCharacter(utf8.Data(), bytes, room);
+        const int kept = Utf8PrefixLength(Text(utf8), bytes, room);
         std::memcpy(out, utf8.Data(), static_cast<size_t>(kept));
         std::memset(out + kept, 0, static_cast<size_t>(terminators));
         // As the platform counts: a whole list up to its last terminator, a cut one without.
@@ -298,12 +294,12 @@ size_t StrftimeUtf8(char* out, size_t size, const char* format, const struct tm*
   HeapBuffer wideFormat;
   HeapBuffer result;
   const size_t units = size > kLargeRequest ? size + 5 : kWideUnits;
-  if (WideFromUtf8(format, &wideFormat) && result.Resize(static_cast<int32_t>(units * 2)) != nullptr) {
+  if (WideForCall(format, &wideFormat) && result.Resize(static_cast<int32_t>(units * 2)) != nullptr) {
     const size_t written = FormatTimeWide(Units(wideFormat), time, Units(result), units);
     HeapBuffer utf8;
     int bytes = 0;
     if (Utf8FromWide(Units(result), static_cast<int>(written), &utf8, &bytes)) {
-      const int kept = CutAtCharacter(utf8.Data(), bytes, static_cast<int>(size) - 1);
+      const int kept = Utf8PrefixLength(Text(utf8), bytes, static_cast<int>(size) - 1);
       std::memcpy(out, utf8.Data(), static_cast<size_t>(kept));
       out[kept] = '\0';
       return static_cast<size_t>(kept);
@@ -389,7 +385,7 @@ LRESULT CopyItemAsUtf8(HWND window, UINT lengthMessage, UINT textMessage, WPARAM
   int bytes = 0;
   if (!Utf8FromWide(Units(wide), -1, &utf8, &bytes)) return CB_ERR;
   const LRESULT allowance = Utf8LengthAllowance(wide.Size() / 2 - 1);
-  const int kept = CutAtCharacter(utf8.Data(), bytes, static_cast<int>(allowance) - 1);
+  const int kept = Utf8PrefixLength(Text(utf8), bytes, static_cast<int>(allowance) - 1);
   std::memcpy(out, utf8.Data(), static_cast<size_t>(kept));
   out[kept] = '\0';
   return kept;
@@ -466,7 +462,7 @@ LRESULT CALLBACK EditProcUtf8(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (selected >= 0 &&
         WideItem(comboWide, combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, static_cast<WPARAM>(selected), &wideItem) &&
         Utf8FromWide(Units(wideItem), -1, &itemUtf8, &bytes)) {
-      const char* item = reinterpret_cast<const char*>(itemUtf8.Data());
+      const char* item = Text(itemUtf8);
       if (HasUtf8(item) > 0 && ShowsItemThroughCodePage(Units(wideItem), item, text)) {
         return CallWindowProcW(OldWideProc(window), window, WM_SETTEXT, wParam,
                                reinterpret_cast<LPARAM>(Units(wideItem)));

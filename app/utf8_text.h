@@ -1,7 +1,8 @@
 #pragma once
 // Pure UTF-8 helpers behind the Win32 UTF-8 shims: well-formedness (RFC 3629),
 // the lenient UTF-8 to UTF-16 conversion, the ANSI look-alike check and the
-// long-path prefix rules. No platform calls and no shared state: any thread.
+// long-path prefix rules. The conversions themselves are core/utf_conversion.h's.
+// No platform calls and no shared state: any thread.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,11 +17,6 @@ using Utf16Unit = char16_t;
 #endif
 static_assert(sizeof(Utf16Unit) == 2, "UTF-16 units are two bytes");
 
-// The length (2 to 4) of the well-formed multi-byte sequence at bytes, storing
-// its code point; 0 for ASCII, a NUL or anything that is not well-formed (over-long
-// forms, surrogates, code points above U+10FFFF, a sequence cut short by a NUL).
-int32_t DecodeUtf8Sequence(const char* bytes, uint32_t* codePoint);
-
 // 0 for null or 7-bit text; 1 when every byte of 0x80 or more belongs to a
 // well-formed multi-byte sequence; -1 when any such byte does not.
 int32_t HasUtf8(const char* text);
@@ -30,8 +26,8 @@ enum LenientFlags : int32_t {
   kLenientTruncate = 2,  // cut the result to the caller's buffer instead of allocating
 };
 
-// UTF-16 from text that is mostly UTF-8: well-formed sequences become their code
-// points, every other byte the unit of the same value; NUL-terminated. Returns
+// UTF-16 from text that is mostly UTF-8, NUL-terminated, by the one conversion's
+// rule (what is not well-formed becomes U+FFFD). Returns
 // buffer when the result fits (or was cut to it), a new block from std::malloc
 // otherwise (release it with ReleaseLenientWide), or null when the text looks like
 // ANSI text (without kLenientForce), is null, or nothing could be had.

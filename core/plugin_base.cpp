@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/ascii_case.h"
+#include "core/little_endian.h"
 #include "core/utf8_prefix.h"
 
 namespace plugfw {
@@ -63,8 +65,6 @@ constexpr HostNameRule kHostNameRules[] = {
     {"www", kHostWWW},
 };
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Compares in place instead of lower-casing into a buffer, so no name is too long.
 bool ContainsIgnoringAsciiCase(const char* text, const char* lowerNeedle) {
   for (; *text; ++text) {
@@ -75,18 +75,16 @@ bool ContainsIgnoringAsciiCase(const char* text, const char* lowerNeedle) {
   return false;
 }
 
-// Byte by byte, so the chunk reads the same on any machine.
+static_assert(IPluginBase::kSerializedParamBytes == sizeof(uint64_t), "a value is one IEEE-754 double");
+
 void EncodeLittleEndianDouble(double value, uint8_t (&bytes)[IPluginBase::kSerializedParamBytes]) {
   uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
-  for (int32_t i = 0; i < IPluginBase::kSerializedParamBytes; ++i)
-    bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+  PutLittleEndian(bytes, bits);
 }
 
 double DecodeLittleEndianDouble(const uint8_t* bytes) {
-  uint64_t bits = 0;
-  for (int32_t i = 0; i < IPluginBase::kSerializedParamBytes; ++i)
-    bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+  const uint64_t bits = GetLittleEndian<uint64_t>(bytes);
   double value;
   std::memcpy(&value, &bits, sizeof value);
   return value;

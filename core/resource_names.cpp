@@ -2,12 +2,9 @@
 
 #include <cstring>
 
+#include "core/ascii_case.h"
+
 namespace plugfw {
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 bool ResourceNameMatches(const char* storedName, const char* wantedName) {
   if (storedName == nullptr || wantedName == nullptr) return false;
@@ -18,7 +15,7 @@ bool ResourceNameMatches(const char* storedName, const char* wantedName) {
   }
   if (std::strlen(wantedName) != length) return false;
   for (size_t i = 0; i < length; ++i) {
-    if (LowerAscii(storedName[i]) != LowerAscii(wantedName[i])) return false;
+    if (AsciiLower(storedName[i]) != AsciiLower(wantedName[i])) return false;
   }
   return true;
 }

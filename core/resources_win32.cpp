@@ -8,6 +8,7 @@
 
 #include "core/resource_names.h"
 #include "core/resources.h"
+#include "core/utf_conversion.h"
 
 namespace plugfw {
 namespace {
@@ -125,14 +126,14 @@ const uint8_t* FindResourceData(const char* storedName, const char* type, int32_
   return static_cast<const uint8_t*>(bytes);
 }
 
+// A name or path that had to have characters replaced would name something else: it converts
+// to nothing.
 HeapBuffer Utf8ToUtf16(const char* text) {
   HeapBuffer wide(HeapBuffer::kBlockGranularity);
-  const int units = (text != nullptr && text[0] != '\0')
-                        ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0)
-                        : 0;
-  if (units > 0 && wide.Resize(units * 2) != nullptr &&
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, reinterpret_cast<wchar_t*>(wide.Data()),
-                          units) == units) {
+  const TextConversion measured = ConvertUtf8ToUtf16<wchar_t>(text, kToTerminator, nullptr, 0);
+  const size_t units = measured.needed + 1;
+  if (!measured.replaced && wide.Resize(static_cast<int32_t>(units * 2)) != nullptr) {
+    ConvertUtf8ToUtf16(text, kToTerminator, reinterpret_cast<wchar_t*>(wide.Data()), units);
     return wide;
   }
   if (wide.Resize(2) != nullptr) reinterpret_cast<wchar_t*>(wide.Data())[0] = L'\0';
@@ -141,14 +142,11 @@ HeapBuffer Utf8ToUtf16(const char* text) {
 
 void Utf16ToUtf8(const wchar_t* wide, HeapString* out) {
   if (out == nullptr) return;
-  const int bytes =
-      (wide != nullptr && wide[0] != L'\0')
-          ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0, nullptr, nullptr)
-          : 0;
+  const TextConversion measured = ConvertUtf16ToUtf8(wide, kToTerminator, nullptr, 0);
+  const size_t bytes = measured.needed + 1;
   HeapBuffer utf8(HeapBuffer::kTextGranularity);
-  if (bytes > 0 && utf8.Resize(bytes) != nullptr &&
-      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, reinterpret_cast<char*>(utf8.Data()),
-                          bytes, nullptr, nullptr) == bytes) {
+  if (!measured.replaced && utf8.Resize(static_cast<int32_t>(bytes)) != nullptr) {
+    ConvertUtf16ToUtf8(wide, kToTerminator, reinterpret_cast<char*>(utf8.Data()), bytes);
     out->Set(reinterpret_cast<const char*>(utf8.Data()));
     return;
   }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ascii_case.h"
 #include "core/heap_string.h"
 #include "core/param_format.h"
 #include "effect/param_table.h"
@@ -88,7 +89,6 @@ NumberFormat FormatForUnit(const char* unit, double& value) {
 }
 
 bool IsAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The text after the number without white space, letters in lower case. False when it does
 // not fit, which the length limit on the whole text rules out.
@@ -97,7 +97,7 @@ bool NormalizeSuffix(const char* rest, char* out, size_t capacity) {
   for (; *rest != '\0'; ++rest) {
     if (IsAsciiSpace(*rest)) continue;
     if (length + 1 >= capacity) return false;
-    out[length++] = AsciiLower(*rest);
+    out[length++] = plugfw::AsciiLower(*rest);
   }
   out[length] = '\0';
   return true;

@@ -3,14 +3,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/little_endian.h"
 #include "effect/factory_recipes.h"
 
 namespace halcyra {
 
-void PutStateInt32(uint8_t* at, int32_t value) {
-  const uint32_t bits = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
+void PutStateInt32(uint8_t* at, int32_t value) { plugfw::PutLittleEndian(at, static_cast<uint32_t>(value)); }
 
 void PutStateFloat(uint8_t* at, float value) {
   uint32_t bits;
@@ -19,9 +17,7 @@ void PutStateFloat(uint8_t* at, float value) {
 }
 
 int32_t GetStateInt32(const uint8_t* at) {
-  uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(at[i]) << (8 * i);
-  return static_cast<int32_t>(bits);
+  return static_cast<int32_t>(plugfw::GetLittleEndian<uint32_t>(at));
 }
 
 namespace {

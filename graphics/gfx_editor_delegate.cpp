@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/little_endian.h"
 #include "core/param.h"
 #include "graphics/control.h"
 #include "graphics/editor_scale.h"
@@ -14,10 +15,6 @@ namespace {
 constexpr int32_t kFieldBytes = 4;
 constexpr float kParentResizeScale = 1.f;
 
-void EncodeLittleEndian32(uint32_t value, uint8_t bytes[kFieldBytes]) {
-  for (int32_t i = 0; i < kFieldBytes; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // The 4 bytes at position as a little-endian word; a read past the end (or from -1) fails,
 // gives 0 and leaves the position at -1, so every later read fails as well.
 uint32_t ReadLittleEndian32(const HeapBuffer& chunk, int32_t& position) {
@@ -25,9 +22,7 @@ uint32_t ReadLittleEndian32(const HeapBuffer& chunk, int32_t& position) {
     position = -1;
     return 0;
   }
-  const uint8_t* bytes = chunk.Data() + position;
-  uint32_t value = 0;
-  for (int32_t i = 0; i < kFieldBytes; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+  const uint32_t value = GetLittleEndian<uint32_t>(chunk.Data() + position);
   position += kFieldBytes;
   return value;
 }
@@ -178,7 +173,7 @@ bool IGfxEditorDelegate::SerializeEditorSize(HeapBuffer& chunk) const {
                              static_cast<uint32_t>(open ? gfx_->Height() : storedHeight_),
                              FloatBits(open ? gfx_->GetDrawScale() : storedScale_)};
   uint8_t bytes[kEditorSizeBytes];
-  for (int32_t i = 0; i < 3; ++i) EncodeLittleEndian32(fields[i], bytes + i * kFieldBytes);
+  for (int32_t i = 0; i < 3; ++i) PutLittleEndian(bytes + i * kFieldBytes, fields[i]);
   const int32_t before = chunk.Size();
   return chunk.Append(bytes, kEditorSizeBytes) == before + kEditorSizeBytes;
 }

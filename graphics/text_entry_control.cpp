@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/utf_conversion.h"
 #include "graphics/gfx.h"
 #include "graphics/text_entry_keys.h"
 #include "graphics/text_entry_utf.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr char16_t kFirstPrintable = u' ';
 constexpr char16_t kDeleteCharacter = u'\x7F';
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
 
 // One line of printable text, at most kPasteLimit units, never half a surrogate pair.
 std::u16string OneLineForPaste(const std::u16string& text) {

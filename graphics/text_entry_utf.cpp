@@ -3,19 +3,17 @@
 #include <cstring>
 
 #include "core/utf8_encode.h"
+#include "core/utf_conversion.h"
 
 namespace plugfw::gfx {
 namespace {
 
 constexpr uint32_t kHighSurrogateFirst = 0xD800;
 constexpr uint32_t kLowSurrogateFirst = 0xDC00;
-constexpr uint32_t kLowSurrogateLast = 0xDFFF;
 constexpr uint32_t kFirstSupplementary = 0x10000;
 constexpr uint32_t kLastCodePoint = 0x10FFFF;
 constexpr int32_t kEncodableLimit = 0x200000;
 
-bool IsHighSurrogate(uint32_t unit) { return unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst; }
-bool IsLowSurrogate(uint32_t unit) { return unit >= kLowSurrogateFirst && unit <= kLowSurrogateLast; }
 bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 // How many bytes the form a lead byte opens takes: 1 for ASCII, 0 for a continuation

@@ -3,6 +3,10 @@
 // their controls, the menu and its commands, the accelerator table and the icon. Read by the
 // resource compiler and by the program, so only #defines live here.
 
+// The program's name: the main window's title, by which a second start finds it, and the title of
+// the program's own boxes.
+#define HALCYRA_PROGRAM_TITLE "HALCYRA"
+
 // Accelerator table and resources.
 #define IDR_ACCELERATORS 40000
 #define IDD_MAIN 40001

@@ -1,17 +1,9 @@
 #pragma once
-// UTF-8 to UTF-16 and back for the texts that cross the VST3 interfaces (names, units,
-// display strings). Invalid UTF-8 bytes become U+FFFD; unpaired surrogates likewise. Both
-// cut on a whole character and always terminate the output. Any thread: pure functions.
+// The texts that cross the VST3 interfaces (names, units, display strings) go through the
+// framework's one UTF-8/UTF-16 conversion, whose fixed-field form cuts on a whole character and
+// always terminates: Utf8ToUtf16 and Utf16ToUtf8 with Steinberg::char16 as the unit.
 
-#include <cstdint>
-
+#include "core/utf_conversion.h"
 #include "pluginterfaces/base/ftypes.h"
 
-namespace plugfw {
-
-// Writes at most capacity - 1 units and a terminator; answers the units written.
-int32_t Utf8ToUtf16(const char* text, Steinberg::char16* out, int32_t capacity);
-// Writes at most capacity - 1 bytes and a terminator; answers the bytes written.
-int32_t Utf16ToUtf8(const Steinberg::char16* text, char* out, int32_t capacity);
-
-}  // namespace plugfw
+static_assert(sizeof(Steinberg::char16) == 2, "VST3 strings are UTF-16");

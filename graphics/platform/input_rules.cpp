@@ -1,6 +1,7 @@
 #include "graphics/platform/input_rules.h"
 
 #include "core/utf8_encode.h"
+#include "core/utf_conversion.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -23,9 +24,6 @@ constexpr int32_t kCursorIdsByKind[] = {
     32650,           // 12 app starting
     32651,           // 13 help
 };
-
-bool IsHighSurrogate(uint16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(uint16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Writes codePoint as UTF-8 with a terminator.
 void EncodeUtf8(uint32_t codePoint, char (&utf8)[5]) { utf8[EncodeUtf8CodePoint(codePoint, utf8)] = '\0'; }

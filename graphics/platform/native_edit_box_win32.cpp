@@ -1,5 +1,6 @@
 #include "graphics/platform/native_edit_box_win32.h"
 
+#include "core/utf_conversion.h"
 #include "graphics/platform/pixel_geometry.h"
 #include "graphics/platform/wide_text_win32.h"
 
@@ -37,8 +38,6 @@ LOGFONTW MessageFont() {
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   return font;
 }
-
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 }  // namespace
 

@@ -2,17 +2,17 @@
 
 #include <cstring>
 
+#include "core/ascii_case.h"
+
 namespace plugfw::gfx {
 namespace {
 
 constexpr const char* kWebSchemes[] = {"http://", "https://", "mailto:"};
 constexpr const char kMailScheme[] = "mailto:";
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool StartsWithIgnoringCase(const char* text, const char* prefix) {
   for (; *prefix != '\0'; ++text, ++prefix) {
-    if (LowerAscii(*text) != *prefix) return false;  // also stops at text's end
+    if (AsciiLower(*text) != *prefix) return false;  // also stops at text's end
   }
   return true;
 }

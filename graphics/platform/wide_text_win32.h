@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 to UTF-16 and back at the editor window's Win32 calls. Windows-only
-// header. No shared state: any thread.
+// UTF-8 to UTF-16 and back at the editor window's Win32 calls, by the one conversion
+// (core/utf_conversion.h). Windows-only header. No shared state: any thread.
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@ namespace plugfw::gfx {
 // Converts text into destination when capacity (in UTF-16 units) holds it; when it
 // does not, or the conversion fails, destination (if capacity allows) becomes "".
 // Returns the units the whole text needs with its terminator, at least 1, so a
-// call with capacity 0 sizes a buffer. Bytes that are not UTF-8 become U+FFFD.
+// call with capacity 0 sizes a buffer. What is not UTF-8 becomes U+FFFD.
 int32_t Utf8ToWide(wchar_t* destination, const char* text, int32_t capacity);
 
 // The same without a fixed buffer; null text gives "".

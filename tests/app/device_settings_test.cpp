@@ -1,5 +1,5 @@
 // The settings file's rules: every key checked on read with its own fallback, the written form
-// and order, UTF-8-safe cutting, and the comparisons of settings records.
+// and order, a rewrite that fails part-way, and the comparisons of settings records.
 
 #include "app/device_settings.h"
 
@@ -151,6 +151,29 @@ TEST(WriteDeviceSettings, WritesAllThirteenKeysInFileOrderAndReadsBackTheSame) {
   EXPECT_TRUE(ReadFrom(file).Equals(written));
 }
 
+TEST(WriteDeviceSettings, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
+  FakeSettingsFile file;
+  FakeSettingsStore store(file);
+  DeviceSettings good;
+  good.audioInputDevice.Set("Line In");
+  good.sampleRate = 96000;
+  ASSERT_TRUE(WriteDeviceSettings(store, good));
+  const auto before = file.values;
+
+  DeviceSettings changed;
+  changed.audioInputDevice.Set("USB Mic");
+  changed.sampleRate = 22050;
+  for (int32_t failing : {0, 1, 5, 12}) {
+    file.failingWrite = failing;
+    EXPECT_FALSE(WriteDeviceSettings(store, changed)) << failing;
+    EXPECT_EQ(file.values, before) << "a write failing at key " << failing;
+  }
+  EXPECT_EQ(file.rewrites, 1);
+  const DeviceSettings read = ReadFrom(file);
+  EXPECT_STREQ(read.audioInputDevice.Get(), "Line In");
+  EXPECT_EQ(read.sampleRate, 96000);
+}
+
 TEST(ParseSettingsNumber, AcceptsOnlyPlainDecimals) {
   struct Case {
     const char* text;
@@ -168,21 +191,6 @@ TEST(ParseSettingsNumber, AcceptsOnlyPlainDecimals) {
       EXPECT_EQ(value, c.value) << c.text;
     }
   }
-}
-
-TEST(Utf8PrefixLength, NeverSplitsASequence) {
-  const std::string text =
-      "ab\xC3\xA9"
-      "c\xE2\x82\xAC"
-      "d\xF0\x9F\x8E\xB5";  // a b é c € d 🎵
-  const int32_t length = static_cast<int32_t>(text.size());
-  struct Case {
-    int32_t room;
-    int32_t kept;
-  };
-  const Case cases[] = {{100, length}, {2, 2}, {3, 2},  {4, 4},  {5, 5}, {6, 5},
-                        {7, 5},        {8, 8}, {10, 9}, {12, 9}, {0, 0}};
-  for (const Case& c : cases) EXPECT_EQ(Utf8PrefixLength(text.c_str(), length, c.room), c.kept) << c.room;
 }
 
 TEST(SettingsComparison, AudioAndMidiHalvesAreComparedApart) {

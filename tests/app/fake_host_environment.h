@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,6 +19,7 @@
 
 #include "app/device_settings.h"
 #include "app/host_environment.h"
+#include "core/utf8_prefix.h"
 
 namespace plugfw::test {
 
@@ -39,6 +41,7 @@ struct FakeSettingsFile {
   std::map<std::pair<std::string, std::string>, std::string> values;
   std::vector<std::pair<std::string, std::string>> writeOrder;  // of the last rewrite
   int32_t rewrites = 0;
+  int32_t failingWrite = -1;  // the key of a rewrite (counted from 0) whose write fails; -1: none
 
   void Set(const char* section, const char* key, const std::string& value) {
     values[{section, key}] = value;
@@ -66,29 +69,40 @@ class FakeSettingsStore : public SettingsStore {
     out[kept] = '\0';
     return true;
   }
+  // A rewrite goes to a copy of its own, which EndWrite puts in the file's place.
   bool BeginWrite() override {
-    file_.values.clear();
-    file_.writeOrder.clear();
-    file_.exists = true;
+    pending_.clear();
+    pendingOrder_.clear();
     return true;
   }
   bool WriteText(const char* section, const char* key, const char* value) override {
-    file_.values[{section, key}] = value;
-    file_.writeOrder.emplace_back(section, key);
+    if (static_cast<int32_t>(pendingOrder_.size()) == file_.failingWrite) return false;
+    pending_[{section, key}] = value;
+    pendingOrder_.emplace_back(section, key);
     return true;
   }
   bool EndWrite() override {
+    file_.values = pending_;
+    file_.writeOrder = pendingOrder_;
+    file_.exists = true;
     ++file_.rewrites;
     return true;
+  }
+  void AbandonWrite() override {
+    pending_.clear();
+    pendingOrder_.clear();
   }
 
  private:
   FakeSettingsFile& file_;
+  std::map<std::pair<std::string, std::string>, std::string> pending_;
+  std::vector<std::pair<std::string, std::string>> pendingOrder_;
 };
 
 struct FakeAudioState {
   std::vector<AudioDeviceInfo> devices;
   bool openSucceeds = true;
+  std::function<bool(const AudioStreamRequest&)> refuses;  // a stream no device would open
   bool startSucceeds = true;
   uint32_t grantFrames = 0;  // 0: the requested size
   bool open = false;
@@ -132,7 +146,7 @@ class FakeAudioDevice : public AudioDevice {
                   uint32_t& grantedFrames) override {
     state_.lastRequest = request;
     ++state_.opens;
-    if (!state_.openSucceeds) return false;
+    if (!state_.openSucceeds || (state_.refuses && state_.refuses(state_.lastRequest))) return false;
     state_.callback = callback;
     state_.userData = userData;
     state_.open = true;
@@ -240,7 +254,7 @@ class FakeHostEnvironment : public HostEnvironment {
     return std::make_unique<FakeAudioDevice>(state_.audio);
   }
   std::unique_ptr<MidiInput> CreateMidiInput(const char* /*clientName*/, uint32_t /*queueLimit*/,
-                                             std::string& error) override {
+                                             MidiErrorCallback /*onError*/, std::string& error) override {
     ++state_.midi.creations;
     if (state_.midi.createFails) {
       error = "MIDI input refused";
@@ -248,7 +262,8 @@ class FakeHostEnvironment : public HostEnvironment {
     }
     return std::make_unique<FakeMidiInput>(state_.midi);
   }
-  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* /*clientName*/, std::string& error) override {
+  std::unique_ptr<MidiOutput> CreateMidiOutput(const char* /*clientName*/, MidiErrorCallback /*onError*/,
+                                               std::string& error) override {
     ++state_.midi.creations;
     if (state_.midi.createFails) {
       error = "MIDI output refused";

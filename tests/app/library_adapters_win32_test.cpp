@@ -2,10 +2,17 @@
 // for calls made in the wrong state or with bad arguments comes back as a result, and a failed
 // open leaves no stream. Runs on whatever devices the machine has, none included.
 
+#include <windows.h>
+
+#include <mmsystem.h>
+
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/host_environment.h"
 
@@ -13,6 +20,25 @@ namespace plugfw {
 namespace {
 
 int Silence(double*, double*, uint32_t, double, bool, void*) { return 0; }
+
+std::vector<std::string>& MidiReports() {
+  static std::vector<std::string> reports;
+  return reports;
+}
+
+void RecordMidiError(const char* message) { MidiReports().emplace_back(message); }
+
+// What is written to std::cerr while it lives.
+class StandardErrorCapture {
+ public:
+  StandardErrorCapture() : previous_(std::cerr.rdbuf(text_.rdbuf())) {}
+  ~StandardErrorCapture() { std::cerr.rdbuf(previous_); }
+  std::string Text() const { return text_.str(); }
+
+ private:
+  std::ostringstream text_;
+  std::streambuf* previous_;
+};
 
 TEST(AudioAdapter, RefusedStreamsAndCallsOutOfOrderAnswerWithResults) {
   std::unique_ptr<HostEnvironment> environment = CreateWin32HostEnvironment();
@@ -54,8 +80,10 @@ TEST(AudioAdapter, RefusedStreamsAndCallsOutOfOrderAnswerWithResults) {
 TEST(MidiAdapter, PortsThatDoNotExistAreRefusedWithoutThrowing) {
   std::unique_ptr<HostEnvironment> environment = CreateWin32HostEnvironment();
   std::string error;
-  std::unique_ptr<MidiInput> input = environment->CreateMidiInput("RtMidi Input Client", 100, error);
-  std::unique_ptr<MidiOutput> output = environment->CreateMidiOutput("RtMidi Output Client", error);
+  std::unique_ptr<MidiInput> input =
+      environment->CreateMidiInput("RtMidi Input Client", 100, &RecordMidiError, error);
+  std::unique_ptr<MidiOutput> output =
+      environment->CreateMidiOutput("RtMidi Output Client", &RecordMidiError, error);
   ASSERT_NE(input, nullptr) << error;
   ASSERT_NE(output, nullptr) << error;
   const uint32_t inputs = input->PortCount();
@@ -72,6 +100,33 @@ TEST(MidiAdapter, PortsThatDoNotExistAreRefusedWithoutThrowing) {
   const uint8_t note[] = {0x90, 60, 100};
   EXPECT_FALSE(output->Send(note, sizeof note));
   EXPECT_FALSE(output->Send(note, 0));
+}
+
+TEST(MidiAdapter, NoPortAtAllSaysNothingWhileARealFailureIsReported) {
+  if (midiInGetNumDevs() > 0 || midiOutGetNumDevs() > 0) GTEST_SKIP() << "this machine has MIDI ports";
+  MidiReports().clear();
+  std::string error;
+  std::unique_ptr<MidiInput> input;
+  std::unique_ptr<MidiOutput> output;
+  {
+    const StandardErrorCapture captured;
+    input = CreateRtMidiInput("RtMidi Input Client", 100, &RecordMidiError, error);
+    output = CreateRtMidiOutput("RtMidi Output Client", &RecordMidiError, error);
+    EXPECT_EQ(captured.Text(), "");
+  }
+  ASSERT_NE(input, nullptr) << error;
+  ASSERT_NE(output, nullptr) << error;
+  EXPECT_TRUE(MidiReports().empty());
+  EXPECT_EQ(input->PortCount(), 0u);
+
+  // Opening a port that is not there is a failure of its own: reported once, answered false.
+  {
+    const StandardErrorCapture captured;
+    EXPECT_FALSE(input->OpenPort(0, "RtMidi Input"));
+    EXPECT_EQ(captured.Text(), "");
+  }
+  ASSERT_EQ(MidiReports().size(), 1u);
+  EXPECT_NE(MidiReports()[0].find("MidiInWinMM"), std::string::npos) << MidiReports()[0];
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // Checks recordings of the standalone host's output on real devices (48 kHz float32 stereo raw,
 // as the sound server's recorder writes them) against the tone that was played into its input.
 //   live_audio_analyse.exe EFFECT.raw BYPASS.raw|- TONE_HZ TONE_AMPLITUDE
+//   live_audio_analyse.exe channels RECORDING.raw LEFT_HZ RIGHT_HZ TONE_AMPLITUDE
 // The effect run must be audible, finite, unclipped and gap-free, dominated by the tone at a level
 // near the input's, with the chorus's modulation in its envelope and sidebands; the bypassed run
-// must be the input tone itself ("-" for a run that had none). Prints every measure and exits 1 on
-// any failed check.
+// must be the input tone itself ("-" for a run that had none). In the channels form each output
+// channel must carry only the tone given for it at the input's level, or be silent for 0. Prints
+// every measure and exits 1 on any failed check.
 
 #include <cmath>
 #include <complex>
@@ -26,6 +28,8 @@ constexpr double kMinActiveSeconds = 1.2;
 constexpr int kEnvelopeWindow = 1200;  // 12 periods of a 480 Hz tone
 constexpr int kFftSize = 32768;
 constexpr double kToneBandHz = 40.0;
+// Two bins of the analysis: a dropped period in a short recording can move the peak by one.
+constexpr double kPeakToleranceHz = 2.0 * kSampleRate / kFftSize;
 // A run of more exact zeros than a sine crossing zero can give is a gap. Wine's DirectSound
 // mixer under a loaded machine drops a period (5 or 10 ms) now and then; the host's own faults
 // (a block left unprocessed, a buffer written as silence) repeat with every device buffer. So a
@@ -253,12 +257,49 @@ void CheckBypass(const Measures& b, double toneHz, double inputRms) {
         "the input tone itself (in 85% of 100 ms windows, all but -40 dB of it is the tone)");
 }
 
+// One bypassed recording, channel by channel: the tone given for it, or silence for 0 Hz.
+int CheckChannels(const char* path, const double toneHz[2], double inputRms) {
+  Recording recording;
+  if (!Load(path, recording)) {
+    std::fprintf(stderr, "cannot read the recording\n");
+    return 1;
+  }
+  size_t begin = 0, end = 0;
+  const bool active = ActiveRegion(recording, begin, end);
+  Check(active, "channels", "output not silent for long enough");
+  if (!active) return 1;
+  const std::vector<float>* channels[] = {&recording.left, &recording.right};
+  const char* names[] = {"left", "right"};
+  for (int c = 0; c < 2; ++c) {
+    const Measures m = MeasureChannel(*channels[c], begin, end, toneHz[c] > 0 ? toneHz[c] : 1000.0);
+    if (toneHz[c] > 0) {
+      CheckSignal(m, "channels", names[c]);
+      Check(std::fabs(m.peakHz - toneHz[c]) < kPeakToleranceHz && m.toneFraction > 0.98, names[c],
+            "only its own tone");
+      Check(m.rms > 0.944 * inputRms && m.rms < 1.059 * inputRms, names[c],
+            "level within 0.5 dB of the input");
+    } else {
+      Print("channels", names[c], m);
+      Check(m.peak < kActiveThreshold, names[c], "silent");
+    }
+  }
+  std::printf("%s\n", failures == 0 ? "all checks passed" : "some checks failed");
+  return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 // BYPASS.raw may be "-": only the effect's recording is checked.
 int main(int argc, char** argv) {
+  if (argc == 6 && std::strcmp(argv[1], "channels") == 0) {
+    const double toneHz[2] = {std::atof(argv[3]), std::atof(argv[4])};
+    return CheckChannels(argv[2], toneHz, std::atof(argv[5]) / std::sqrt(2.0));
+  }
   if (argc != 5) {
-    std::fprintf(stderr, "usage: %s EFFECT.raw BYPASS.raw|- TONE_HZ TONE_AMPLITUDE\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s EFFECT.raw BYPASS.raw|- TONE_HZ TONE_AMPLITUDE\n"
+                 "       %s channels RECORDING.raw LEFT_HZ RIGHT_HZ TONE_AMPLITUDE\n",
+                 argv[0], argv[0]);
     return 2;
   }
   const bool withBypass = std::strcmp(argv[2], "-") != 0;

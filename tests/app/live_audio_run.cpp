@@ -28,11 +28,13 @@ constexpr int32_t kEmulatedDeviceBuffers = 6;
 
 void PrintDevices(const plugfw::StandaloneHost& host) {
   for (plugfw::AudioDeviceId id : host.InputDeviceIds()) {
-    std::printf("input device %u: %s%s\n", id, host.GetAudioDeviceName(id).c_str(),
+    std::printf("input device %u: %s, %d channels%s\n", id, host.GetAudioDeviceName(id).c_str(),
+                host.Devices()[id].inputChannels,
                 host.DefaultInput().found && host.DefaultInput().id == id ? " (default)" : "");
   }
   for (plugfw::AudioDeviceId id : host.OutputDeviceIds()) {
-    std::printf("output device %u: %s%s\n", id, host.GetAudioDeviceName(id).c_str(),
+    std::printf("output device %u: %s, %d channels%s\n", id, host.GetAudioDeviceName(id).c_str(),
+                host.Devices()[id].outputChannels,
                 host.DefaultOutput().found && host.DefaultOutput().id == id ? " (default)" : "");
   }
 }
@@ -64,9 +66,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "stream did not open\n");
     return 1;
   }
+  const plugfw::DeviceSettings& settings = host->CurrentSettings();
   std::printf("stream: in \"%s\" out \"%s\", %d Hz, %u frames, %d input channels\n",
-              host->CurrentSettings().audioInputDevice.Get(), host->CurrentSettings().audioOutputDevice.Get(),
+              settings.audioInputDevice.Get(), settings.audioOutputDevice.Get(),
               static_cast<int>(host->StreamSampleRate()), host->BufferFrames(), host->StreamInputChannels());
+  std::printf("input channels from %d, output channels from %d\n", settings.firstInputChannel,
+              settings.firstOutputChannel);
   std::fflush(stdout);
   Sleep(static_cast<DWORD>(seconds * 1000.0));
 

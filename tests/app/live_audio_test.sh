@@ -12,17 +12,9 @@ run_exe="$1"
 analyse_exe="$2"
 seconds=6
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/halcyra-live.XXXXXX")"
 # shellcheck source=tests/app/live_audio_common.sh
 source "$root/tests/app/live_audio_common.sh"
-cleanup() {
-  live_audio_cleanup
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-live_audio_start_server
-settings="$work/settings/settings.ini"
+live_audio_begin live
 live_audio_write_settings "$settings"
 live_audio_play_tone
 

@@ -88,11 +88,12 @@ class PreferencesDialogTest : public ::testing::Test {
   }
   void TearDown() override { StandaloneHost::Destroy(); }
 
+  // As the program starts: the stream runs unless the devices refuse every stream.
   void Start() {
     host = StandaloneHost::Create(std::make_unique<test::FakeHostEnvironment>(state));
     ASSERT_NE(host, nullptr);
     ASSERT_TRUE(host->Init());
-    ASSERT_TRUE(host->ApplyAudioSettings());
+    ASSERT_EQ(host->ApplyAudioSettings(), state.audio.openSucceeds);
   }
 
   // Opens the dialog modally and runs the script inside its loop; the dialog's result.
@@ -198,25 +199,51 @@ TEST_F(PreferencesDialogTest, CancelRestoresTheAppliedAudioAndTheChangedMidiPort
   EXPECT_EQ(state.settings.rewrites, rewrites);  // Cancel saves nothing
 }
 
-TEST_F(PreferencesDialogTest, OkWithNoChangeKeepsTheStreamAndAFailedOkKeepsTheDialog) {
+TEST_F(PreferencesDialogTest, OkWithNoChangeKeepsTheStreamAndAFailedOkGoesBackToWhatWorked) {
   Start();
   const int32_t opens = state.audio.opens;
   EXPECT_EQ(RunDialog([&](HWND dialog) { Press(dialog, IDOK); }), kPreferencesAccepted);
   EXPECT_EQ(state.audio.opens, opens);
   EXPECT_EQ(state.audio.aborts, 0);
 
+  state.audio.refuses = [](const AudioStreamRequest& request) { return request.bufferFrames == 96; };
   const INT_PTR result = RunDialog([&](HWND dialog) {
-    state.audio.openSucceeds = false;
     Choose(dialog, IDC_BUFFER_SIZE, 2);
+    Choose(dialog, IDC_MIDI_INPUT_CHANNEL, 5);
     Press(dialog, IDOK);
-    EXPECT_TRUE(IsWindow(dialog));
-    EXPECT_EQ(state.errors, Texts{"Error: The audio devices could not be opened with these settings"});
-    state.audio.openSucceeds = true;
+  });
+  EXPECT_EQ(result, kPreferencesAccepted);
+  EXPECT_EQ(state.errors, Texts{"Error: The audio devices could not be opened with these settings"});
+  EXPECT_EQ(Settings().bufferSize, 512);
+  EXPECT_EQ(Settings().midiInputChannel, 5);
+  EXPECT_TRUE(host->IsStreamRunning());
+}
+
+TEST_F(PreferencesDialogTest, WhereNoAudioOpensOkAndCancelEndTheDialogAndTellNothingTwice) {
+  state.audio.openSucceeds = false;
+  Start();
+  ASSERT_EQ(state.errors.size(), 1u);  // the start's own report
+
+  INT_PTR result = RunDialog([&](HWND dialog) {
+    Choose(dialog, IDC_MIDI_OUTPUT_PORT, 1);
+    Choose(dialog, IDC_BUFFER_SIZE, 7);
+    Press(dialog, IDC_APPLY);
+    EXPECT_EQ(state.errors.size(), 2u);
+    Press(dialog, IDOK);
+  });
+  EXPECT_EQ(result, kPreferencesAccepted);
+  EXPECT_EQ(state.errors.size(), 2u);
+  EXPECT_EQ(Settings().bufferSize, 512);
+  EXPECT_STREQ(Settings().midiOutputPort.Get(), "Synth");
+
+  result = RunDialog([&](HWND dialog) {
+    Choose(dialog, IDC_BUFFER_SIZE, 8);
+    Press(dialog, IDC_APPLY);
     Press(dialog, IDCANCEL);
   });
   EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(state.errors.size(), 3u) << "the Apply of 2048 frames, and nothing from Cancel";
   EXPECT_EQ(Settings().bufferSize, 512);
-  EXPECT_TRUE(host->IsStreamRunning());
 }
 
 TEST_F(PreferencesDialogTest, WithoutMidiObjectsTheMidiListsStayEmptyAndDisabled) {

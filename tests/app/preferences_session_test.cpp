@@ -30,12 +30,13 @@ class PreferencesSessionTest : public ::testing::Test {
   }
   void TearDown() override { StandaloneHost::Destroy(); }
 
-  // The host started as the program starts it, with its stream running, and the dialog opened.
+  // The host started as the program starts it, with its stream running (unless the devices
+  // refuse every stream), and the dialog opened.
   PreferencesSession& Open() {
     host = StandaloneHost::Create(std::make_unique<test::FakeHostEnvironment>(state));
     EXPECT_NE(host, nullptr);
     EXPECT_TRUE(host->Init());
-    EXPECT_TRUE(host->ApplyAudioSettings());
+    EXPECT_EQ(host->ApplyAudioSettings(), state.audio.openSucceeds);
     session = std::make_unique<PreferencesSession>(*host);
     session->Begin();
     return *session;
@@ -129,20 +130,58 @@ TEST_F(PreferencesSessionTest, ApplyAndOkReopenOnlyForChangedAudioOrAStoppedStre
   EXPECT_EQ(state.audio.opens, opens + 2);
 }
 
-TEST_F(PreferencesSessionTest, AStreamThatDoesNotOpenIsReportedOnce) {
+TEST_F(PreferencesSessionTest, AFailedOkIsToldOnceAndGoesBackToTheAudioThatWorked) {
   PreferencesSession& s = Open();
+  state.audio.refuses = [](const AudioStreamRequest& request) { return request.bufferFrames == 32; };
   s.ChooseBufferSize(0);
-  state.audio.openSucceeds = false;
+  s.ChooseMidiChannel(MidiDirection::kInput, 5);
+  EXPECT_EQ(s.Apply(), ApplyOutcome::kFailed);
   EXPECT_EQ(s.Ok(), ApplyOutcome::kFailed);
   EXPECT_EQ(state.errors, Texts{"Error: The audio devices could not be opened with these settings"});
-  EXPECT_EQ(host->LastAppliedSettings().bufferSize, 512);
+  // The 32 frames that failed are not kept; the stream runs again on the 512 that worked.
+  EXPECT_EQ(Settings().bufferSize, 512);
+  EXPECT_EQ(Settings().midiInputChannel, 5);
+  EXPECT_TRUE(host->IsStreamRunning());
+  EXPECT_EQ(state.audio.lastRequest.bufferFrames, 512u);
 
   // Devices that have gone are the host's own report, not a second one.
   state.errors.clear();
   state.audio.devices.clear();
   host->ProbeAudioDevices();
+  s.ChooseBufferSize(7);
   EXPECT_EQ(s.Apply(), ApplyOutcome::kFailed);
   EXPECT_EQ(state.errors, Texts{"Error: Please check the audio settings"});
+}
+
+TEST_F(PreferencesSessionTest, WhereNoAudioOpensOkStillSavesWhatWorksAndNoFailureIsToldTwice) {
+  state.audio.openSucceeds = false;
+  PreferencesSession& s = Open();
+  const Texts startUp = {"Error: The audio devices could not be opened with these settings"};
+  EXPECT_EQ(state.errors, startUp);
+
+  // Nothing but MIDI changed: OK tries the stream again without telling the same failure.
+  s.ChooseMidiPort(MidiDirection::kOutput, 1);
+  EXPECT_EQ(s.Ok(), ApplyOutcome::kFailed);
+  EXPECT_EQ(state.errors, startUp);
+
+  // Other audio settings fail too: told once, by Apply; Cancel going back does not tell again.
+  session->Begin();
+  s.ChooseBufferSize(7);
+  EXPECT_EQ(s.Apply(), ApplyOutcome::kFailed);
+  EXPECT_EQ(state.errors.size(), 2u);
+  s.Cancel();
+  EXPECT_EQ(state.errors.size(), 2u);
+
+  // Nor does OK, which keeps the audio settings of the opening moment and the rest as chosen.
+  session->Begin();
+  s.ChooseBufferSize(7);
+  s.ChooseMidiChannel(MidiDirection::kOutput, 3);
+  EXPECT_EQ(s.Ok(), ApplyOutcome::kFailed);
+  ASSERT_TRUE(host->WriteSettings());  // as the main window does after OK
+  EXPECT_EQ(state.settings.Get("audio", "buffer"), "512");
+  EXPECT_EQ(state.settings.Get("midi", "outdev"), "Synth");
+  EXPECT_EQ(state.settings.Get("midi", "outchan"), "3");
+  EXPECT_EQ(state.errors.size(), 2u);
 }
 
 TEST_F(PreferencesSessionTest, CancelPutsBackTheOpeningSettingsAndReopensWhatChanged) {

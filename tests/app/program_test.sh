@@ -9,7 +9,8 @@
 #   - with devices of a sound server of the test's own, a tone played into the input comes out
 #     chorused (level, frequency, modulation, no gaps), a click on the editor's BYPASS toggle makes
 #     the output the input tone itself, WM_CLOSE ends the program with exit code 0 within 3 s, and
-#     the settings file afterwards holds the devices the program used.
+#     the settings file afterwards holds the devices the program used, and having no MIDI port
+#     printed nothing.
 #   program_test.sh HALCYRA_EXE PROBE_EXE ANALYSE_EXE
 set -euo pipefail
 
@@ -130,6 +131,9 @@ for attempt in $(seq "$attempts"); do
   close_program
   live_audio_stop_recording
   cat "$work/live.out"
+  if grep -q "MIDI input devices\|MIDI output devices" "$work/live.out"; then
+    fail "a start on a machine without MIDI ports printed the MIDI library's warnings"
+  fi
   live_audio_check_settings "$settings" || fail "the settings file does not hold the devices used"
   if "$wine_run" "$analyse_exe" "$(windows_path "$work/effect.raw")" "$(windows_path "$work/bypass.raw")" \
     "$tone_hz" "$tone_amplitude"; then

@@ -151,6 +151,48 @@ TEST_F(SettingsFileTest, FirstRunCreatesTheFolderAndWritesTheDefaults) {
                "SB)");
 }
 
+// The platform's store, with the write of one key refused, as a full disk would.
+class FailingWriteStore : public SettingsStore {
+ public:
+  FailingWriteStore(std::unique_ptr<SettingsStore> platform, int32_t failingWrite)
+      : platform_(std::move(platform)), failingWrite_(failingWrite) {}
+  bool Exists() override { return platform_->Exists(); }
+  bool ReadText(const char* section, const char* key, char* out, int32_t size) override {
+    return platform_->ReadText(section, key, out, size);
+  }
+  bool BeginWrite() override { return platform_->BeginWrite(); }
+  bool WriteText(const char* section, const char* key, const char* value) override {
+    return writes_++ != failingWrite_ && platform_->WriteText(section, key, value);
+  }
+  bool EndWrite() override { return platform_->EndWrite(); }
+  void AbandonWrite() override { platform_->AbandonWrite(); }
+
+ private:
+  std::unique_ptr<SettingsStore> platform_;
+  int32_t failingWrite_;
+  int32_t writes_ = 0;
+};
+
+TEST_F(SettingsFileTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
+  DeviceSettings good;
+  good.audioInputDevice.Set("Line In");
+  good.sampleRate = 96000;
+  ASSERT_TRUE(WriteDeviceSettings(*Store(), good));
+  const std::string before = FileBytes();
+
+  DeviceSettings changed;
+  changed.audioInputDevice.Set("USB Mic");
+  changed.sampleRate = 22050;
+  FailingWriteStore failing(Store(), 5);
+  EXPECT_FALSE(WriteDeviceSettings(failing, changed));
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_EQ(GetFileAttributesW(Wide(path_ + ".new").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the abandoned rewrite was left behind";
+  DeviceSettings read;
+  EXPECT_EQ(ReadDeviceSettings(*Store(), read), 13);
+  EXPECT_TRUE(read.Equals(good));
+}
+
 struct BadFile {
   const char* label;
   bool present;

@@ -88,6 +88,49 @@ TEST_F(HostTest, TheStreamCapturesOnlyTheMainPairOrOneMonoChannel) {
   EXPECT_EQ(h.Plugin().HostInputChannels(), 1);
 }
 
+TEST_F(HostTest, TheStreamCarriesTheChosenChannelPairs) {
+  state.audio.devices.push_back(Device("Interface", 4, 6));
+  state.settings.Set("audio", "indev", "Interface");
+  state.settings.Set("audio", "outdev", "Interface");
+  state.settings.Set("audio", "in1", "3");
+  state.settings.Set("audio", "in2", "4");
+  state.settings.Set("audio", "out1", "5");
+  state.settings.Set("audio", "out2", "6");
+  StandaloneHost& h = Start();
+  ASSERT_TRUE(h.ApplyAudioSettings());
+  const AudioStreamRequest& request = state.audio.lastRequest;
+  EXPECT_EQ(request.inputFirstChannel, 2);
+  EXPECT_EQ(request.inputChannels, 2);
+  EXPECT_EQ(request.outputFirstChannel, 4);
+  EXPECT_EQ(request.outputChannels, 2);
+
+  // A pair from the device's last channel carries that one channel, taken as a mono input.
+  h.CurrentSettings().firstInputChannel = 4;
+  h.CurrentSettings().secondInputChannel = 5;
+  ASSERT_TRUE(h.ApplyAudioSettings());
+  EXPECT_EQ(request.inputFirstChannel, 3);
+  EXPECT_EQ(request.inputChannels, 1);
+  EXPECT_EQ(h.Plugin().HostInputChannels(), 1);
+
+  // A pair past the device's channels opens nothing, and says so.
+  h.CurrentSettings().firstOutputChannel = 7;
+  h.CurrentSettings().secondOutputChannel = 8;
+  const int32_t opens = state.audio.opens;
+  EXPECT_FALSE(h.ApplyAudioSettings());
+  EXPECT_EQ(state.audio.opens, opens);
+  EXPECT_EQ(state.errors,
+            std::vector<std::string>{"Error: The audio devices could not be opened with these settings"});
+
+  // The pairs of a device that has gone go with it: the default device plays from its first.
+  h.CurrentSettings().audioInputDevice.Set("Unplugged");
+  h.CurrentSettings().audioOutputDevice.Set("Unplugged");
+  ASSERT_TRUE(h.ApplyAudioSettings());
+  EXPECT_EQ(request.inputFirstChannel, 0);
+  EXPECT_EQ(request.outputFirstChannel, 0);
+  EXPECT_EQ(state.settings.Get("audio", "in1"), "1");
+  EXPECT_EQ(state.settings.Get("audio", "out2"), "2");
+}
+
 TEST_F(HostTest, APrefixedDeviceIsSavedWithoutPrefixAndFoundAgainNextStart) {
   state.settings.Set("audio", "indev", "Capture: Line In");  // the library's full name matches nothing
   Start().ApplyAudioSettings();

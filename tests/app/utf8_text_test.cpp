@@ -1,5 +1,6 @@
-// The pure UTF-8 helpers: well-formedness by RFC 3629, the lenient conversion,
-// the ANSI look-alike check and the long-path prefix rules.
+// The pure UTF-8 helpers: well-formedness by RFC 3629, the lenient conversion (when
+// it gives up; what it converts follows the one conversion's rule), the ANSI
+// look-alike check and the long-path prefix rules.
 
 #include "app/utf8_text.h"
 
@@ -55,18 +56,6 @@ TEST(HasUtf8, ClassifiesTextByRfc3629) {
   EXPECT_EQ(HasUtf8(nullptr), 0);
 }
 
-TEST(DecodeUtf8Sequence, GivesLengthAndCodePoint) {
-  uint32_t codePoint = 0;
-  EXPECT_EQ(DecodeUtf8Sequence("\xC3\xA9", &codePoint), 2);
-  EXPECT_EQ(codePoint, 0xE9u);
-  EXPECT_EQ(DecodeUtf8Sequence("\xE2\x82\xAC", &codePoint), 3);
-  EXPECT_EQ(codePoint, 0x20ACu);
-  EXPECT_EQ(DecodeUtf8Sequence("\xF4\x8F\xBF\xBF", &codePoint), 4);
-  EXPECT_EQ(codePoint, 0x10FFFFu);
-  EXPECT_EQ(DecodeUtf8Sequence("A", &codePoint), 0);
-  EXPECT_EQ(DecodeUtf8Sequence("", &codePoint), 0);
-}
-
 struct LenientCase {
   const char* label;
   const char* text;
@@ -82,10 +71,10 @@ TEST(WideFromUtf8Lenient, ConvertsMostlyUtf8TextAndGivesUpOnAnsi) {
       {"utf-8", "Caf\xC3\xA9 \xE2\x82\xAC", 0, true, UTF16("Caf\u00E9 \u20AC")},
       {"beyond the BMP", "\xF0\x9F\x8E\xB5!", 0, true, UTF16("\U0001F3B5!")},
       {"one foreign byte among utf-8", "\xC3\xA9\xC3\xA9\xC3\xA9\xE9", 0, true,
-       UTF16("\u00E9\u00E9\u00E9\u00E9")},
+       UTF16("\u00E9\u00E9\u00E9\uFFFD")},
       {"lone ansi byte", "caf\xE9", 0, false, UTF16("")},
-      {"lone ansi byte, forced", "caf\xE9", kLenientForce, true, UTF16("caf\u00E9")},
-      {"surrogate bytes kept as bytes", "\xED\xA0\x80", kLenientForce, true, UTF16("\u00ED\u00A0\u0080")},
+      {"lone ansi byte, forced", "caf\xE9", kLenientForce, true, UTF16("caf\uFFFD")},
+      {"an encoded surrogate, forced", "\xED\xA0\x80", kLenientForce, true, UTF16("\uFFFD\uFFFD\uFFFD")},
   };
   for (const LenientCase& c : cases) {
     Utf16Unit buffer[64];
