@@ -18,7 +18,6 @@ constexpr uint64_t kScopeDecimation = 8;
 constexpr uint64_t kAnalysisInterval = 512;
 constexpr float kSpectrumFloorDb = -120.0f;
 constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
-constexpr int kModelMicroPitch = static_cast<int>(Structure::kMicroPitch);
 
 double Correlation(double xx, double yy, double xy) {
   const double energy = xx * yy;
@@ -113,7 +112,7 @@ void Measurement::HoldPeak(HeldPeak& held, double blockPeak, int frames) const {
 void Measurement::FillVoiceDisplay(const BlockState& block) {
   const ParamSmoother& p = block.params;
   const VoiceState& voices = block.voices;
-  const bool microPitch = p.Stepped(kParamModel) == kModelMicroPitch;
+  const bool microPitch = IsStructure(p.Stepped(kParamModel), Structure::kMicroPitch);
   const double window = MicroPitchWindowSeconds(p.Value(kParamBaseDelay));
   for (int v = 0; v < kVoiceCount; ++v) {
     const bool active = voices.active[v] > kDisplayActiveWeight;

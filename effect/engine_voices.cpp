@@ -10,7 +10,6 @@ namespace {
 using namespace voicing;
 
 constexpr double kMaxReadFraction = 0.235;  // of fs: the longest read any structure makes
-constexpr int kModelMicroPitch = static_cast<int>(Structure::kMicroPitch);
 
 }  // namespace
 
@@ -105,7 +104,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
   const double spread = p.Value(kParamSpread);
   const double humanize = p.Value(kParamHumanize);
   const double detune = p.Value(kParamDetune);
-  const double window = p.Stepped(kParamModel) == kModelMicroPitch
+  const double window = IsStructure(p.Stepped(kParamModel), Structure::kMicroPitch)
                             ? MicroPitchWindowSeconds(p.Value(kParamBaseDelay))
                             : kDetuneWindowSeconds;
   double activeBefore = 0.0;

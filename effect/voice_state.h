@@ -1,12 +1,43 @@
 #pragma once
-// The chorus voices' state and the twelve structures' voicing constants. VoiceState holds one
-// array per quantity with a slot for each of the eight voices, so the per-sample updates run over
-// the voices as plain loops; the constants are the numbers the structures' modulation is built
-// from, named once here. Owned and written by the voice stage on the audio thread.
+// The twelve chorus structures, the voices each lets sound, the structures' voicing constants and
+// the voices' state. VoiceState holds one array per quantity with a slot for each of the eight
+// voices, so the per-sample updates run over the voices as plain loops; the constants are the
+// numbers the structures' modulation is built from, named once here. The state is owned and written
+// by the voice stage on the audio thread.
+
+#include <algorithm>
 
 #include "effect/param_table.h"
 
 namespace halcyra {
+
+// The `model` values.
+enum class Structure : int {
+  kDigitalClassic = 0,
+  kDualStereo,
+  kDimension,
+  kEnsemble,
+  kTriChorus,
+  kAnalogBbd,
+  kVintageEnsemble,
+  kMicroPitch,
+  kVibrato,
+  kRandomChorus,
+  kMultiBand,
+  kDiffusedChorus,
+  kCount
+};
+constexpr int kStructureCount = static_cast<int>(Structure::kCount);
+
+constexpr bool IsStructure(int model, Structure structure) { return model == static_cast<int>(structure); }
+
+// The voices a structure lets sound for the requested `voices`: Tri Chorus at most three, Vibrato one.
+constexpr int ActiveVoiceCount(int model, int voices) {
+  constexpr int kTriChorusVoiceCap = 3;
+  if (IsStructure(model, Structure::kVibrato)) return 1;
+  if (IsStructure(model, Structure::kTriChorus)) return std::min(voices, kTriChorusVoiceCap);
+  return voices;
+}
 
 namespace voicing {
 // Modulation of the structures, by structure (values multiply cycles, delays or depths).
