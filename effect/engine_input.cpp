@@ -6,9 +6,6 @@
 namespace halcyra {
 namespace {
 
-constexpr int kDetectorPeak = 0;
-constexpr int kDetectorExternal = 2;
-constexpr double kLevelFloor = 1e-6;
 constexpr double kEnvelopeRangeDb = 24.0;  // from the threshold to the full envelope amount
 constexpr double kMaxDepthMs = 40.0;
 constexpr double kMaxDuckDb = 60.0;
@@ -62,7 +59,7 @@ void Detector::Clear() {
 void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent,
                    const ParamSmoother& params, const TransportState& transport, const EngineMath& math) {
   const int detector = params.Stepped(kParamEnvelopeDetector);
-  const bool external = sidechainPresent && detector == kDetectorExternal;
+  const bool external = FollowsSidechain(detector, sidechainPresent);
   const StereoVector source = external ? sidechain : routed;
   const double a = source.Left(), b = source.Right();
   const double trim = coefficients.sidechainTrim;

@@ -1,7 +1,6 @@
 #include "effect/engine_measurement.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 #include "effect/engine_output.h"
@@ -12,12 +11,10 @@ namespace {
 constexpr double kCorrelationSeconds = 0.1;
 constexpr double kCorrelationEnergyFloor = 1e-24;
 constexpr double kSignalPresentLevel = 1e-12;
-constexpr double kLevelFloor = 1e-6;
 constexpr double kDisplayActiveWeight = 1e-6;
 constexpr uint64_t kScopeDecimation = 8;
 constexpr uint64_t kAnalysisInterval = 512;
 constexpr float kSpectrumFloorDb = -120.0f;
-constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
 
 double Correlation(double xx, double yy, double xy) {
   const double energy = xx * yy;
@@ -49,14 +46,13 @@ void Measurement::Clear(double sampleRate) {
 }
 
 void Measurement::BeginBlock(bool readerPresent, const ParamSmoother& params, bool sidechainPresent) {
-  constexpr int kDetectorExternal = 2;
   const bool arrived = readerPresent && !readerPresent_;
   readerPresent_ = readerPresent;
   if (arrived && params.Stepped(kParamAnalyzer) != 0) RunAnalysis(params, true);
   meters_ = MeterSnapshot();
   meters_.sidechainPresent = sidechainPresent ? 1 : 0;
   meters_.externalDetector =
-      sidechainPresent && params.Stepped(kParamEnvelopeDetector) == kDetectorExternal ? 1 : 0;
+      FollowsSidechain(params.Stepped(kParamEnvelopeDetector), sidechainPresent) ? 1 : 0;
   inPeak_ = wetPeak_ = outPeak_ = StereoVector();
 }
 

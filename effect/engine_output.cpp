@@ -1,13 +1,10 @@
 #include "effect/engine_output.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace halcyra {
 namespace {
-
-constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
 
 StereoVector Mono(StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); }
 StereoVector Side(StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); }
@@ -37,11 +34,7 @@ void OutputStage::Clear() {
   dcRunning_ = true;
 }
 
-void OutputStage::ParamsChanged(const ParamSmoother& params) {
-  wetShare_ = params.Value(kParamMix) / 100.0;
-  const double balance = params.Value(kParamBalance);
-  balanceGains_ = StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
-}
+void OutputStage::ParamsChanged(const ParamSmoother& params) { wetShare_ = params.Value(kParamMix) / 100.0; }
 
 StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
   const double m = (wet.Left() + wet.Right()) / 2.0;

@@ -9,15 +9,7 @@ namespace {
 
 using namespace voicing;
 
-constexpr double kMaxReadFraction = 0.235;  // of fs: the longest read any structure makes
-
 }  // namespace
-
-double ClampedDelaySamples(double delayMs, double sampleRate) {
-  const double d = delayMs * 0.001 * sampleRate;
-  if (!(d >= DelayLine::kMinDelaySamples)) return DelayLine::kMinDelaySamples;  // NaN too
-  return std::min(d, kMaxReadFraction * sampleRate);
-}
 
 VoiceStage::VoiceStage(MathPath math) : math_(math) {
   UseWideLanes(true);

@@ -3,7 +3,6 @@
 // lane_math.inl; includes nothing itself. Every formula is the structure's, lane for lane; the
 // Math policy decides only how the sines and the hyperbolic tangent are computed.
 
-constexpr double kLaneMaxReadFraction = 0.235;  // of fs: the longest read any structure makes
 constexpr double kLaneDetuneAudibleCents = 1e-6;
 constexpr double kTanhOfThree = 0.99505475368673045133;
 
@@ -66,7 +65,8 @@ HALCYRA_INLINE Quad HashLanes(Quad cycle, int64_t step, const int seeds[4]) {
 // reads at 2).
 HALCYRA_INLINE Quad ClampedDelayLanes(Quad delayMs, double sampleRate) {
   const Quad d = delayMs * 0.001 * sampleRate;
-  return Min(Max(Quad::Both(DelayLine::kMinDelaySamples), d), Quad::Both(kLaneMaxReadFraction * sampleRate));
+  return Min(Max(Quad::Both(DelayLine::kMinDelaySamples), d),
+             Quad::Both(voicing::kMaxReadFraction * sampleRate));
 }
 
 // DelayLine::ReadBlended on four lanes: lanes 0 and 2 read the left line, 1 and 3 the right.
@@ -323,7 +323,7 @@ class VoicePairRender {
   HALCYRA_INLINE Quad ApplyDetuneHeads(Quad sample, Quad delay) const {
     if (!headsAudible_) return sample;
     const Quad minimum = Quad::Both(DelayLine::kMinDelaySamples);
-    const Quad maximum = Quad::Both(kLaneMaxReadFraction * in_.sampleRate);
+    const Quad maximum = Quad::Both(voicing::kMaxReadFraction * in_.sampleRate);
     const Quad d1 = Clamp(head1_ + delay, minimum, maximum);
     const Quad d2 = Clamp(head2_ + delay, minimum, maximum);
     const double w = in_.weights->interpolation;

@@ -73,6 +73,8 @@ constexpr double kDetuneFullBlendCents = 10.0;
 constexpr double kMicroPitchWindowSeconds = 0.06;
 constexpr double kMicroPitchWindowPerMs = 0.0005;
 constexpr double kMicroPitchMaxHeadFraction = 0.12;  // of fs
+// Every structure's reads and the feedback taps stay within this fraction of fs.
+constexpr double kMaxReadFraction = 0.235;
 // Voices start a cycle apart by this fraction of a ramp, so their heads never cross together.
 constexpr double kRampSpacing = 0.125;
 // The fixed per-voice deviation at 100 % humanize, as a fraction per percent.
