@@ -63,7 +63,7 @@ struct Biquad {
 
 // 1 - exp(-2π f / fs), f clamped to [5 Hz, 0.45 fs].
 double OnePoleCoefficient(double frequencyHz, double sampleRate);
-// 1 - exp(-1000 / (ms × fs)): a follower's coefficient for a time in milliseconds.
+// 1 - exp(-1000 / (ms × fs)): a one-pole smoother's coefficient for a time constant in milliseconds.
 double TimeCoefficient(double milliseconds, double sampleRate);
 // Low-pass at frequencyHz (clamped to [20 Hz, 0.45 fs]) with quality q.
 void DesignLowPass(Biquad& b, double frequencyHz, double q, double sampleRate);

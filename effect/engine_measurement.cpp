@@ -8,13 +8,12 @@
 namespace halcyra {
 namespace {
 
-constexpr double kCorrelationSeconds = 0.1;
+constexpr double kCorrelationMs = 100.0;
 constexpr double kCorrelationEnergyFloor = 1e-24;
 constexpr double kSignalPresentLevel = 1e-12;
 constexpr double kDisplayActiveWeight = 1e-6;
 constexpr uint64_t kScopeDecimation = 8;
 constexpr uint64_t kAnalysisInterval = 512;
-constexpr float kSpectrumFloorDb = -120.0f;
 
 double Correlation(double xx, double yy, double xy) {
   const double energy = xx * yy;
@@ -28,7 +27,7 @@ double LargerLane(StereoVector v) { return std::max(v.Left(), v.Right()); }
 
 bool Measurement::Prepare(double sampleRate) {
   sampleRate_ = sampleRate;
-  correlationCoef_ = 1.0 - std::exp(-1.0 / (kCorrelationSeconds * sampleRate));
+  correlationCoef_ = TimeCoefficient(kCorrelationMs, sampleRate);
   return analyser_.Prepare();
 }
 
@@ -86,8 +85,10 @@ void Measurement::Record(StereoVector raw, StereoVector output, StereoVector wet
   }
   if (sampleCounter % kAnalysisInterval == 0) {
     if (params.Stepped(kParamAnalyzer) == 0) {
-      std::fill(std::begin(display_.inputSpectrumDb), std::end(display_.inputSpectrumDb), kSpectrumFloorDb);
-      std::fill(std::begin(display_.outputSpectrumDb), std::end(display_.outputSpectrumDb), kSpectrumFloorDb);
+      std::fill(std::begin(display_.inputSpectrumDb), std::end(display_.inputSpectrumDb),
+                DisplaySnapshot::kIdleDb);
+      std::fill(std::begin(display_.outputSpectrumDb), std::end(display_.outputSpectrumDb),
+                DisplaySnapshot::kIdleDb);
     } else if (readerPresent_) {
       RunAnalysis(params, false);
     }
@@ -120,7 +121,7 @@ void Measurement::FillVoiceDisplay(const BlockState& block) {
           block.math.SinTurns(voices.ramp[v] + voices.rampOffset[v] + p.Value(kParamPhase) / 360.0 +
                               p.Value(VoiceParamIndex(v, kVoicePhaseOffset)) / 360.0));
       display_.voiceRateHz[v] =
-          static_cast<float>(std::fabs(PitchRampRate(block.math.Exp2(cents / 1200.0), window)));
+          static_cast<float>(std::fabs(PitchRampRate(block.math.CentsToRatio(cents), window)));
     } else {
       display_.voiceMotion[v] = static_cast<float>(voices.position[v]);
       display_.voiceRateHz[v] = static_cast<float>(voices.rate[v]);
@@ -128,12 +129,13 @@ void Measurement::FillVoiceDisplay(const BlockState& block) {
     display_.voiceDelayMs[v] = static_cast<float>(voices.delayMs[v]);
     display_.voicePanPercent[v] = static_cast<float>(100.0 * voices.pan[v]);
     display_.voiceLevelDb[v] =
-        active ? static_cast<float>(block.math.GainToDb(std::fabs(voices.gain[v]), kLevelFloor)) : -120.0f;
+        active ? static_cast<float>(block.math.GainToDb(std::fabs(voices.gain[v]), kLevelFloor))
+               : DisplaySnapshot::kIdleDb;
   }
   if (microPitch) {
     display_.depthMs = static_cast<float>(window * 500.0);
     display_.rateHz =
-        static_cast<float>(std::fabs(PitchRampRate(block.math.Exp2(p.Value(kParamDetune) / 1200.0), window)));
+        static_cast<float>(std::fabs(PitchRampRate(block.math.CentsToRatio(p.Value(kParamDetune)), window)));
   } else {
     display_.depthMs = static_cast<float>(block.detector.effectiveDepthMs);
     display_.rateHz = static_cast<float>(block.detector.effectiveRateHz);

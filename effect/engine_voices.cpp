@@ -129,7 +129,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     if (detuneCents_[v] != cachedRampCents_[v] || window != cachedRampWindow_[v]) {
       cachedRampCents_[v] = detuneCents_[v];
       cachedRampWindow_[v] = window;
-      rampStep_[v] = PitchRampRate(in.math.Exp2(detuneCents_[v] / 1200.0), window * in.sampleRate);
+      rampStep_[v] = PitchRampRate(in.math.CentsToRatio(detuneCents_[v]), window * in.sampleRate);
     }
     rampsMoving_ = rampsMoving_ || rampStep_[v] != 0.0;
     depthScalePercent_[v] = p.Value(VoiceParamIndex(v, kVoiceDepthScale));
