@@ -110,7 +110,6 @@ void Halcyra::CaptureTransport(const ProcessContext* context) {
 
 void Halcyra::ApplyHostParameterChanges(IParameterChanges* changes) {
   if (!changes || changes->getParameterCount() < 1) return;
-  bool stored = false;
   for (int32 q = 0; q < changes->getParameterCount(); ++q) {
     IParamValueQueue* queue = changes->getParameterData(q);
     if (!queue || queue->getPointCount() < 1) continue;
@@ -123,10 +122,8 @@ void Halcyra::ApplyHostParameterChanges(IParameterChanges* changes) {
       SetHostBypass(value > 0.5);
     } else if (id < static_cast<ParamID>(kParamCount)) {
       GetParam(static_cast<int32_t>(id))->SetNormalized(std::clamp(value, 0.0, 1.0));
-      stored = true;
     }
   }
-  if (stored) RecomputeTail();
 }
 
 void Halcyra::CaptureBuses(const ProcessData& data) {
