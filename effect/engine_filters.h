@@ -21,12 +21,6 @@ inline StereoVector FlushTiny(StereoVector state) {
   return ZeroWhere(Abs(state) < StereoVector::Both(kTinyState), state);
 }
 
-// SanitizeSample on both lanes: NaN to 0, the rest clamped to ±1e10.
-inline StereoVector SanitizeSample(StereoVector x) {
-  const StereoVector limited = Clamp(x, StereoVector::Both(-kSampleLimit), StereoVector::Both(kSampleLimit));
-  return KeepWhere(!IsNan(x), limited);
-}
-
 // state += (x - state) × coefficient, for both channels.
 struct OnePole {
   StereoVector state;
