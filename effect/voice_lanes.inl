@@ -52,20 +52,27 @@ HALCYRA_INLINE int64_t LaneCycleNumber(double cycle) {
   return std::fabs(cycle) < 9.0e18 ? static_cast<int64_t>(cycle) : 0;
 }
 
-// HashUnit of each lane's cycle number plus `step`, with each lane's seed.
-HALCYRA_INLINE Quad HashLanes(Quad cycle, int64_t step, const int seeds[4]) {
-  double cycles[4], values[4];
+// The random shapes' cycle numbers of four lanes.
+HALCYRA_INLINE void LaneCycleNumbers(Quad cycle, int64_t numbers[4]) {
+  double cycles[4];
   cycle.Store(cycles);
-  for (int lane = 0; lane < 4; ++lane)
-    values[lane] = HashUnit(LaneCycleNumber(cycles[lane]) + step, seeds[lane]);
-  return Quad::Load(values);
+  for (int lane = 0; lane < 4; ++lane) numbers[lane] = LaneCycleNumber(cycles[lane]);
+}
+
+// HashUnit of each lane's cycle number plus `step`, with each lane's seed; built in registers, as a
+// vector loaded from four separate stores would wait for them.
+HALCYRA_INLINE Quad HashLanes(const int64_t numbers[4], int64_t step, const int seeds[4]) {
+  return Quad(StereoVector(HashUnit(numbers[0] + step, seeds[0]), HashUnit(numbers[1] + step, seeds[1])),
+              StereoVector(HashUnit(numbers[2] + step, seeds[2]), HashUnit(numbers[3] + step, seeds[3])));
 }
 
 // The Smooth Random shape: each lane's hash of its cycle number and of the next, blended by a
 // smoothstep of the phase p within the cycle.
 HALCYRA_INLINE Quad SmoothRandomLanes(Quad cycle, Quad p, const int seeds[4]) {
+  int64_t numbers[4];
+  LaneCycleNumbers(cycle, numbers);
   const Quad smooth = (3.0 - 2.0 * p) * p * p;
-  return HashLanes(cycle, 0, seeds) * (1.0 - smooth) + HashLanes(cycle, 1, seeds) * smooth;
+  return HashLanes(numbers, 0, seeds) * (1.0 - smooth) + HashLanes(numbers, 1, seeds) * smooth;
 }
 
 // One wave shape at the skewed phase g; the random shapes take the cycle number and the plain phase p.
@@ -84,8 +91,11 @@ HALCYRA_INLINE Quad WaveValue(WaveShape shape, Quad g, Quad p, Quad cycle, const
       return 1.0 - 2.0 * g;
     case WaveShape::kSmoothRandom:
       return SmoothRandomLanes(cycle, p, seeds);
-    case WaveShape::kSampleHold:
-      return HashLanes(cycle, 0, seeds);
+    case WaveShape::kSampleHold: {
+      int64_t numbers[4];
+      LaneCycleNumbers(cycle, numbers);
+      return HashLanes(numbers, 0, seeds);
+    }
     case WaveShape::kCount:
       break;
   }
