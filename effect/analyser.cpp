@@ -77,13 +77,6 @@ double SmoothingCoefficient(int speed) {
   return kSlowCoefficient;
 }
 
-// 20 log10 of a magnitude at or above the floor: the polynomial logarithm (within 1e-15 of the
-// library's) for every finite value, the library for the non-finite ones.
-double LevelDb(double magnitude) {
-  if (!(magnitude < 1e300)) return 20.0 * std::log10(magnitude);
-  return 20.0 * fast_math::Log10Positive(magnitude);
-}
-
 #if defined(__GNUC__) && defined(__x86_64__)
 #define HALCYRA_WIDE_TRANSFORM 1
 #define HALCYRA_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -360,7 +353,8 @@ void SpectrumAnalyser::Analyse(const float* ringLeft, const float* ringRight, in
     const double t = binFraction_[i];
     const double magnitude =
         ((1.0 - t) * ChannelRmsMagnitude(h) + t * ChannelRmsMagnitude(h + 1)) / kFullScaleMagnitude;
-    const double db = std::clamp(LevelDb(std::max(magnitude, kMagnitudeFloor)), kFloorDb, kCeilingDb);
+    const double db =
+        std::clamp(fast_math::Decibels(std::max(magnitude, kMagnitudeFloor)), kFloorDb, kCeilingDb);
     const double previous = std::isfinite(bins[i]) ? static_cast<double>(bins[i]) : kFloorDb;
     bins[i] = static_cast<float>(previous + (db - previous) * a);
   }

@@ -23,9 +23,9 @@ double ChorusEngine::ClampSampleRate(double requestedRate) {
 
 void ChorusEngine::Reset(double sampleRate) {
   sampleRate_ = ClampSampleRate(sampleRate);
-  coef20ms_ = 1.0 - std::exp(-1.0 / (sampleRate_ * 0.020));
-  coef5ms_ = 1.0 - std::exp(-1.0 / (sampleRate_ * 0.005));
-  coef3ms_ = 1.0 - std::exp(-1.0 / (sampleRate_ * 0.003));
+  coef20ms_ = TimeCoefficient(20.0, sampleRate_);
+  coef5ms_ = TimeCoefficient(5.0, sampleRate_);
+  coef3ms_ = TimeCoefficient(3.0, sampleRate_);
   const std::size_t lineSize = DelayLine::SizeForSampleRate(sampleRate_);
   bool allocated = true;
   for (auto& pair : lines_) {

@@ -42,11 +42,6 @@ class ChorusEngine {
   // 48000 Hz, the rest is clamped to 8000..384000 Hz.
   static double ClampSampleRate(double requestedRate);
 
-  // Any thread. A structure's read delay for a delay in ms: in samples, never below 2 nor above 0.235 fs.
-  static double ClampedDelaySamples(double delayMs, double sampleRate) {
-    return halcyra::ClampedDelaySamples(delayMs, sampleRate);
-  }
-
   // Set-up: sizes the buffers for the rate (an unchanged rate re-zeroes them in place), then
   // Clear. If memory cannot be had the engine stays in pass-through.
   void Reset(double sampleRate);

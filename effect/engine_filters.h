@@ -21,12 +21,6 @@ inline StereoVector FlushTiny(StereoVector state) {
   return ZeroWhere(Abs(state) < StereoVector::Both(kTinyState), state);
 }
 
-// SanitizeSample on both lanes: NaN to 0, the rest clamped to ±1e10.
-inline StereoVector SanitizeSample(StereoVector x) {
-  const StereoVector limited = Clamp(x, StereoVector::Both(-kSampleLimit), StereoVector::Both(kSampleLimit));
-  return KeepWhere(!IsNan(x), limited);
-}
-
 // state += (x - state) × coefficient, for both channels.
 struct OnePole {
   StereoVector state;
@@ -63,7 +57,7 @@ struct Biquad {
 
 // 1 - exp(-2π f / fs), f clamped to [5 Hz, 0.45 fs].
 double OnePoleCoefficient(double frequencyHz, double sampleRate);
-// 1 - exp(-1000 / (ms × fs)): a follower's coefficient for a time in milliseconds.
+// 1 - exp(-1000 / (ms × fs)): a one-pole smoother's coefficient for a time constant in milliseconds.
 double TimeCoefficient(double milliseconds, double sampleRate);
 // Low-pass at frequencyHz (clamped to [20 Hz, 0.45 fs]) with quality q.
 void DesignLowPass(Biquad& b, double frequencyHz, double q, double sampleRate);

@@ -6,18 +6,13 @@
 namespace halcyra {
 namespace {
 
-constexpr int kDetectorPeak = 0;
-constexpr int kDetectorExternal = 2;
-constexpr double kLevelFloor = 1e-6;
 constexpr double kEnvelopeRangeDb = 24.0;  // from the threshold to the full envelope amount
 constexpr double kMaxDepthMs = 40.0;
 constexpr double kMaxDuckDb = 60.0;
 
 // A follower that rises with one coefficient and falls with the other, landing on its input.
 void Follow(double& state, double input, double attack, double release) {
-  state += (input - state) * (input > state ? attack : release);
-  const double gap = input - state;
-  if (gap < kSnapEpsilon && gap > -kSnapEpsilon) state = input;
+  StepToward(state, input, input > state ? attack : release);
 }
 
 StereoVector SignedSqrt(StereoVector x) { return CopySign(Sqrt(Abs(x)), x); }
@@ -33,7 +28,7 @@ StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteC
     StereoVector route = raw;  // Stereo
     switch (k) {
       case 1:  // Mono Sum
-        route = StereoVector::Both((l + r) / 2.0);
+        route = MidOf(raw);
         break;
       case 2:  // Left
         route = StereoVector::Both(l);
@@ -62,7 +57,7 @@ void Detector::Clear() {
 void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent,
                    const ParamSmoother& params, const TransportState& transport, const EngineMath& math) {
   const int detector = params.Stepped(kParamEnvelopeDetector);
-  const bool external = sidechainPresent && detector == kDetectorExternal;
+  const bool external = FollowsSidechain(detector, sidechainPresent);
   const StereoVector source = external ? sidechain : routed;
   const double a = source.Left(), b = source.Right();
   const double trim = coefficients.sidechainTrim;
@@ -90,11 +85,8 @@ void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPr
                                     params.Value(kParamRate), e, envelopeRate);
 
   const double goal = -0.01 * std::clamp(envDb - params.Value(kParamDuckThreshold), 0.0, kMaxDuckDb) * duck;
-  if (goal != duckDb) {
-    duckDb += (goal - duckDb) * (goal < duckDb ? coefficients.duckAttack : coefficients.duckRelease);
-    const double gap = goal - duckDb;
-    if (gap < kSnapEpsilon && gap > -kSnapEpsilon) duckDb = goal;
-  }
+  // The gain falls with the attack and recovers with the release.
+  if (goal != duckDb) Follow(duckDb, goal, coefficients.duckRelease, coefficients.duckAttack);
   if (duckDb != cachedDuckDb_) {
     cachedDuckDb_ = duckDb;
     duckGain = math.DbToGain(duckDb);
@@ -126,17 +118,17 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
   }
   // Mid and side of the whole input and of each band; the side enters the left with + and the
   // right with -, through the signed side weight.
-  auto mono = [](StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); };
-  auto side = [](StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); };
   const StereoVector signedSide(wSide, -wSide);
 
   const StereoVector proc =
-      wFull * x + wLow * low + wMid * mid + wHigh * high + signedSide * side(x) + wMidOnly * mono(x);
+      wFull * x + wLow * low + wMid * mid + wHigh * high + signedSide * SideOf(x) + wMidOnly * MidOf(x);
   const StereoVector main = proc + feedback;
-  const StereoVector lowLine = third + signedSide * side(low) + (wFull + wLow) * low + wMidOnly * mono(low);
-  const StereoVector midLine = third + signedSide * side(mid) + (wFull + wMid) * mid + wMidOnly * mono(mid);
+  const StereoVector lowLine =
+      third + signedSide * SideOf(low) + (wFull + wLow) * low + wMidOnly * MidOf(low);
+  const StereoVector midLine =
+      third + signedSide * SideOf(mid) + (wFull + wMid) * mid + wMidOnly * MidOf(mid);
   const StereoVector highLine =
-      third + signedSide * side(high) + (wFull + wHigh) * high + wMidOnly * mono(high);
+      third + signedSide * SideOf(high) + (wFull + wHigh) * high + wMidOnly * MidOf(high);
   WriteLines(lines, main, lowLine, midLine, highLine);
   return x - proc;
 }

@@ -24,6 +24,17 @@ enum LineSignal : int {
 };
 using DelayLines = DelayLine[kLineSignalCount][2];
 
+// The quietest level the detector and the display tell apart in decibels: -120 dB.
+constexpr double kLevelFloor = 1e-6;
+
+// `envelope-detector` values.
+enum EnvelopeDetector : int { kDetectorPeak = 0, kDetectorRms, kDetectorExternal };
+
+// Whether the envelope follows the sidechain: the external detector, with a sidechain present.
+inline bool FollowsSidechain(int detector, bool sidechainPresent) {
+  return sidechainPresent && detector == kDetectorExternal;
+}
+
 // A main input sample: 0 where the channel is missing or the sample is not finite.
 inline double ReadInputSample(const float* channel, int n) {
   if (channel == nullptr) return 0.0;

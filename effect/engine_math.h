@@ -52,13 +52,14 @@ class EngineMath {
   // 20 log10(level) for a level of at least `floor` (> 0).
   double GainToDb(double level, double floor) const {
     const double x = level > floor ? level : floor;
-    if (reference_ || !(x < 1e300)) return 20.0 * std::log10(x);
-    return 20.0 * fast_math::Log10Positive(x);
+    return reference_ ? 20.0 * std::log10(x) : fast_math::Decibels(x);
   }
   double Exp2(double x) const {
     constexpr double kLn2 = 0.69314718055994531;
     return reference_ ? std::exp2(x) : fast_math::Exp(x * kLn2);
   }
+  // 2^(cents / 1200), a frequency ratio from cents.
+  double CentsToRatio(double cents) const { return Exp2(cents / 1200.0); }
 
  private:
   bool reference_;

@@ -1,7 +1,6 @@
 #include "effect/engine_measurement.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 #include "effect/engine_output.h"
@@ -9,16 +8,12 @@
 namespace halcyra {
 namespace {
 
-constexpr double kCorrelationSeconds = 0.1;
+constexpr double kCorrelationMs = 100.0;
 constexpr double kCorrelationEnergyFloor = 1e-24;
 constexpr double kSignalPresentLevel = 1e-12;
-constexpr double kLevelFloor = 1e-6;
 constexpr double kDisplayActiveWeight = 1e-6;
 constexpr uint64_t kScopeDecimation = 8;
 constexpr uint64_t kAnalysisInterval = 512;
-constexpr float kSpectrumFloorDb = -120.0f;
-constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
-constexpr int kModelMicroPitch = static_cast<int>(Structure::kMicroPitch);
 
 double Correlation(double xx, double yy, double xy) {
   const double energy = xx * yy;
@@ -32,7 +27,7 @@ double LargerLane(StereoVector v) { return std::max(v.Left(), v.Right()); }
 
 bool Measurement::Prepare(double sampleRate) {
   sampleRate_ = sampleRate;
-  correlationCoef_ = 1.0 - std::exp(-1.0 / (kCorrelationSeconds * sampleRate));
+  correlationCoef_ = TimeCoefficient(kCorrelationMs, sampleRate);
   return analyser_.Prepare();
 }
 
@@ -50,14 +45,13 @@ void Measurement::Clear(double sampleRate) {
 }
 
 void Measurement::BeginBlock(bool readerPresent, const ParamSmoother& params, bool sidechainPresent) {
-  constexpr int kDetectorExternal = 2;
   const bool arrived = readerPresent && !readerPresent_;
   readerPresent_ = readerPresent;
   if (arrived && params.Stepped(kParamAnalyzer) != 0) RunAnalysis(params, true);
   meters_ = MeterSnapshot();
   meters_.sidechainPresent = sidechainPresent ? 1 : 0;
   meters_.externalDetector =
-      sidechainPresent && params.Stepped(kParamEnvelopeDetector) == kDetectorExternal ? 1 : 0;
+      FollowsSidechain(params.Stepped(kParamEnvelopeDetector), sidechainPresent) ? 1 : 0;
   inPeak_ = wetPeak_ = outPeak_ = StereoVector();
 }
 
@@ -91,8 +85,10 @@ void Measurement::Record(StereoVector raw, StereoVector output, StereoVector wet
   }
   if (sampleCounter % kAnalysisInterval == 0) {
     if (params.Stepped(kParamAnalyzer) == 0) {
-      std::fill(std::begin(display_.inputSpectrumDb), std::end(display_.inputSpectrumDb), kSpectrumFloorDb);
-      std::fill(std::begin(display_.outputSpectrumDb), std::end(display_.outputSpectrumDb), kSpectrumFloorDb);
+      std::fill(std::begin(display_.inputSpectrumDb), std::end(display_.inputSpectrumDb),
+                DisplaySnapshot::kIdleDb);
+      std::fill(std::begin(display_.outputSpectrumDb), std::end(display_.outputSpectrumDb),
+                DisplaySnapshot::kIdleDb);
     } else if (readerPresent_) {
       RunAnalysis(params, false);
     }
@@ -113,7 +109,7 @@ void Measurement::HoldPeak(HeldPeak& held, double blockPeak, int frames) const {
 void Measurement::FillVoiceDisplay(const BlockState& block) {
   const ParamSmoother& p = block.params;
   const VoiceState& voices = block.voices;
-  const bool microPitch = p.Stepped(kParamModel) == kModelMicroPitch;
+  const bool microPitch = IsStructure(p.Stepped(kParamModel), Structure::kMicroPitch);
   const double window = MicroPitchWindowSeconds(p.Value(kParamBaseDelay));
   for (int v = 0; v < kVoiceCount; ++v) {
     const bool active = voices.active[v] > kDisplayActiveWeight;
@@ -125,7 +121,7 @@ void Measurement::FillVoiceDisplay(const BlockState& block) {
           block.math.SinTurns(voices.ramp[v] + voices.rampOffset[v] + p.Value(kParamPhase) / 360.0 +
                               p.Value(VoiceParamIndex(v, kVoicePhaseOffset)) / 360.0));
       display_.voiceRateHz[v] =
-          static_cast<float>(std::fabs(PitchRampRate(block.math.Exp2(cents / 1200.0), window)));
+          static_cast<float>(std::fabs(PitchRampRate(block.math.CentsToRatio(cents), window)));
     } else {
       display_.voiceMotion[v] = static_cast<float>(voices.position[v]);
       display_.voiceRateHz[v] = static_cast<float>(voices.rate[v]);
@@ -133,12 +129,13 @@ void Measurement::FillVoiceDisplay(const BlockState& block) {
     display_.voiceDelayMs[v] = static_cast<float>(voices.delayMs[v]);
     display_.voicePanPercent[v] = static_cast<float>(100.0 * voices.pan[v]);
     display_.voiceLevelDb[v] =
-        active ? static_cast<float>(block.math.GainToDb(std::fabs(voices.gain[v]), kLevelFloor)) : -120.0f;
+        active ? static_cast<float>(block.math.GainToDb(std::fabs(voices.gain[v]), kLevelFloor))
+               : DisplaySnapshot::kIdleDb;
   }
   if (microPitch) {
     display_.depthMs = static_cast<float>(window * 500.0);
     display_.rateHz =
-        static_cast<float>(std::fabs(PitchRampRate(block.math.Exp2(p.Value(kParamDetune) / 1200.0), window)));
+        static_cast<float>(std::fabs(PitchRampRate(block.math.CentsToRatio(p.Value(kParamDetune)), window)));
   } else {
     display_.depthMs = static_cast<float>(block.detector.effectiveDepthMs);
     display_.rateHz = static_cast<float>(block.detector.effectiveRateHz);

@@ -19,7 +19,7 @@ namespace halcyra {
 
 class Measurement {
  public:
-  static constexpr int kScopeLength = 256;
+  static constexpr int kScopeLength = kSnapshotScopePoints;
   // A published peak stands at least this long so the editor, reading ~30 times a second, sees it.
   static constexpr double kPeakHoldSeconds = 0.05;
 

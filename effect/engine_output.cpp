@@ -1,16 +1,10 @@
 #include "effect/engine_output.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace halcyra {
 namespace {
-
-constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
-
-StereoVector Mono(StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); }
-StereoVector Side(StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); }
 
 // Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out.
 template <int kCount, typename Source>
@@ -37,11 +31,7 @@ void OutputStage::Clear() {
   dcRunning_ = true;
 }
 
-void OutputStage::ParamsChanged(const ParamSmoother& params) {
-  wetShare_ = params.Value(kParamMix) / 100.0;
-  const double balance = params.Value(kParamBalance);
-  balanceGains_ = StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
-}
+void OutputStage::ParamsChanged(const ParamSmoother& params) { wetShare_ = params.Value(kParamMix) / 100.0; }
 
 StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
   const double m = (wet.Left() + wet.Right()) / 2.0;
@@ -69,7 +59,7 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
   const double rest = 1.0 - wSide - wMidOnly;
   Frame frame;
   frame.wetOut =
-      wMidOnly * Mono(widened) + StereoVector(wSide, -wSide) * Side(widened) + rest * widened + remainder;
+      wMidOnly * MidOf(widened) + StereoVector(wSide, -wSide) * SideOf(widened) + rest * widened + remainder;
 
   const double mix = wetShare_;
   const StereoVector y = (1.0 - mix) * weights.dryPolarity * raw + mix * frame.wetOut;
@@ -77,9 +67,9 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
     switch (route) {
       case 1:  // Mono Sum
       case 2:  // Mid
-        return Mono(y);
+        return MidOf(y);
       case 3:  // Side
-        return Side(y);
+        return SideOf(y);
       case 4:  // Encode MS
         return StereoVector((y.Left() + y.Right()) / 2.0, (y.Left() - y.Right()) / 2.0);
       default:  // Stereo
@@ -101,9 +91,9 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
         return wetOut - raw;
       case 4:  // Mono
       case 5:  // Mid
-        return Mono(out);
+        return MidOf(out);
       case 6:  // Side
-        return Side(out);
+        return SideOf(out);
       case 7:  // External
         return sidechain * sidechainTrim;
       default:  // Output

@@ -3,6 +3,8 @@
 // the band remainder, the dry/wet mix, output routing and balance, the monitor selector, the DC
 // filter, output gain and the bypass crossfade. Both channels run together. Audio thread.
 
+#include <cfloat>
+
 #include "effect/engine_filters.h"
 #include "effect/engine_smoothing.h"
 #include "effect/stereo_vector.h"
@@ -17,7 +19,7 @@ class OutputStage {
   };
 
   void Clear();
-  // The mix and balance factors follow the parameters: called when a smoothed value changed.
+  // The mix factor follows the parameters: called when a smoothed value changed.
   void ParamsChanged(const ParamSmoother& params);
   Frame Run(StereoVector wet, StereoVector remainder, StereoVector raw, StereoVector sidechain,
             const ModeWeights& weights, const ParamSmoother& params);
@@ -31,12 +33,12 @@ class OutputStage {
   StereoVector ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params);
   // Filters that rest while their amount is exactly 0 and restart empty.
   double wetShare_ = 0.35;  // mix / 100
-  StereoVector balanceGains_ = StereoVector::Both(1.0);
   bool monoBassRunning_ = true;
   bool dcRunning_ = true;
 };
 
 // The largest float magnitude: output samples are clamped to it, and non-finite ones are 0.
+constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
 float ToOutputSample(double x);
 
 }  // namespace halcyra

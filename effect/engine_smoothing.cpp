@@ -1,13 +1,7 @@
 #include "effect/engine_smoothing.h"
 
-#include <algorithm>
-
 namespace halcyra {
 namespace {
-
-constexpr int kModelTriChorus = static_cast<int>(Structure::kTriChorus);
-constexpr int kModelVibrato = static_cast<int>(Structure::kVibrato);
-constexpr int kTriChorusVoiceCap = 3;
 
 void SetOneHot(double* weights, int count, int value) {
   for (int k = 0; k < count; ++k) weights[k] = k == value ? 1.0 : 0.0;
@@ -88,12 +82,6 @@ ParamSmoother::Change ParamSmoother::Step(double coef20ms) {
     if (arrived) moving_[i--] = moving_[--movingCount_];
   }
   return static_cast<Change>(changed | kGlided);
-}
-
-int ActiveVoiceCount(int model, int voices) {
-  if (model == kModelVibrato) return 1;
-  if (model == kModelTriChorus) return std::min(voices, kTriChorusVoiceCap);
-  return voices;
 }
 
 struct ModeWeights::Goals {

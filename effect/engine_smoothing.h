@@ -10,6 +10,7 @@
 
 #include "effect/modulation.h"
 #include "effect/param_table.h"
+#include "effect/voice_state.h"
 
 namespace halcyra {
 
@@ -17,22 +18,6 @@ constexpr double kSnapEpsilon = 1e-12;
 // A structure at or below this weight is silent and skipped.
 constexpr double kSilentWeight = 1e-12;
 
-enum class Structure : int {
-  kDigitalClassic = 0,
-  kDualStereo,
-  kDimension,
-  kEnsemble,
-  kTriChorus,
-  kAnalogBbd,
-  kVintageEnsemble,
-  kMicroPitch,
-  kVibrato,
-  kRandomChorus,
-  kMultiBand,
-  kDiffusedChorus,
-  kCount
-};
-constexpr int kStructureCount = static_cast<int>(Structure::kCount);
 constexpr int kBandChoiceCount = 6;
 constexpr int kInputRouteCount = 5;
 constexpr int kOutputRouteCount = 5;
@@ -77,9 +62,6 @@ class ParamSmoother {
   int movingCount_ = 0;
   bool steppedPending_ = false;
 };
-
-// The active voice count a structure allows for the requested `voices`.
-int ActiveVoiceCount(int model, int voices);
 
 class ModeWeights {
  public:

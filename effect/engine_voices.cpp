@@ -9,16 +9,7 @@ namespace {
 
 using namespace voicing;
 
-constexpr double kMaxReadFraction = 0.235;  // of fs: the longest read any structure makes
-constexpr int kModelMicroPitch = static_cast<int>(Structure::kMicroPitch);
-
 }  // namespace
-
-double ClampedDelaySamples(double delayMs, double sampleRate) {
-  const double d = delayMs * 0.001 * sampleRate;
-  if (!(d >= DelayLine::kMinDelaySamples)) return DelayLine::kMinDelaySamples;  // NaN too
-  return std::min(d, kMaxReadFraction * sampleRate);
-}
 
 VoiceStage::VoiceStage(MathPath math) : math_(math) {
   UseWideLanes(true);
@@ -105,7 +96,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
   const double spread = p.Value(kParamSpread);
   const double humanize = p.Value(kParamHumanize);
   const double detune = p.Value(kParamDetune);
-  const double window = p.Stepped(kParamModel) == kModelMicroPitch
+  const double window = IsStructure(p.Stepped(kParamModel), Structure::kMicroPitch)
                             ? MicroPitchWindowSeconds(p.Value(kParamBaseDelay))
                             : kDetuneWindowSeconds;
   double activeBefore = 0.0;
@@ -138,7 +129,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     if (detuneCents_[v] != cachedRampCents_[v] || window != cachedRampWindow_[v]) {
       cachedRampCents_[v] = detuneCents_[v];
       cachedRampWindow_[v] = window;
-      rampStep_[v] = PitchRampRate(in.math.Exp2(detuneCents_[v] / 1200.0), window * in.sampleRate);
+      rampStep_[v] = PitchRampRate(in.math.CentsToRatio(detuneCents_[v]), window * in.sampleRate);
     }
     rampsMoving_ = rampsMoving_ || rampStep_[v] != 0.0;
     depthScalePercent_[v] = p.Value(VoiceParamIndex(v, kVoiceDepthScale));

@@ -16,9 +16,6 @@
 
 namespace halcyra {
 
-// A structure's read delay for a delay in ms: in samples, never below 2 nor above 0.235 fs.
-double ClampedDelaySamples(double delayMs, double sampleRate);
-
 class VoiceStage {
  public:
   explicit VoiceStage(MathPath math);

@@ -3,6 +3,8 @@
 #include <array>
 #include <iterator>
 
+#include "effect/voice_state.h"
+
 namespace halcyra {
 namespace {
 
@@ -55,11 +57,6 @@ constexpr const char* kRecipeNames[] = {
 };
 static_assert(std::size(kRecipeNames) == kFactoryRecipeCount, "one name per recipe");
 
-// Structures whose voice count the pan spread must cap.
-constexpr int kModelTriChorus = 4;
-constexpr int kModelVibrato = 8;
-constexpr int kTriChorusMaxVoices = 3;
-
 constexpr int VoiceIndex(int voiceNumber, int field) { return VoiceParamIndex(voiceNumber - 1, field); }
 
 // Recipes 1..12 present one structure each, model i - 1.
@@ -89,7 +86,6 @@ void ApplyStructureShowcase(int recipe, float* values) {
 // periods. The arithmetic is in 32-bit floats, as the values are stored.
 constexpr int kFirstVariedRecipe = 13;
 constexpr int kLastVariedRecipe = 36;
-constexpr int kModelCount = 12;
 constexpr float kVariedDelayOffsets[kVoiceCount] = {-1.0f, 0.0f, 1.0f, -1.0f, 0.0f, 1.0f, -1.0f, 0.0f};
 constexpr float kVariedRateRatioStep = 0.027f;
 
@@ -97,7 +93,7 @@ void ApplyVariation(int recipe, float* values) {
   const float mod4 = static_cast<float>(recipe % 4);
   const float mod5 = static_cast<float>(recipe % 5);
   const float mod6 = static_cast<float>(recipe % 6);
-  values[kParamModel] = static_cast<float>((recipe - kFirstVariedRecipe) % kModelCount);
+  values[kParamModel] = static_cast<float>((recipe - kFirstVariedRecipe) % kStructureCount);
   values[kParamMix] = mod4 * 7.0f + 22.0f;
   values[kParamDepth] = mod5 * 0.7f + 1.2f;
   values[kParamRate] = mod6 * 0.12f + 0.12f;
@@ -209,9 +205,8 @@ const FactoryRecipe* FactoryRecipes() {
 void SpreadRecipePans(float values[kParamCount]) {
   if (values == nullptr) return;
   const int model = static_cast<int>(SanitizeParamValue(kParamModel, values[kParamModel]));
-  int voices = static_cast<int>(SanitizeParamValue(kParamVoices, values[kParamVoices]));
-  if (model == kModelTriChorus && voices > kTriChorusMaxVoices) voices = kTriChorusMaxVoices;
-  if (model == kModelVibrato) voices = 1;
+  const int voices =
+      ActiveVoiceCount(model, static_cast<int>(SanitizeParamValue(kParamVoices, values[kParamVoices])));
   // The sanitised count is 1..8, so the spread stays inside the voice slots.
   if (voices == 1) {
     values[VoiceIndex(1, kVoicePan)] = 0.0f;

@@ -5,6 +5,7 @@
 // tests/effect/fast_math_test.cpp checks every bound over the whole input range the engine uses.
 // Pure functions; any thread.
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -47,6 +48,13 @@ inline double Log10Positive(double x) {
   constexpr double kLog10Of2 = 0.30102999566398120;
   constexpr double kLog10OfE = 0.43429448190325182;
   return exponent * kLog10Of2 + lnM * kLog10OfE;
+}
+
+// 20 log10(x) for x at or above a positive normal floor: the polynomial logarithm for finite x, the
+// library for the rest.
+inline double Decibels(double x) {
+  if (!(x < 1e300)) return 20.0 * std::log10(x);
+  return 20.0 * Log10Positive(x);
 }
 
 }  // namespace halcyra::fast_math

@@ -57,7 +57,6 @@ Halcyra::Halcyra(const InstanceInfo& info)
   const bool defined = DefineParameters();
   builtWhole_ = StoreRecipePresets() && defined;
   StoreBank();  // the inactive bank starts at the defaults
-  RecomputeTail();
   SetMakeGraphicsFunction([this] { return MakeEditorGraphics(*this, kEditorWidth, kEditorHeight); });
   SetLayoutFunction([this](plugfw::gfx::IGfx& gfx) {
     const EditorLayout layout = BuildEditorLayout(this, &gfx);
@@ -125,16 +124,15 @@ float Halcyra::InactiveBankValue(int32_t index) const {
   return inactiveBank_[index].load(std::memory_order_acquire);
 }
 
-void Halcyra::RecomputeTail() {
+int32_t Halcyra::TailSamples() const {
   float values[kParamCount];
   CurrentValues(values);
-  tailSamples_.store(TailSamplesFromSeconds(ComputeTailSeconds(values), PluginSampleRate()),
-                     std::memory_order_release);
+  return TailSamplesFromSeconds(ComputeTailSeconds(values), PluginSampleRate());
 }
 
-void Halcyra::ParamChanged(int32_t /*paramIdx*/) { RecomputeTail(); }
-
-void Halcyra::OnAllParamsChanged(plugfw::ParamSource /*source*/) { RecomputeTail(); }
+// A bulk change needs nothing more: each value reached the editor as it was stored, and the tail
+// follows the values by itself.
+void Halcyra::OnAllParamsChanged(plugfw::ParamSource /*source*/) {}
 
 void Halcyra::ResetProcessing() {
   double rate = SampleRate();
@@ -145,7 +143,6 @@ void Halcyra::ResetProcessing() {
   engine_->SetParameters(values);
   engine_->Reset(rate);
   SetLatencySamples(0);
-  RecomputeTail();
   active_.store(true, std::memory_order_release);
 }
 
@@ -292,7 +289,6 @@ int32_t Halcyra::ReadState(const plugfw::HeapBuffer& chunk, int32_t position) {
     param->Set(state.current[i]);
     SendParamValueToUI(i, param->GetNormalized(), true);
   }
-  RecomputeTail();
   for (int32_t i = 0; i < kParamCount; ++i)
     inactiveBank_[i].exchange(state.inactive[i], std::memory_order_acq_rel);
   recipeIndex_.store(state.recipeIndex, std::memory_order_release);
@@ -300,7 +296,7 @@ int32_t Halcyra::ReadState(const plugfw::HeapBuffer& chunk, int32_t position) {
   return position + kStateChunkBytes;
 }
 
-void Halcyra::ApplyValuesWithoutTail(const float values[kParamCount], bool informHost) {
+void Halcyra::ApplyValues(const float values[kParamCount], bool informHost) {
   for (int32_t i = 0; i < kParamCount; ++i) {
     plugfw::IParam* param = GetParam(i);
     if (!param) continue;
@@ -314,11 +310,6 @@ void Halcyra::ApplyValuesWithoutTail(const float values[kParamCount], bool infor
     }
     SendParamValueToUI(i, normalized, true);
   }
-}
-
-void Halcyra::ApplyValues(const float values[kParamCount], bool informHost) {
-  ApplyValuesWithoutTail(values, informHost);
-  RecomputeTail();
 }
 
 void Halcyra::StoreBank() {

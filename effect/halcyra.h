@@ -4,7 +4,8 @@
 // factory recipes as presets, keeps the A/B banks and the 1044-byte state, and feeds the
 // engine in slices of at most 512 frames. Bank, recipe and state operations run on the UI
 // thread, the block entry on the audio thread, preparation at set-up. What several threads
-// touch (values, the inactive bank, recipe index, active bank, tail, flags) is atomic.
+// touch (values, the inactive bank, recipe index, active bank, flags) is atomic; the tail is
+// worked out from the values whenever it is asked for.
 
 #include <atomic>
 #include <cstdint>
@@ -49,7 +50,6 @@ class Halcyra : public PluginWrapper {
   // fill is asked for the nearest size it can, which ConstrainParentSize gives.
   void HandleParentResize(int32_t width, int32_t height) override;
   bool ConstrainParentSize(int32_t& width, int32_t& height) const override;
-  void ParamChanged(int32_t paramIdx) override;
   void OnAllParamsChanged(plugfw::ParamSource source) override;
   bool WriteState(plugfw::HeapBuffer& chunk) const override;
   int32_t ReadState(const plugfw::HeapBuffer& chunk, int32_t position) override;
@@ -60,10 +60,6 @@ class Halcyra : public PluginWrapper {
   void SwapBanks();
   void RecallRecipe(int32_t index);
   int32_t MatchRecipe() const;
-
-  // Any thread: reads the values and the sample rate, stores the tail, all atomically. The audio
-  // thread runs it after the host's parameter changes, the UI thread after edits and state loads.
-  void RecomputeTail();
 
   // UI thread. What the editor's last opening could load: without the font every text of the
   // editor stays blank, without the logo the brand shows its name instead.
@@ -79,7 +75,11 @@ class Halcyra : public PluginWrapper {
   float InactiveBankValue(int32_t index) const;
   int32_t RecipeIndex() const { return recipeIndex_.load(std::memory_order_acquire); }
   bool ActiveBank() const { return activeBank_.load(std::memory_order_acquire); }
-  int32_t TailSamples() const { return tailSamples_.load(std::memory_order_acquire); }
+  // Any thread, also the audio thread (no allocation, no lock): the tail of the current values at the
+  // rate of the last reset, in samples; -1 for an infinite one. Worked out from the values on every
+  // call and kept nowhere, so no change on one thread can leave behind a tail of values another
+  // thread was replacing.
+  int32_t TailSamples() const;
   bool IsActive() const { return active_.load(std::memory_order_acquire); }
   double PluginSampleRate() const { return sampleRate_.load(std::memory_order_acquire); }
   // Any thread: the engine's own snapshot readers are safe beside the audio thread; anything else
@@ -115,7 +115,6 @@ class Halcyra : public PluginWrapper {
   bool StoreRecipePresets();
   void FillSlice(float* const* inputs, int32_t mainInputs, int32_t offset, int32_t frames);
   void WriteSlice(float** outputs, int32_t outputCount, int32_t offset, int32_t frames) const;
-  void ApplyValuesWithoutTail(const float values[kParamCount], bool informHost);
   void SilenceOutputs(float** outputs, int32_t outputCount, int32_t frames) const;
 
   std::unique_ptr<ChorusEngine> engine_;
@@ -123,7 +122,6 @@ class Halcyra : public PluginWrapper {
   std::atomic<int32_t> recipeIndex_{0};
   std::atomic<bool> activeBank_{false};
   std::atomic<double> sampleRate_{kDefaultSampleRate};
-  std::atomic<int32_t> tailSamples_{0};
   std::atomic<bool> active_{false};
   std::atomic<bool> hostBypass_{false};
   bool builtWhole_ = false;

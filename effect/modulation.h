@@ -1,14 +1,13 @@
 #pragma once
 // The chorus's modulation sources: the deterministic hash behind the random
-// shapes and humanize, the seven skewable wave shapes, tempo divisions and the
-// host-transport tracking that decides when voices re-lock to the timeline.
-// Pure functions and plain state; audio thread only, no allocation.
+// shapes and humanize, the seven wave shapes (evaluated by the voices, in
+// voice_lanes.inl), tempo divisions and the host-transport tracking that decides
+// when voices re-lock to the timeline. Pure functions and plain state; audio
+// thread only, no allocation.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-
-#include "core/math_constants.h"
 
 namespace halcyra {
 
@@ -43,50 +42,6 @@ inline double HashUnit(int64_t n, int seed) {
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-52 - 1.0;
-}
-
-namespace wave_detail {
-using plugfw::kTwoPi;
-
-inline double SkewedPhase(double p, double skewPercent) {
-  const double s = 0.5 + 0.0045 * std::clamp(skewPercent, -90.0, 90.0);
-  return p < s ? p * 0.5 / s : 0.5 + (p - s) * 0.5 / (1.0 - s);
-}
-}  // namespace wave_detail
-
-// One shape at a phase in cycles; skew in percent (-90 to 90) moves the
-// waveform's midpoint. The random shapes ignore skew and change once a cycle.
-// Inline: the voices evaluate it several times per sample.
-inline double Wave(WaveShape shape, double phase, double skewPercent, int seed) {
-  using wave_detail::kTwoPi;
-  using wave_detail::SkewedPhase;
-  if (!std::isfinite(phase)) phase = 0.0;
-  const double cycle = Floor(phase);
-  const double p = phase - cycle;
-  // Cycle numbers past the int64 range would be undefined to convert; random shapes
-  // only need a repeatable number there.
-  const int64_t n = std::fabs(cycle) < 9.0e18 ? static_cast<int64_t>(cycle) : 0;
-  switch (shape) {
-    case WaveShape::kSine:
-      return std::sin(kTwoPi * SkewedPhase(p, skewPercent));
-    case WaveShape::kTriangle:
-      return 1.0 - 4.0 * std::fabs(SkewedPhase(p, skewPercent) - 0.5);
-    case WaveShape::kSoftSquare:
-      return std::tanh(3.0 * std::sin(kTwoPi * SkewedPhase(p, skewPercent))) / std::tanh(3.0);
-    case WaveShape::kRampUp:
-      return 2.0 * SkewedPhase(p, skewPercent) - 1.0;
-    case WaveShape::kRampDown:
-      return 1.0 - 2.0 * SkewedPhase(p, skewPercent);
-    case WaveShape::kSmoothRandom: {
-      const double s = (3.0 - 2.0 * p) * p * p;
-      return HashUnit(n, seed) * (1.0 - s) + HashUnit(n + 1, seed) * s;
-    }
-    case WaveShape::kSampleHold:
-      return HashUnit(n, seed);
-    case WaveShape::kCount:
-      break;
-  }
-  return 0.0;
 }
 
 // Quarter notes per modulation cycle for a `division` value (clamped to 0..10).

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/math_constants.h"
+#include "effect/voice_state.h"
 
 namespace halcyra {
 namespace {
@@ -479,7 +480,8 @@ double ComputeTailSeconds(const float values[kParamCount]) {
   // Sanitised feedback lies in 0..0.9, so the repeat count is finite and at least 1.
   const double feedback = static_cast<double>(sanitized[kParamFeedback]) * 0.01;
   const double repeats = RepeatsUntilSilent(feedback);
-  const bool diffused = sanitized[kParamDiffusion] > 0.0f || sanitized[kParamModel] == kModelDiffusedChorus;
+  const bool diffused = sanitized[kParamDiffusion] > 0.0f ||
+                        IsStructure(static_cast<int>(sanitized[kParamModel]), Structure::kDiffusedChorus);
   const double diffusionSeconds =
       diffused ? RepeatsUntilSilent(kDiffusionFeedback) * kDiffusionPassSeconds : 0.0;
   return kLongestDelaySeconds * repeats + diffusionSeconds + FilterSettleSeconds() + kTailMarginSeconds;

@@ -98,9 +98,6 @@ enum VoiceField : int {
 };
 static_assert(kVoiceFieldEnd == kVoiceFieldCount, "one enumerator per voice field");
 
-// The model value that always brings in the diffusion stages.
-constexpr int kModelDiffusedChorus = 11;
-
 // Index of field `field` of voice slot `voice` (0-based, 0..7); -1 when either is out of range.
 constexpr int VoiceParamIndex(int voice, int field) {
   const bool valid = voice >= 0 && voice < kVoiceCount && field >= 0 && field < kVoiceFieldCount;

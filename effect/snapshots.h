@@ -7,11 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "effect/analyser.h"
 #include "effect/seqlock_block.h"
 
 namespace halcyra {
 
-constexpr int kSnapshotSpectrumBins = 256;
+constexpr int kSnapshotSpectrumBins = kSpectrumBins;
 constexpr int kSnapshotScopePoints = 256;
 constexpr int kSnapshotVoices = 8;
 

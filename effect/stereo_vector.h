@@ -132,4 +132,8 @@ inline StereoVector Floor(StereoVector x) {
 // x - floor(x), in [0, 1).
 inline StereoVector Frac(StereoVector x) { return x - Floor(x); }
 
+// The mid (L + R) / 2 and the side (L - R) / 2 of a pair, each on both lanes.
+inline StereoVector MidOf(StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); }
+inline StereoVector SideOf(StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); }
+
 }  // namespace halcyra

@@ -62,15 +62,42 @@ bool WideVoiceLanesAvailable();
 enum class LaneFunction { kSinTurns, kTanh };
 void EvaluateLaneMath(bool wide, LaneFunction function, const double in[4], double out[4]);
 
+// Any thread: the building blocks of the render on four lanes, in the build that the voices of a
+// math path and width run, so the tests hold the code the engine runs to the values it must give.
+// The blended read of a pair of lines at four delays in samples (lanes 0 and 2 read the left line,
+// 1 and 3 the right); a structure's read delay in samples for four delays in ms; the selectable wave
+// at four phases with the given seeds, skew (percent) and shape weights.
+void EvaluateReadLines(bool wide, const DelayLine (&lines)[2], const double delays[4], double cubicWeight,
+                       double out[4]);
+void EvaluateClampedDelays(bool wide, const double delaysMs[4], double sampleRate, double out[4]);
+void EvaluateWaveMix(MathPath path, bool wide, const double phases[4], const int seeds[4], double skewPercent,
+                     const double weights[kWaveShapeCount], double out[4]);
+
+// The same blocks as plain functions of one build.
+using ReadLinesProbe = void (*)(const DelayLine (&lines)[2], const double delays[4], double cubicWeight,
+                                double out[4]);
+using ClampedDelaysProbe = void (*)(const double delaysMs[4], double sampleRate, double out[4]);
+using WaveMixProbe = void (*)(const double phases[4], const int seeds[4], double skewPercent,
+                              const double weights[kWaveShapeCount], double out[4]);
+
 namespace lanes_sse2 {
 VoiceLaneSums RenderFast(const VoiceLaneInputs& in);
 VoiceLaneSums RenderExact(const VoiceLaneInputs& in);
 void Evaluate(LaneFunction function, const double in[4], double out[4]);
+void ReadLinesAt(const DelayLine (&lines)[2], const double delays[4], double cubicWeight, double out[4]);
+void ClampDelays(const double delaysMs[4], double sampleRate, double out[4]);
+void WaveMixFast(const double phases[4], const int seeds[4], double skewPercent,
+                 const double weights[kWaveShapeCount], double out[4]);
+void WaveMixExact(const double phases[4], const int seeds[4], double skewPercent,
+                  const double weights[kWaveShapeCount], double out[4]);
 }  // namespace lanes_sse2
 namespace lanes_avx2 {
 // Null where the compiler cannot target AVX2.
 extern const VoiceLaneRenderer kRenderFast;
 extern void (*const kEvaluate)(LaneFunction function, const double in[4], double out[4]);
+extern const ReadLinesProbe kReadLines;
+extern const ClampedDelaysProbe kClampDelays;
+extern const WaveMixProbe kWaveMixFast;
 }  // namespace lanes_avx2
 
 }  // namespace halcyra

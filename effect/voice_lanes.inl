@@ -3,7 +3,6 @@
 // lane_math.inl; includes nothing itself. Every formula is the structure's, lane for lane; the
 // Math policy decides only how the sines and the hyperbolic tangent are computed.
 
-constexpr double kLaneMaxReadFraction = 0.235;  // of fs: the longest read any structure makes
 constexpr double kLaneDetuneAudibleCents = 1e-6;
 constexpr double kTanhOfThree = 0.99505475368673045133;
 
@@ -53,23 +52,92 @@ HALCYRA_INLINE int64_t LaneCycleNumber(double cycle) {
   return std::fabs(cycle) < 9.0e18 ? static_cast<int64_t>(cycle) : 0;
 }
 
-// HashUnit of each lane's cycle number plus `step`, with each lane's seed.
-HALCYRA_INLINE Quad HashLanes(Quad cycle, int64_t step, const int seeds[4]) {
-  double cycles[4], values[4];
+// The random shapes' cycle numbers of four lanes.
+HALCYRA_INLINE void LaneCycleNumbers(Quad cycle, int64_t numbers[4]) {
+  double cycles[4];
   cycle.Store(cycles);
-  for (int lane = 0; lane < 4; ++lane)
-    values[lane] = HashUnit(LaneCycleNumber(cycles[lane]) + step, seeds[lane]);
-  return Quad::Load(values);
+  for (int lane = 0; lane < 4; ++lane) numbers[lane] = LaneCycleNumber(cycles[lane]);
 }
 
-// A structure's read delay for delays in ms: in samples, never below 2 nor above 0.235 fs (NaN
-// reads at 2).
+// HashUnit of each lane's cycle number plus `step`, with each lane's seed; built in registers, as a
+// vector loaded from four separate stores would wait for them.
+HALCYRA_INLINE Quad HashLanes(const int64_t numbers[4], int64_t step, const int seeds[4]) {
+  return Quad(StereoVector(HashUnit(numbers[0] + step, seeds[0]), HashUnit(numbers[1] + step, seeds[1])),
+              StereoVector(HashUnit(numbers[2] + step, seeds[2]), HashUnit(numbers[3] + step, seeds[3])));
+}
+
+// The Smooth Random shape: each lane's hash of its cycle number and of the next, blended by a
+// smoothstep of the phase p within the cycle.
+HALCYRA_INLINE Quad SmoothRandomLanes(Quad cycle, Quad p, const int seeds[4]) {
+  int64_t numbers[4];
+  LaneCycleNumbers(cycle, numbers);
+  const Quad smooth = (3.0 - 2.0 * p) * p * p;
+  return HashLanes(numbers, 0, seeds) * (1.0 - smooth) + HashLanes(numbers, 1, seeds) * smooth;
+}
+
+// One wave shape at the skewed phase g; the random shapes take the cycle number and the plain phase p.
+template <class Math>
+HALCYRA_INLINE Quad WaveValue(WaveShape shape, Quad g, Quad p, Quad cycle, const int seeds[4]) {
+  switch (shape) {
+    case WaveShape::kSine:
+      return Math::Sin(g);
+    case WaveShape::kTriangle:
+      return 1.0 - 4.0 * Abs(g - 0.5);
+    case WaveShape::kSoftSquare:
+      return Math::TanhOf(3.0 * Math::Sin(g)) / Quad::Both(kTanhOfThree);
+    case WaveShape::kRampUp:
+      return 2.0 * g - 1.0;
+    case WaveShape::kRampDown:
+      return 1.0 - 2.0 * g;
+    case WaveShape::kSmoothRandom:
+      return SmoothRandomLanes(cycle, p, seeds);
+    case WaveShape::kSampleHold: {
+      int64_t numbers[4];
+      LaneCycleNumbers(cycle, numbers);
+      return HashLanes(numbers, 0, seeds);
+    }
+    case WaveShape::kCount:
+      break;
+  }
+  return Quad();
+}
+
+// The selectable wave: Σ weight × shape over the shapes whose weight is above 0, at a phase in cycles
+// (non-finite phases count as 0); skew in percent (-90 to 90) moves the waveform's midpoint.
+template <class Math>
+HALCYRA_INLINE Quad WaveMix(Quad phase, const int seeds[4], double skew,
+                            const double weights[kWaveShapeCount]) {
+  phase = KeepWhere(Abs(phase) < Quad::Both(std::numeric_limits<double>::infinity()), phase);
+  const Quad cycle = Floor(phase);
+  const Quad p = phase - cycle;
+  // Without skew both halves of the skewed phase are p itself, exactly.
+  Quad g = p;
+  if (skew != 0.0) {
+    const double s = 0.5 + 0.0045 * std::clamp(skew, -90.0, 90.0);
+    g = Select(p < Quad::Both(s), p * 0.5 / Quad::Both(s), 0.5 + (p - s) * 0.5 / Quad::Both(1.0 - s));
+  }
+  Quad sum;
+  for (int w = 0; w < kWaveShapeCount; ++w) {
+    if (!(weights[w] > 0.0)) continue;
+    sum += weights[w] * WaveValue<Math>(static_cast<WaveShape>(w), g, p, cycle, seeds);
+  }
+  return sum;
+}
+
+// A structure's read delay in samples: never below 2 nor above 0.235 fs (NaN reads at 2).
+HALCYRA_INLINE Quad ClampedReadLanes(Quad delaySamples, double sampleRate) {
+  return Min(Max(Quad::Both(DelayLine::kMinDelaySamples), delaySamples),
+             Quad::Both(voicing::kMaxReadFraction * sampleRate));
+}
+
+// The same for delays in ms.
 HALCYRA_INLINE Quad ClampedDelayLanes(Quad delayMs, double sampleRate) {
-  const Quad d = delayMs * 0.001 * sampleRate;
-  return Min(Max(Quad::Both(DelayLine::kMinDelaySamples), d), Quad::Both(kLaneMaxReadFraction * sampleRate));
+  return ClampedReadLanes(delayMs * 0.001 * sampleRate, sampleRate);
 }
 
-// DelayLine::ReadBlended on four lanes: lanes 0 and 2 read the left line, 1 and 3 the right.
+// A pair of lines read at four fractional delays in samples, each clamped to [2, size - 4]: lanes 0
+// and 2 read the left line, 1 and 3 the right. (1 - cubicWeight) × the linear reading + cubicWeight ×
+// the four-point Catmull-Rom one; taps not written since the last clear read as 0.
 HALCYRA_INLINE Quad ReadLines(const DelayLine (&lines)[2], Quad delay, double cubicWeight) {
   const DelayLine& left = lines[0];
   const DelayLine& right = lines[1];
@@ -90,7 +158,7 @@ HALCYRA_INLINE Quad ReadLines(const DelayLine (&lines)[2], Quad delay, double cu
   if (inStep && longest <= filled) {
     // Steady state: each lane's neighbours lie in one unbroken run of its line.
     auto run = [writeIndex, size](const DelayLine& line, std::size_t writesAgo) {
-      return line.Data() + (writeIndex >= writesAgo ? writeIndex - writesAgo : writeIndex + size - writesAgo);
+      return line.Data() + DelayLine::PositionWritesAgo(writeIndex, size, writesAgo);
     };
     const double* runs[4] = {run(left, ago[0]), run(right, ago[1]), run(left, ago[2]), run(right, ago[3])};
     GatherRuns(runs, older, x1, x0, newer);
@@ -156,56 +224,12 @@ class VoicePairRender {
   }
 
  private:
-  HALCYRA_INLINE Quad WaveMix(Quad phase, const int seeds[4]) const {
-    const double skew = in_.skew;
-    // Non-finite phases count as 0, as in Wave.
-    phase = KeepWhere(Abs(phase) < Quad::Both(std::numeric_limits<double>::infinity()), phase);
-    const Quad cycle = Floor(phase);
-    const Quad p = phase - cycle;
-    // Without skew both halves of the skewed phase are p itself, exactly.
-    Quad g = p;
-    if (skew != 0.0) {
-      const double s = 0.5 + 0.0045 * std::clamp(skew, -90.0, 90.0);
-      g = Select(p < Quad::Both(s), p * 0.5 / Quad::Both(s), 0.5 + (p - s) * 0.5 / Quad::Both(1.0 - s));
-    }
-    Quad sum;
-    const double* weights = in_.weights->wave;
-    for (int w = 0; w < kWaveShapeCount; ++w) {
-      if (!(weights[w] > 0.0)) continue;
-      sum += weights[w] * WaveValue(static_cast<WaveShape>(w), g, p, cycle, seeds);
-    }
-    return sum;
-  }
-
-  HALCYRA_INLINE Quad WaveValue(WaveShape shape, Quad g, Quad p, Quad cycle, const int seeds[4]) const {
-    switch (shape) {
-      case WaveShape::kSine:
-        return Math::Sin(g);
-      case WaveShape::kTriangle:
-        return 1.0 - 4.0 * Abs(g - 0.5);
-      case WaveShape::kSoftSquare:
-        return Math::TanhOf(3.0 * Math::Sin(g)) / Quad::Both(kTanhOfThree);
-      case WaveShape::kRampUp:
-        return 2.0 * g - 1.0;
-      case WaveShape::kRampDown:
-        return 1.0 - 2.0 * g;
-      case WaveShape::kSmoothRandom: {
-        const Quad smooth = (3.0 - 2.0 * p) * p * p;
-        return HashLanes(cycle, 0, seeds) * (1.0 - smooth) + HashLanes(cycle, 1, seeds) * smooth;
-      }
-      case WaveShape::kSampleHold:
-        return HashLanes(cycle, 0, seeds);
-      case WaveShape::kCount:
-        break;
-    }
-    return Quad();
-  }
-
   // M0: the selectable wave at the voice's phase and the stereo offset, shared by the structures.
   HALCYRA_INLINE Quad BaseWave() {
     if (!baseWaveReady_) {
       const int seeds[4] = {3 * a_ + 1, 3 * a_ + 2, 3 * b_ + 1, 3 * b_ + 2};
-      baseWave_ = WaveMix(phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds);
+      baseWave_ =
+          WaveMix<Math>(phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds, in_.skew, in_.weights->wave);
       baseWaveReady_ = true;
     }
     return baseWave_;
@@ -224,8 +248,9 @@ class VoicePairRender {
     switch (structure) {
       case Structure::kDualStereo: {
         const int seeds[4] = {5 * a_, 5 * a_ + 1, 5 * b_, 5 * b_ + 1};
-        m = WaveMix(Quad::Channels(1.0, kDualStereoRightRate) * phase_ + Quad::Channels(0.0, in_.stereoPhase),
-                    seeds);
+        m = WaveMix<Math>(
+            Quad::Channels(1.0, kDualStereoRightRate) * phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds,
+            in_.skew, in_.weights->wave);
         break;
       }
       case Structure::kDimension:
@@ -251,24 +276,18 @@ class VoicePairRender {
             kVintageSineShare * Math::SinPerVoice(kVintageSineRate * phase_) +
             Quad::Both(kVintageDriftShare * in_.driftSine);
         break;
-      case Structure::kRandomChorus:
-        m = Quad(RandomValue(phaseA_, a_), RandomValue(phaseB_, b_));
+      case Structure::kRandomChorus: {
+        const int seeds[4] = {2 * a_ + kRandomSeedOffset, 2 * a_ + kRandomSeedOffset + 1,
+                              2 * b_ + kRandomSeedOffset, 2 * b_ + kRandomSeedOffset + 1};
+        const Quad cycle = Floor(phase_);
+        m = SmoothRandomLanes(cycle, phase_ - cycle, seeds);
         break;
+      }
       default:  // the structures driven by the selectable wave alone; Multi Band's heads use it too
         m = BaseWave();
         break;
     }
     return m + drift_;
-  }
-
-  static StereoVector RandomValue(double phase, int v) {
-    const double cycle = halcyra::Floor(phase);
-    const double f = phase - cycle;
-    const double s = (3.0 - 2.0 * f) * f * f;
-    const int64_t n = LaneCycleNumber(cycle);
-    const int seedLeft = 2 * v + voicing::kRandomSeedOffset, seedRight = seedLeft + 1;
-    return StereoVector(HashUnit(n, seedLeft), HashUnit(n, seedRight)) * (1.0 - s) +
-           StereoVector(HashUnit(n + 1, seedLeft), HashUnit(n + 1, seedRight)) * s;
   }
 
   // A structure's reading at the delay its modulation gave.
@@ -322,10 +341,8 @@ class VoicePairRender {
   // shift by the detune ratio, blended in proportionally below 10 cents.
   HALCYRA_INLINE Quad ApplyDetuneHeads(Quad sample, Quad delay) const {
     if (!headsAudible_) return sample;
-    const Quad minimum = Quad::Both(DelayLine::kMinDelaySamples);
-    const Quad maximum = Quad::Both(kLaneMaxReadFraction * in_.sampleRate);
-    const Quad d1 = Clamp(head1_ + delay, minimum, maximum);
-    const Quad d2 = Clamp(head2_ + delay, minimum, maximum);
+    const Quad d1 = ClampedReadLanes(head1_ + delay, in_.sampleRate);
+    const Quad d2 = ClampedReadLanes(head2_ + delay, in_.sampleRate);
     const double w = in_.weights->interpolation;
     const DelayLine(&main)[2] = (*in_.lines)[kMainLine];
     const Quad x = headCrossfade_;

@@ -36,6 +36,11 @@ void EvaluateWide(LaneFunction function, const double in[4], double out[4]) {
 }
 void (*const kEvaluate)(LaneFunction, const double[4], double[4]) = EvaluateWide;
 
+#include "effect/voice_lanes_probes.inl"
+const ReadLinesProbe kReadLines = ReadLinesAt;
+const ClampedDelaysProbe kClampDelays = ClampDelays;
+const WaveMixProbe kWaveMixFast = WaveMixFast;
+
 }  // namespace halcyra::lanes_avx2
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -46,5 +51,8 @@ void (*const kEvaluate)(LaneFunction, const double[4], double[4]) = EvaluateWide
 namespace halcyra::lanes_avx2 {
 const VoiceLaneRenderer kRenderFast = nullptr;
 void (*const kEvaluate)(LaneFunction, const double[4], double[4]) = nullptr;
+const ReadLinesProbe kReadLines = nullptr;
+const ClampedDelaysProbe kClampDelays = nullptr;
+const WaveMixProbe kWaveMixFast = nullptr;
 }  // namespace halcyra::lanes_avx2
 #endif

@@ -25,6 +25,13 @@ void Evaluate(LaneFunction function, const double in[4], double out[4]) {
   (function == LaneFunction::kSinTurns ? SinTurns(x) : Tanh(x)).Store(out);
 }
 
+#include "effect/voice_lanes_probes.inl"
+
+void WaveMixExact(const double phases[4], const int seeds[4], double skewPercent,
+                  const double weights[kWaveShapeCount], double out[4]) {
+  WaveMix<ExactLaneMath>(Quad::Load(phases), seeds, skewPercent, weights).Store(out);
+}
+
 }  // namespace lanes_sse2
 
 bool WideVoiceLanesAvailable() {
@@ -43,6 +50,28 @@ void EvaluateLaneMath(bool wide, LaneFunction function, const double in[4], doub
   } else {
     lanes_sse2::Evaluate(function, in, out);
   }
+}
+
+void EvaluateReadLines(bool wide, const DelayLine (&lines)[2], const double delays[4], double cubicWeight,
+                       double out[4]) {
+  (wide && WideVoiceLanesAvailable() ? lanes_avx2::kReadLines : lanes_sse2::ReadLinesAt)(lines, delays,
+                                                                                         cubicWeight, out);
+}
+
+void EvaluateClampedDelays(bool wide, const double delaysMs[4], double sampleRate, double out[4]) {
+  (wide && WideVoiceLanesAvailable() ? lanes_avx2::kClampDelays : lanes_sse2::ClampDelays)(delaysMs,
+                                                                                           sampleRate, out);
+}
+
+void EvaluateWaveMix(MathPath path, bool wide, const double phases[4], const int seeds[4], double skewPercent,
+                     const double weights[kWaveShapeCount], double out[4]) {
+  WaveMixProbe probe = lanes_sse2::WaveMixFast;
+  if (path == MathPath::kReference) {
+    probe = lanes_sse2::WaveMixExact;
+  } else if (wide && WideVoiceLanesAvailable()) {
+    probe = lanes_avx2::kWaveMixFast;
+  }
+  probe(phases, seeds, skewPercent, weights, out);
 }
 
 VoiceLaneRenderer ChooseVoiceLanes(MathPath path, bool wide) {

@@ -1,12 +1,43 @@
 #pragma once
-// The chorus voices' state and the twelve structures' voicing constants. VoiceState holds one
-// array per quantity with a slot for each of the eight voices, so the per-sample updates run over
-// the voices as plain loops; the constants are the numbers the structures' modulation is built
-// from, named once here. Owned and written by the voice stage on the audio thread.
+// The twelve chorus structures, the voices each lets sound, the structures' voicing constants and
+// the voices' state. VoiceState holds one array per quantity with a slot for each of the eight
+// voices, so the per-sample updates run over the voices as plain loops; the constants are the
+// numbers the structures' modulation is built from, named once here. The state is owned and written
+// by the voice stage on the audio thread.
+
+#include <algorithm>
 
 #include "effect/param_table.h"
 
 namespace halcyra {
+
+// The `model` values.
+enum class Structure : int {
+  kDigitalClassic = 0,
+  kDualStereo,
+  kDimension,
+  kEnsemble,
+  kTriChorus,
+  kAnalogBbd,
+  kVintageEnsemble,
+  kMicroPitch,
+  kVibrato,
+  kRandomChorus,
+  kMultiBand,
+  kDiffusedChorus,
+  kCount
+};
+constexpr int kStructureCount = static_cast<int>(Structure::kCount);
+
+constexpr bool IsStructure(int model, Structure structure) { return model == static_cast<int>(structure); }
+
+// The voices a structure lets sound for the requested `voices`: Tri Chorus at most three, Vibrato one.
+constexpr int ActiveVoiceCount(int model, int voices) {
+  constexpr int kTriChorusVoiceCap = 3;
+  if (IsStructure(model, Structure::kVibrato)) return 1;
+  if (IsStructure(model, Structure::kTriChorus)) return std::min(voices, kTriChorusVoiceCap);
+  return voices;
+}
 
 namespace voicing {
 // Modulation of the structures, by structure (values multiply cycles, delays or depths).
@@ -42,6 +73,8 @@ constexpr double kDetuneFullBlendCents = 10.0;
 constexpr double kMicroPitchWindowSeconds = 0.06;
 constexpr double kMicroPitchWindowPerMs = 0.0005;
 constexpr double kMicroPitchMaxHeadFraction = 0.12;  // of fs
+// Every structure's reads and the feedback taps stay within this fraction of fs.
+constexpr double kMaxReadFraction = 0.235;
 // Voices start a cycle apart by this fraction of a ramp, so their heads never cross together.
 constexpr double kRampSpacing = 0.125;
 // The fixed per-voice deviation at 100 % humanize, as a fraction per percent.

@@ -102,7 +102,6 @@ bool HalcyraVst3Wrapper::ValidateProcessData(const ProcessData& data) const {
 
 void HalcyraVst3Wrapper::ApplyHostParameterChanges(IParameterChanges* changes) {
   if (!changes || changes->getParameterCount() < 1) return;
-  bool stored = false;
   for (int32 q = 0; q < changes->getParameterCount(); ++q) {
     IParamValueQueue* queue = changes->getParameterData(q);
     int32_t offset = 0;
@@ -113,10 +112,8 @@ void HalcyraVst3Wrapper::ApplyHostParameterChanges(IParameterChanges* changes) {
       Plugin().SetHostBypass(value > 0.5);
     } else if (id < static_cast<ParamID>(kParamCount)) {
       GetParam(static_cast<int32_t>(id))->SetNormalized(std::clamp(value, 0.0, 1.0));
-      stored = true;
     }
   }
-  if (stored) Plugin().RecomputeTail();
 }
 
 tresult PLUGIN_API HalcyraVst3Wrapper::process(ProcessData& data) {

@@ -105,13 +105,6 @@ TEST(ChorusEngineTest, BaseDelayPlacesTheWetImpulseAtEveryRate) {
   }
 }
 
-TEST(ChorusEngineTest, ReadDelayClamps) {
-  EXPECT_EQ(ChorusEngine::ClampedDelaySamples(-5.0, kFs), 2.0);
-  EXPECT_EQ(ChorusEngine::ClampedDelaySamples(std::nan(""), kFs), 2.0);
-  EXPECT_EQ(ChorusEngine::ClampedDelaySamples(10.0, kFs), 480.0);
-  EXPECT_EQ(ChorusEngine::ClampedDelaySamples(1000.0, kFs), 0.235 * kFs);
-}
-
 // All voices off: the wet sum is 0, so the output shows the smoothed values directly.
 TEST(ChorusEngineTest, ContinuousParameterGlidesWithTwentyMillisecondOnePole) {
   Rig rig;

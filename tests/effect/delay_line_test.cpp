@@ -1,29 +1,65 @@
+// The delay lines and their reads. Every read goes through the voices' own four-lane read
+// (ReadLines) and the structures' own read clamp, in the baseline and, where the processor has it,
+// the AVX2 build: the code the engine runs.
 #include "effect/delay_line.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
 #include <vector>
+
+#include "effect/voice_lanes.h"
 
 namespace halcyra {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kLinear = 0.0;
+constexpr double kCubic = 1.0;
 
-DelayLine MakeLine(std::size_t size) {
-  DelayLine line;
-  EXPECT_TRUE(line.Resize(size));
-  return line;
+using Lanes = std::array<double, 4>;
+
+// The builds the voices run in on this processor: the baseline, and AVX2 where it is available.
+std::vector<bool> Builds() {
+  if (WideVoiceLanesAvailable()) return {false, true};
+  return {false};
 }
 
-// A single 1.0 followed by `age` zeros: the impulse sits at delay `age`.
-void WriteImpulse(DelayLine& line, std::size_t age) {
-  line.Write(1.0);
-  for (std::size_t i = 0; i < age; ++i) line.Write(0.0);
-}
+// A left and a right line, sized and written together as the engine's lines are.
+struct LinePair {
+  explicit LinePair(std::size_t size) {
+    EXPECT_TRUE(lines[0].Resize(size));
+    EXPECT_TRUE(lines[1].Resize(size));
+  }
+  void Write(double left, double right) {
+    lines[0].Write(left);
+    lines[1].Write(right);
+  }
+  void Write(double x) { Write(x, x); }
+  // A single 1.0 followed by `age` zeros: the impulse sits at delay `age`.
+  void WriteImpulse(std::size_t age) {
+    Write(1.0);
+    for (std::size_t i = 0; i < age; ++i) Write(0.0);
+  }
+  Lanes Read(const Lanes& delays, double cubicWeight, bool wide) const {
+    Lanes out;
+    EvaluateReadLines(wide, lines, delays.data(), cubicWeight, out.data());
+    return out;
+  }
+  // One delay on every lane, which the pair was written alike for: all four lanes must agree.
+  double Read(double delay, double cubicWeight, bool wide) const {
+    const Lanes out = Read({delay, delay, delay, delay}, cubicWeight, wide);
+    for (int lane = 1; lane < 4; ++lane)
+      EXPECT_EQ(out[lane], out[0]) << "lane " << lane << " delay " << delay;
+    return out[0];
+  }
+
+  DelayLine lines[2];
+};
 
 TEST(DelayLineSize, FollowsTheSampleRate) {
   EXPECT_EQ(DelayLine::SizeForSampleRate(22050.0), 5300u);
@@ -45,12 +81,16 @@ class DelayLineImpulse : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(DelayLineImpulse, WholeDelayReadsTheImpulseAlone) {
   constexpr std::size_t kSize = 64;
   const std::size_t age = GetParam();
-  DelayLine line = MakeLine(kSize);
-  WriteImpulse(line, age);
-  for (std::size_t d = 2; d <= kSize - 4; ++d) {
-    const double expected = d == age ? 1.0 : 0.0;
-    EXPECT_EQ(line.Read(static_cast<double>(d), false), expected) << "delay " << d;
-    EXPECT_EQ(line.Read(static_cast<double>(d), true), expected) << "delay " << d;
+  LinePair pair(kSize);
+  pair.WriteImpulse(age);
+  for (bool wide : Builds()) {
+    for (std::size_t d = 2; d <= kSize - 4; ++d) {
+      const double expected = d == age ? 1.0 : 0.0;
+      EXPECT_EQ(pair.Read(static_cast<double>(d), kLinear, wide), expected)
+          << "delay " << d << " wide " << wide;
+      EXPECT_EQ(pair.Read(static_cast<double>(d), kCubic, wide), expected)
+          << "delay " << d << " wide " << wide;
+    }
   }
 }
 
@@ -67,11 +107,13 @@ class DelayLineFractional : public ::testing::TestWithParam<FractionalCase> {};
 TEST_P(DelayLineFractional, ReadsTheInterpolationKernel) {
   constexpr std::size_t kAge = 10;
   const FractionalCase& c = GetParam();
-  DelayLine line = MakeLine(64);
-  WriteImpulse(line, kAge);
+  LinePair pair(64);
+  pair.WriteImpulse(kAge);
   const double delay = static_cast<double>(kAge) + c.offset;
-  EXPECT_EQ(line.Read(delay, false), c.linear);
-  EXPECT_EQ(line.Read(delay, true), c.cubic);
+  for (bool wide : Builds()) {
+    EXPECT_EQ(pair.Read(delay, kLinear, wide), c.linear) << "wide " << wide;
+    EXPECT_EQ(pair.Read(delay, kCubic, wide), c.cubic) << "wide " << wide;
+  }
 }
 
 // Each neighbour position of the four-point kernel, at t = 0.5 and t = 0.25.
@@ -85,100 +127,109 @@ INSTANTIATE_TEST_SUITE_P(Offsets, DelayLineFractional,
                                            FractionalCase{1.25, 0.0, -0.0703125},   // the newer neighbour
                                            FractionalCase{-1.75, 0.0, -0.0234375}));
 
+// Halfway past the impulse the linear reading is 0.5 and the cubic 0.5625: a weight between them
+// mixes the two readings, as the 5 ms interpolation crossfade does.
 TEST(DelayLineBlend, MixesTheTwoReadingsByWeight) {
-  DelayLine line = MakeLine(128);
-  for (int n = 0; n < 200; ++n) line.Write(std::sin(0.37 * n) + 0.25 * std::cos(1.9 * n));
-  for (double delay : {2.0, 2.3, 7.5, 40.125, 99.9, 124.0}) {
-    const double linear = line.Read(delay, false);
-    const double cubic = line.Read(delay, true);
-    EXPECT_EQ(line.ReadBlended(delay, 0.0), linear) << delay;
-    EXPECT_EQ(line.ReadBlended(delay, 1.0), cubic) << delay;
-    EXPECT_EQ(line.ReadBlended(delay, 0.25), 0.75 * linear + 0.25 * cubic) << delay;
+  LinePair pair(64);
+  pair.WriteImpulse(10);
+  for (bool wide : Builds()) {
+    EXPECT_EQ(pair.Read(10.5, 0.25, wide), 0.75 * 0.5 + 0.25 * 0.5625) << "wide " << wide;
+    EXPECT_EQ(pair.Read(10.5, 0.5, wide), 0.53125) << "wide " << wide;
   }
 }
 
+// A line full of distinct values, so any other delay would read differently: tap(k) = (101 - k)².
 struct ClampCase {
   double requested;
   double readsAs;
+  double value;  // the reading at the clamped delay
 };
 
 class DelayLineClamp : public ::testing::TestWithParam<ClampCase> {};
 
-// A line full of distinct values, so any other delay would read differently.
 TEST_P(DelayLineClamp, OutOfRangeDelaysReadAtTheLimit) {
-  constexpr std::size_t kSize = 32;
-  DelayLine line = MakeLine(kSize);
-  for (int n = 1; n <= 100; ++n) line.Write(n * n);
+  constexpr std::size_t kSize = 32;  // reads reach from 2 to 28 samples
+  LinePair pair(kSize);
+  for (int n = 1; n <= 100; ++n) pair.Write(n * n);
   const ClampCase& c = GetParam();
-  EXPECT_EQ(line.Read(c.requested, false), line.Read(c.readsAs, false));
-  EXPECT_EQ(line.Read(c.requested, true), line.Read(c.readsAs, true));
-  EXPECT_EQ(line.ReadBlended(c.requested, 0.5), line.ReadBlended(c.readsAs, 0.5));
+  for (bool wide : Builds()) {
+    EXPECT_EQ(pair.Read(c.requested, kLinear, wide), c.value) << "wide " << wide;
+    EXPECT_EQ(pair.Read(c.requested, kCubic, wide), pair.Read(c.readsAs, kCubic, wide)) << "wide " << wide;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, DelayLineClamp,
-                         ::testing::Values(ClampCase{0.0, 2.0}, ClampCase{1.0, 2.0}, ClampCase{1.999, 2.0},
-                                           ClampCase{-5.0, 2.0}, ClampCase{kNaN, 2.0}, ClampCase{-kInf, 2.0},
-                                           ClampCase{28.5, 28.0}, ClampCase{1000.0, 28.0},
-                                           ClampCase{1e300, 28.0}, ClampCase{kInf, 28.0}));
-
-TEST(DelayLineLimits, LimitsAreDistinctReadings) {
-  // Guards the table above: the limits themselves must not read alike.
-  DelayLine line = MakeLine(32);
-  for (int n = 1; n <= 100; ++n) line.Write(n * n);
-  EXPECT_EQ(line.Read(2.0, false), 98.0 * 98.0);
-  EXPECT_EQ(line.Read(28.0, false), 72.0 * 72.0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Limits, DelayLineClamp,
+    ::testing::Values(ClampCase{0.0, 2.0, 98.0 * 98.0}, ClampCase{1.0, 2.0, 98.0 * 98.0},
+                      ClampCase{1.999, 2.0, 98.0 * 98.0}, ClampCase{-5.0, 2.0, 98.0 * 98.0},
+                      ClampCase{kNaN, 2.0, 98.0 * 98.0}, ClampCase{-kInf, 2.0, 98.0 * 98.0},
+                      ClampCase{28.5, 28.0, 72.0 * 72.0}, ClampCase{1000.0, 28.0, 72.0 * 72.0},
+                      ClampCase{1e300, 28.0, 72.0 * 72.0}, ClampCase{kInf, 28.0, 72.0 * 72.0}));
 
 TEST(DelayLineClear, ClearedLineReadsLikeAFreshOne) {
   constexpr std::size_t kSize = 40;
-  DelayLine used = MakeLine(kSize);
+  LinePair used(kSize);
   for (int n = 0; n < 300; ++n) used.Write(1.0);
-  used.Clear();
-  DelayLine fresh = MakeLine(kSize);
+  used.lines[0].Clear();
+  used.lines[1].Clear();
+  LinePair fresh(kSize);
   for (double x : {5.0, -3.0, 2.0}) {
     used.Write(x);
     fresh.Write(x);
   }
-  EXPECT_EQ(used.Read(2.0, false), 5.0);
-  EXPECT_EQ(used.Read(3.0, false), 0.0);
-  for (double delay = 0.0; delay <= kSize; delay += 0.125) {
-    EXPECT_EQ(used.Read(delay, false), fresh.Read(delay, false)) << delay;
-    EXPECT_EQ(used.Read(delay, true), fresh.Read(delay, true)) << delay;
+  for (bool wide : Builds()) {
+    EXPECT_EQ(used.Read(2.0, kLinear, wide), 5.0);
+    EXPECT_EQ(used.Read(3.0, kLinear, wide), 0.0);
+    for (double delay = 0.0; delay <= kSize; delay += 0.125) {
+      EXPECT_EQ(used.Read(delay, kLinear, wide), fresh.Read(delay, kLinear, wide)) << delay;
+      EXPECT_EQ(used.Read(delay, kCubic, wide), fresh.Read(delay, kCubic, wide)) << delay;
+    }
   }
 }
 
+// Right after a clear every read is 0 until enough samples have been written to reach it.
 TEST(DelayLineClear, SamplesFromBeforeTheClearReadAsZero) {
-  DelayLine line = MakeLine(64);
-  for (int n = 0; n < 100; ++n) line.Write(9.0);
-  line.Clear();
-  for (double delay = 2.0; delay <= 60.0; delay += 0.5) EXPECT_EQ(line.Read(delay, true), 0.0) << delay;
-  for (double x : {3.0, 2.0, 1.0}) line.Write(x);
-  EXPECT_EQ(line.Read(2.0, false), 3.0);
-  EXPECT_EQ(line.Read(3.0, false), 0.0);
-  // Newer neighbour 2, x0 3, both older taps unwritten: 3 + 0.5 t (-2 + t (-11 + t 7)) at t = 0.5.
-  EXPECT_EQ(line.Read(2.5, true), 3.0 + 0.25 * (-2.0 + 0.5 * (-11.0 + 0.5 * 7.0)));
-  EXPECT_EQ(line.Filled(), 3u);
+  LinePair pair(64);
+  for (int n = 0; n < 100; ++n) pair.Write(9.0);
+  pair.lines[0].Clear();
+  pair.lines[1].Clear();
+  for (bool wide : Builds()) {
+    for (double delay = 2.0; delay <= 60.0; delay += 0.5)
+      EXPECT_EQ(pair.Read(delay, kCubic, wide), 0.0) << delay;
+  }
+  for (double x : {3.0, 2.0, 1.0}) pair.Write(x);
+  for (bool wide : Builds()) {
+    EXPECT_EQ(pair.Read(2.0, kLinear, wide), 3.0);
+    EXPECT_EQ(pair.Read(3.0, kLinear, wide), 0.0);
+    // Newer neighbour 2, x0 3, both older taps unwritten: 3 + 0.5 t (-2 + t (-11 + t 7)) at t = 0.5.
+    EXPECT_EQ(pair.Read(2.5, kCubic, wide), 3.0 + 0.25 * (-2.0 + 0.5 * (-11.0 + 0.5 * 7.0)));
+  }
+  EXPECT_EQ(pair.lines[0].Filled(), 3u);
 }
 
-// A ramp is reproduced exactly by both interpolators, so every read is known.
-// Write counts that step through a whole buffer move the four neighbours across its end.
+// A ramp is reproduced exactly by both interpolators, so every read is known. Write counts that
+// step through a whole buffer move the four neighbours across its end.
 TEST(DelayLineWrap, ReadsStayCorrectAfterManyWraps) {
   constexpr std::size_t kSize = 16;
-  DelayLine line = MakeLine(kSize);
+  LinePair pair(kSize);
   double newest = 0.0;
-  for (int n = 0; n < 1000; ++n) line.Write(newest += 1.0);
+  for (int n = 0; n < 1000; ++n) pair.Write(newest += 1.0);
   for (std::size_t step = 0; step < kSize; ++step) {
-    line.Write(newest += 1.0);
-    EXPECT_EQ(line.Filled(), kSize);
-    for (double delay = 2.0; delay <= kSize - 4; delay += 0.25) {
-      EXPECT_EQ(line.Read(delay, false), newest - delay) << "delay " << delay << " step " << step;
-      EXPECT_NEAR(line.Read(delay, true), newest - delay, 1e-9) << "delay " << delay << " step " << step;
+    pair.Write(newest += 1.0);
+    EXPECT_EQ(pair.lines[0].Filled(), kSize);
+    for (bool wide : Builds()) {
+      for (double delay = 2.0; delay <= kSize - 4; delay += 0.25) {
+        EXPECT_EQ(pair.Read(delay, kLinear, wide), newest - delay) << "delay " << delay << " step " << step;
+        EXPECT_NEAR(pair.Read(delay, kCubic, wide), newest - delay, 1e-9)
+            << "delay " << delay << " step " << step;
+      }
     }
   }
 }
 
 TEST(DelayLineWrap, WriteIndexAndFilledCountFollowTheWrites) {
-  DelayLine line = MakeLine(8);
+  DelayLine line;
+  ASSERT_TRUE(line.Resize(8));
   for (int n = 0; n < 5; ++n) line.Write(1.0);
   EXPECT_EQ(line.WriteIndex(), 5u);
   EXPECT_EQ(line.Filled(), 5u);
@@ -187,18 +238,54 @@ TEST(DelayLineWrap, WriteIndexAndFilledCountFollowTheWrites) {
   EXPECT_EQ(line.Filled(), 8u);
 }
 
+// Each lane reads its own line at its own delay: a rising ramp on the left and a falling one on the
+// right make every lane's reading known, while the lines fill and once they are full.
+TEST(DelayLineLanes, EachLaneReadsItsOwnLineAtItsOwnDelay) {
+  LinePair pair(64);
+  const Lanes delays = {2.25, 7.5, 17.0, 33.75};
+  for (int written = 1; written <= 200; ++written) {
+    pair.Write(written, -2.0 * written);
+    for (bool wide : Builds()) {
+      const Lanes linear = pair.Read(delays, kLinear, wide);
+      for (int lane = 0; lane < 4; ++lane) {
+        const bool left = lane % 2 == 0;
+        // Taps older than the first write read 0, so a read reaching past them is left out.
+        if (delays[lane] + 2.0 > written) continue;
+        const double expected = (written - delays[lane]) * (left ? 1.0 : -2.0);
+        ASSERT_EQ(linear[lane], expected) << "lane " << lane << " after " << written << " wide " << wide;
+      }
+    }
+  }
+}
+
+// Lines that are not written in step (the engine never does this) still read each at its own taps.
+TEST(DelayLineLanes, LinesOfDifferentLengthsReadEachTheirOwn) {
+  LinePair pair(64);
+  ASSERT_TRUE(pair.lines[1].Resize(40));
+  for (int n = 1; n <= 300; ++n) pair.Write(n, 1000.0 + n);
+  for (bool wide : Builds()) {
+    const Lanes out = pair.Read({3.0, 3.0, 30.5, 30.5}, kLinear, wide);
+    EXPECT_EQ(out[0], 297.0);
+    EXPECT_EQ(out[1], 1297.0);
+    EXPECT_EQ(out[2], 269.5);
+    EXPECT_EQ(out[3], 1269.5);
+  }
+}
+
 // Runs under AddressSanitizer: any tap outside the buffer aborts the test.
 TEST(DelayLineSafety, TinyAndEmptyLinesReadInBounds) {
   const double delays[] = {kNaN, -kInf, -1.0, 0.0, 2.0, 2.5, 3.75, 5.0, 1e9, 1e300, kInf};
   for (std::size_t size : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u}) {
-    DelayLine line = MakeLine(size);
+    LinePair pair(size);
     for (int n = 1; n <= 20; ++n) {
-      line.Write(n);
-      for (double delay : delays) {
-        const double value = line.ReadBlended(delay, 0.5);
-        EXPECT_TRUE(std::isfinite(value)) << "size " << size << " delay " << delay;
-        if (size == 0) {
-          EXPECT_EQ(value, 0.0);
+      pair.Write(n);
+      for (bool wide : Builds()) {
+        for (double delay : delays) {
+          const double value = pair.Read(delay, 0.5, wide);
+          EXPECT_TRUE(std::isfinite(value)) << "size " << size << " delay " << delay;
+          if (size == 0) {
+            EXPECT_EQ(value, 0.0);
+          }
         }
       }
     }
@@ -206,15 +293,18 @@ TEST(DelayLineSafety, TinyAndEmptyLinesReadInBounds) {
 }
 
 TEST(DelayLineSafety, NeverSizedLineReadsZeroAndIgnoresWrites) {
-  DelayLine line;
-  line.Write(3.0);
-  EXPECT_EQ(line.Size(), 0u);
-  EXPECT_EQ(line.Read(2.0, true), 0.0);
-  EXPECT_EQ(line.ReadBlended(kNaN, 0.5), 0.0);
+  LinePair pair(0);
+  pair.Write(3.0);
+  EXPECT_EQ(pair.lines[0].Size(), 0u);
+  for (bool wide : Builds()) {
+    EXPECT_EQ(pair.Read(2.0, kCubic, wide), 0.0);
+    EXPECT_EQ(pair.Read(kNaN, 0.5, wide), 0.0);
+  }
 }
 
 TEST(DelayLineResize, SameSizeReZeroesWithoutReallocating) {
-  DelayLine line = MakeLine(256);
+  DelayLine line;
+  ASSERT_TRUE(line.Resize(256));
   const double* before = line.Data();
   for (int n = 0; n < 300; ++n) line.Write(n + 1.0);
   ASSERT_TRUE(line.Resize(256));
@@ -225,15 +315,17 @@ TEST(DelayLineResize, SameSizeReZeroesWithoutReallocating) {
 }
 
 TEST(DelayLineResize, NewSizeStartsZeroedAndEmpty) {
-  DelayLine line = MakeLine(16);
-  for (int n = 0; n < 20; ++n) line.Write(7.0);
-  ASSERT_TRUE(line.Resize(40));
-  EXPECT_EQ(line.Size(), 40u);
-  EXPECT_EQ(line.Filled(), 0u);
-  for (std::size_t i = 0; i < line.Size(); ++i) ASSERT_EQ(line.Data()[i], 0.0) << i;
+  LinePair pair(16);
+  for (int n = 0; n < 20; ++n) pair.Write(7.0);
+  for (DelayLine& line : pair.lines) {
+    ASSERT_TRUE(line.Resize(40));
+    EXPECT_EQ(line.Size(), 40u);
+    EXPECT_EQ(line.Filled(), 0u);
+    for (std::size_t i = 0; i < line.Size(); ++i) ASSERT_EQ(line.Data()[i], 0.0) << i;
+  }
   // The read limit follows the new size: 36 is now in reach.
-  WriteImpulse(line, 36);
-  EXPECT_EQ(line.Read(36.0, false), 1.0);
+  pair.WriteImpulse(36);
+  for (bool wide : Builds()) EXPECT_EQ(pair.Read(36.0, kLinear, wide), 1.0);
 }
 
 struct SanitizeCase {
@@ -245,12 +337,12 @@ class DelayLineSanitize : public ::testing::TestWithParam<SanitizeCase> {};
 
 TEST_P(DelayLineSanitize, StoresTheSanitisedSample) {
   const SanitizeCase& c = GetParam();
-  DelayLine line = MakeLine(16);
-  line.Write(c.written);
-  EXPECT_EQ(line.Data()[0], c.stored);
-  line.Write(0.0);
-  line.Write(0.0);
-  EXPECT_EQ(line.Read(2.0, true), c.stored);
+  LinePair pair(16);
+  pair.Write(c.written);
+  EXPECT_EQ(pair.lines[0].Data()[0], c.stored);
+  pair.Write(0.0);
+  pair.Write(0.0);
+  for (bool wide : Builds()) EXPECT_EQ(pair.Read(2.0, kCubic, wide), c.stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, DelayLineSanitize,
@@ -259,21 +351,26 @@ INSTANTIATE_TEST_SUITE_P(Values, DelayLineSanitize,
                                            SanitizeCase{-3e12, -1e10}, SanitizeCase{1e10, 1e10},
                                            SanitizeCase{-0.5, -0.5}, SanitizeCase{9.99e9, 9.99e9}));
 
-// The engine reads both channels at once; each lane must be exactly the single read, while the
-// lines fill after a clear, across the wrap of the buffer, at the clamps and for every blend.
-TEST(DelayLineStereo, BothLanesAreExactlyTheSingleReads) {
-  DelayLine left = MakeLine(64), right = MakeLine(64);
-  const double delays[] = {-3.0, kNaN, 0.0, 2.0, 2.25, 3.5, 7.999, 17.3, 59.0, 60.0, 61.5, 1e9};
-  const double weights[] = {0.0, 0.3, 1.0};
-  for (int written = 0; written < 200; ++written) {
-    left.Write(std::sin(0.37 * written));
-    right.Write(std::cos(0.11 * written) + 0.25);
-    for (double dl : delays) {
-      for (double w : weights) {
-        const double dr = 60.0 - (std::isnan(dl) ? 0.0 : std::min(dl, 58.0));
-        const StereoVector both = ReadBlendedStereo(left, right, StereoVector(dl, dr), w);
-        ASSERT_EQ(both.Left(), left.ReadBlended(dl, w)) << written << " " << dl << " " << w;
-        ASSERT_EQ(both.Right(), right.ReadBlended(dr, w)) << written << " " << dr << " " << w;
+// The structures' read clamp: a delay in ms becomes samples, never below 2 nor beyond 0.235 fs.
+TEST(StructureReadClamp, DelaysInMillisecondsStayBetweenTwoSamplesAndTheLongestRead) {
+  struct Case {
+    double sampleRate;
+    Lanes delaysMs;
+    Lanes samples;
+  };
+  const Case cases[] = {
+      {48000.0, {10.0, 0.0, -5.0, kNaN}, {480.0, 2.0, 2.0, 2.0}},
+      {48000.0, {1000.0, 235.0, 0.01, 20.0}, {11280.0, 11280.0, 2.0, 960.0}},
+      {44100.0, {1000.0, kInf, -kInf, 10.0}, {10363.5, 10363.5, 2.0, 441.0}},
+      {192000.0, {100.0, 240.0, 1.0, 0.005}, {19200.0, 45120.0, 192.0, 2.0}},
+  };
+  for (bool wide : Builds()) {
+    for (const Case& c : cases) {
+      Lanes out;
+      EvaluateClampedDelays(wide, c.delaysMs.data(), c.sampleRate, out.data());
+      for (int lane = 0; lane < 4; ++lane) {
+        EXPECT_NEAR(out[lane], c.samples[lane], 1e-9 * c.samples[lane])
+            << c.delaysMs[lane] << " ms at " << c.sampleRate << " wide " << wide;
       }
     }
   }

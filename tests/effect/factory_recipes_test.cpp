@@ -243,14 +243,22 @@ TEST(FactoryRecipes, FirstRecipeIsExactlyTheDefaults) {
   for (int i = 0; i < kParamCount; ++i) EXPECT_EQ(recipe.values[i], ParamDefault(i)) << i;
 }
 
+// Voice N of recipes 13 to 36: its delay offset in ms and its rate ratio.
+struct VariedVoice {
+  int voice;
+  float delayOffsetMs;
+  float rateRatio;
+};
+
 TEST(FactoryRecipes, VariedRecipesOffsetVoiceDelaysAndRatesInAFixedPattern) {
-  const float delayOffsets[kVoiceCount] = {-1, 0, 1, -1, 0, 1, -1, 0};
+  const VariedVoice voices[] = {{1, -1, 1.0f},  {2, 0, 1.027f}, {3, 1, 1.054f},  {4, -1, 1.081f},
+                                {5, 0, 1.108f}, {6, 1, 1.135f}, {7, -1, 1.162f}, {8, 0, 1.189f}};
   for (int index = kFirstVariedRecipe; index <= kLastVariedRecipe; ++index) {
     SCOPED_TRACE(index);
     const float* v = FactoryRecipes()[index].values;
-    for (int voice = 1; voice <= kVoiceCount; ++voice) {
-      EXPECT_EQ(v[VoiceField(voice, kVoiceDelayOffset)], delayOffsets[voice - 1]) << voice;
-      EXPECT_NEAR(v[VoiceField(voice, kVoiceRateRatio)], 1.0 + 0.027 * (voice - 1), 1e-6) << voice;
+    for (const VariedVoice& voice : voices) {
+      EXPECT_EQ(v[VoiceField(voice.voice, kVoiceDelayOffset)], voice.delayOffsetMs) << voice.voice;
+      EXPECT_FLOAT_EQ(v[VoiceField(voice.voice, kVoiceRateRatio)], voice.rateRatio) << voice.voice;
     }
   }
 }
@@ -346,25 +354,14 @@ TEST(FactoryRecipes, EveryValueIsAValidParameterValue) {
   }
 }
 
-TEST(FactoryRecipes, NamesAndValueSetsAreDistinct) {
-  // The recipe menu names the first recipe the current values match within this tolerance, so two
-  // recipes that agree within it would hide the later one.
-  auto matches = [](const float* a, const float* b) {
-    for (int i = 0; i < kParamCount; ++i) {
-      const ParamDefinition* definition = GetParamDefinition(i);
-      const float tolerance = std::max((definition->maxValue - definition->minValue) * 2e-6f, 1e-5f);
-      if (std::fabs(a[i] - b[i]) > tolerance) return false;
-    }
-    return true;
-  };
+// The menu names each recipe once. That no recipe's values hide another's from the menu's matcher is
+// the plug-in's to show: it asks its matcher after recalling each (halcyra_test).
+TEST(FactoryRecipes, NamesAreDistinct) {
   const FactoryRecipe* table = FactoryRecipes();
   std::set<std::string> names;
   for (int a = 0; a < kFactoryRecipeCount; ++a) {
     ASSERT_NE(table[a].name, nullptr);
     EXPECT_TRUE(names.insert(table[a].name).second) << table[a].name;
-    for (int b = a + 1; b < kFactoryRecipeCount; ++b) {
-      EXPECT_FALSE(matches(table[a].values, table[b].values)) << a << " and " << b;
-    }
   }
 }
 

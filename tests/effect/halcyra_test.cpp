@@ -26,6 +26,15 @@ std::unique_ptr<Halcyra> MakePlugin() {
   return plugin;
 }
 
+// Tails worked out by hand from the tail rule: 0.24 s for every pass of the feedback loop until it
+// is 200 dB down (one pass without feedback), 47 × 0.0432 = 2.0304 s while diffusion is in,
+// 4 ln(1e10) / (10π) = 2.9317424 s for the filters and 0.1 s more; in samples, rounded up.
+constexpr int32_t kDefaultTail = 157044;         // 3.2717424 s at 48 kHz
+constexpr int32_t kDefaultTailAt96kHz = 314088;  // the same at 96 kHz
+constexpr int32_t kHalfFeedbackTail = 548724;    // feedback 50 %: 35 passes, 11.4317424 s
+constexpr int32_t kPetalonSpaceTail = 784423;    // recipe 39: 60 %, 47 passes, diffused: 16.3421424 s
+constexpr int32_t kDiffusedVocalTail = 254503;   // recipe 31: diffusion 40 %, one pass: 5.3021424 s
+
 HeapBuffer StateOf(const Halcyra& plugin) {
   HeapBuffer chunk;
   EXPECT_TRUE(plugin.WriteState(chunk));
@@ -95,9 +104,7 @@ TEST(Halcyra, ConstructionStoresTheRecipesAsPresetsAndTheDefaultsAsTheOtherBank)
   EXPECT_EQ(plugin->RecipeIndex(), 0);
   EXPECT_FALSE(plugin->ActiveBank());
   EXPECT_FALSE(plugin->IsActive());
-  float defaults[kParamCount];
-  FillParamDefaults(defaults);
-  EXPECT_EQ(plugin->TailSamples(), TailSamplesFromSeconds(ComputeTailSeconds(defaults), 48000.0));
+  EXPECT_EQ(plugin->TailSamples(), kDefaultTail);
 }
 
 TEST(Halcyra, DefaultStateIsTheDefaultChunk) {
@@ -161,7 +168,6 @@ TEST(Halcyra, RefusedStatesChangeNothing) {
   plugin->SwapBanks();
   plugin->RecallRecipe(12);
   plugin->GetParam(FindParamIndex("analog-noise"))->Set(1);
-  plugin->RecomputeTail();
   const Observed before = Observe(*plugin);
 
   float values[kParamCount];
@@ -269,18 +275,23 @@ TEST(Halcyra, RecallAndMatch) {
   EXPECT_EQ(plugin->InactiveBankValue(0), ParamDefault(0));
 }
 
-TEST(Halcyra, ChangesRecomputeTheTail) {
+TEST(Halcyra, TheTailFollowsTheValuesAndTheRate) {
   auto plugin = MakePlugin();
-  const int32_t finite = plugin->TailSamples();
-  ASSERT_GT(finite, 0);
-  plugin->GetParam(FindParamIndex("analog-noise"))->Set(1);
-  plugin->OnParamChange(FindParamIndex("analog-noise"), plugfw::ParamSource::kUI, -1);
+  EXPECT_EQ(plugin->TailSamples(), kDefaultTail);
+  plugin->GetParam(kParamFeedback)->Set(50);
+  EXPECT_EQ(plugin->TailSamples(), kHalfFeedbackTail);
+  plugin->GetParam(kParamAnalogNoise)->Set(1);
+  plugin->OnParamChange(kParamAnalogNoise, plugfw::ParamSource::kUI, -1);
   EXPECT_EQ(plugin->TailSamples(), kInfiniteTailSamples);
+  plugin->RecallRecipe(39);
+  EXPECT_EQ(plugin->TailSamples(), kPetalonSpaceTail);
+  plugin->RecallRecipe(31);
+  EXPECT_EQ(plugin->TailSamples(), kDiffusedVocalTail);
   plugin->RecallRecipe(0);
-  EXPECT_EQ(plugin->TailSamples(), finite);
+  EXPECT_EQ(plugin->TailSamples(), kDefaultTail);
   plugin->SetSampleRate(96000);
   plugin->ResetProcessing();
-  EXPECT_GT(plugin->TailSamples(), finite);
+  EXPECT_EQ(plugin->TailSamples(), kDefaultTailAt96kHz);
 }
 
 // --- block entry -------------------------------------------------------------------------
@@ -454,6 +465,45 @@ TEST(HalcyraThreads, BlocksRunWhileTheEditorChangesValues) {
   stop.store(true);
   audio.join();
   EXPECT_EQ(plugin->RecipeIndex(), 19);
+}
+
+// The host automates a parameter and asks for the tail on its processing thread while the musician
+// recalls recipes and swaps banks: each change done, the tail is that of its values, whatever the
+// audio thread read in the middle of it.
+TEST(HalcyraThreads, RecallsAndSwapsLeaveTheTailOfTheirValues) {
+  auto plugin = ActivePlugin(0);
+  plugin->logUiSends = false;
+  const int output = FindParamIndex("output");
+  for (int round = 0; round < 100; ++round) {
+    std::atomic<bool> stop{false};
+    std::atomic<bool> running{false};
+    std::thread audio([&] {
+      for (int k = 0; !stop.load(); ++k) {
+        plugin->GetParam(output)->SetNormalized((k % 7) / 7.0);
+        if (plugin->TailSamples() == 0) ADD_FAILURE() << "no tail";
+        running.store(true);
+      }
+    });
+    while (!running.load()) std::this_thread::yield();
+    // Recall 39, swap to the defaults, swap back, recall the defaults: every step changes the tail.
+    switch (round % 4) {
+      case 0:
+        plugin->RecallRecipe(39);
+        break;
+      case 3:
+        plugin->RecallRecipe(0);
+        break;
+      default:
+        plugin->SwapBanks();
+        break;
+    }
+    const int32_t expected = round % 2 == 0 ? kPetalonSpaceTail : kDefaultTail;
+    EXPECT_EQ(plugin->TailSamples(), expected) << "round " << round;
+    stop.store(true);
+    audio.join();
+    ASSERT_EQ(plugin->TailSamples(), expected) << "round " << round;
+    plugin->log.clear();
+  }
 }
 
 TEST(HalcyraThreads, InstancesCreatedTogetherAreEachComplete) {

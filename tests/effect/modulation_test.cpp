@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <vector>
+
+#include "effect/voice_lanes.h"
 
 namespace halcyra {
 namespace {
@@ -42,6 +46,37 @@ TEST(Frac, IsDistanceAboveFloorAlsoForNegatives) {
   EXPECT_DOUBLE_EQ(Frac(-3.0), 0.0);
 }
 
+// The selectable wave as the voices evaluate it (voice_lanes.inl), in every build they run in: the
+// exact reference, the polynomial baseline and, where the processor has it, the AVX2 build.
+struct WaveBuild {
+  MathPath path;
+  bool wide;
+};
+
+std::vector<WaveBuild> WaveBuilds() {
+  std::vector<WaveBuild> builds = {{MathPath::kReference, false}, {MathPath::kFast, false}};
+  if (WideVoiceLanesAvailable()) builds.push_back({MathPath::kFast, true});
+  return builds;
+}
+
+using Lanes = std::array<double, 4>;
+
+Lanes WaveMixAt(const WaveBuild& build, const Lanes& phases, const double weights[kWaveShapeCount],
+                double skew = 0.0, const std::array<int, 4>& seeds = {5, 5, 5, 5}) {
+  Lanes out;
+  EvaluateWaveMix(build.path, build.wide, phases.data(), seeds.data(), skew, weights, out.data());
+  return out;
+}
+
+// One shape alone, at one phase on every lane.
+double ShapeAt(const WaveBuild& build, WaveShape shape, double phase, double skew = 0.0) {
+  double weights[kWaveShapeCount] = {};
+  weights[static_cast<int>(shape)] = 1.0;
+  const Lanes out = WaveMixAt(build, {phase, phase, phase, phase}, weights, skew);
+  for (int lane = 1; lane < 4; ++lane) EXPECT_EQ(out[lane], out[0]) << "lane " << lane;
+  return out[0];
+}
+
 struct WaveCase {
   WaveShape shape;
   double phase;
@@ -51,40 +86,80 @@ struct WaveCase {
 
 class WaveValues : public ::testing::TestWithParam<WaveCase> {};
 
-TEST_P(WaveValues, AtFixedPhases) {
+TEST_P(WaveValues, AtPhasesWhereTheShapeIsKnown) {
   const WaveCase& c = GetParam();
-  EXPECT_NEAR(Wave(c.shape, c.phase, c.skew, 5), c.expected, 1e-12);
+  for (const WaveBuild& build : WaveBuilds()) {
+    EXPECT_NEAR(ShapeAt(build, c.shape, c.phase, c.skew), c.expected, 1e-12)
+        << "reference " << (build.path == MathPath::kReference) << " wide " << build.wide;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, WaveValues,
     ::testing::Values(
         WaveCase{WaveShape::kSine, 0.25, 0, 1.0}, WaveCase{WaveShape::kSine, 0.75, 0, -1.0},
+        WaveCase{WaveShape::kSine, 0.5, 0, 0.0},
         WaveCase{WaveShape::kSine, 3.25, 0, 1.0},  // whole cycles drop out
         WaveCase{WaveShape::kSine, -0.75, 0, 1.0}, WaveCase{WaveShape::kTriangle, 0.0, 0, -1.0},
         WaveCase{WaveShape::kTriangle, 0.5, 0, 1.0}, WaveCase{WaveShape::kTriangle, 0.25, 0, 0.0},
-        WaveCase{WaveShape::kSoftSquare, 0.25, 0, 1.0}, WaveCase{WaveShape::kSoftSquare, 0.75, 0, -1.0},
+        WaveCase{WaveShape::kTriangle, 0.875, 0, -0.5}, WaveCase{WaveShape::kSoftSquare, 0.25, 0, 1.0},
+        WaveCase{WaveShape::kSoftSquare, 0.75, 0, -1.0}, WaveCase{WaveShape::kSoftSquare, 0.0, 0, 0.0},
         WaveCase{WaveShape::kRampUp, 0.0, 0, -1.0}, WaveCase{WaveShape::kRampUp, 0.75, 0, 0.5},
-        WaveCase{WaveShape::kRampDown, 0.75, 0, -0.5},
-        // skew +90: the midpoint (g = 0.5) sits at 0.905 of the cycle
+        WaveCase{WaveShape::kRampDown, 0.0, 0, 1.0}, WaveCase{WaveShape::kRampDown, 0.75, 0, -0.5},
+        // skew +90: the midpoint (g = 0.5) sits at 0.905 of the cycle, -90 at 0.095
         WaveCase{WaveShape::kTriangle, 0.905, 90, 1.0}, WaveCase{WaveShape::kRampUp, 0.905, 90, 0.0},
-        WaveCase{WaveShape::kRampUp, 0.095, -90, 0.0}));
+        WaveCase{WaveShape::kSine, 0.905, 90, 0.0}, WaveCase{WaveShape::kSine, 0.4525, 90, 1.0},
+        WaveCase{WaveShape::kRampUp, 0.095, -90, 0.0}, WaveCase{WaveShape::kRampDown, 0.905, 90, 0.0},
+        // and +50 at 0.725
+        WaveCase{WaveShape::kTriangle, 0.725, 50, 1.0}));
 
-TEST(Wave, RandomShapesFollowTheHashAndIgnoreSkew) {
-  const int seed = 81;
-  EXPECT_DOUBLE_EQ(Wave(WaveShape::kSampleHold, 7.9, 50, seed), HashUnit(7, seed));
-  EXPECT_DOUBLE_EQ(Wave(WaveShape::kSampleHold, 7.9, -50, seed), HashUnit(7, seed));
-  EXPECT_DOUBLE_EQ(Wave(WaveShape::kSmoothRandom, 7.0, 0, seed), HashUnit(7, seed));
-  EXPECT_NEAR(Wave(WaveShape::kSmoothRandom, 7.5, 0, seed), 0.5 * (HashUnit(7, seed) + HashUnit(8, seed)),
-              1e-15);
-  EXPECT_NEAR(Wave(WaveShape::kSmoothRandom, 7.999999999, 0, seed), HashUnit(8, seed), 1e-9);
-  EXPECT_DOUBLE_EQ(Wave(WaveShape::kSampleHold, -0.5, 0, seed), HashUnit(-1, seed));
+// While the wave parameter crossfades, the wave is the weighted sum of the two shapes.
+TEST(WaveMix, ACrossfadeIsTheWeightedSumOfTheShapes) {
+  double weights[kWaveShapeCount] = {};
+  weights[static_cast<int>(WaveShape::kSine)] = 0.25;
+  weights[static_cast<int>(WaveShape::kRampUp)] = 0.75;
+  for (const WaveBuild& build : WaveBuilds()) {
+    // Sine 1, 0, -1 and 0; ramp up -0.5, 0, 0.5 and -1.
+    const Lanes out = WaveMixAt(build, {0.25, 0.5, 0.75, 0.0}, weights);
+    const Lanes expected = {0.25 * 1.0 + 0.75 * -0.5, 0.0, 0.25 * -1.0 + 0.75 * 0.5, -0.75};
+    for (int lane = 0; lane < 4; ++lane) EXPECT_NEAR(out[lane], expected[lane], 1e-12) << "lane " << lane;
+  }
+  const double none[kWaveShapeCount] = {};
+  for (const WaveBuild& build : WaveBuilds())
+    EXPECT_EQ(WaveMixAt(build, {0.25, 0.5, 0.75, 0.0}, none), Lanes{});
 }
 
-TEST(Wave, NonFinitePhaseGivesAFiniteValue) {
-  for (int s = 0; s < kWaveShapeCount; ++s) {
-    EXPECT_TRUE(std::isfinite(Wave(static_cast<WaveShape>(s), NAN, 0, 1)));
-    EXPECT_TRUE(std::isfinite(Wave(static_cast<WaveShape>(s), 1e300, 0, 1)));
+// The random shapes change value once a cycle, ignore skew, and are the same for the same seed and
+// cycle number: each lane follows its own seed.
+TEST(WaveMix, RandomShapesAreReproducibleAndIgnoreSkew) {
+  double hold[kWaveShapeCount] = {}, smooth[kWaveShapeCount] = {};
+  hold[static_cast<int>(WaveShape::kSampleHold)] = 1.0;
+  smooth[static_cast<int>(WaveShape::kSmoothRandom)] = 1.0;
+  const std::array<int, 4> seeds = {81, 3, 17, 81};
+  for (const WaveBuild& build : WaveBuilds()) {
+    for (double skew : {0.0, 50.0, -90.0}) {
+      const Lanes held = WaveMixAt(build, {7.9, 7.1, 7.5, -0.5}, hold, skew, seeds);
+      EXPECT_EQ(held[0], HashUnit(7, 81));
+      EXPECT_EQ(held[1], HashUnit(7, 3));
+      EXPECT_EQ(held[2], HashUnit(7, 17));
+      EXPECT_EQ(held[3], HashUnit(-1, 81));
+      const Lanes glided = WaveMixAt(build, {7.0, 7.5, 7.999999999, 7.5}, smooth, skew, seeds);
+      EXPECT_EQ(glided[0], HashUnit(7, 81));
+      EXPECT_NEAR(glided[1], 0.5 * (HashUnit(7, 3) + HashUnit(8, 3)), 1e-15);
+      EXPECT_NEAR(glided[2], HashUnit(8, 17), 1e-9);
+      EXPECT_NEAR(glided[3], 0.5 * (HashUnit(7, 81) + HashUnit(8, 81)), 1e-15);
+    }
+  }
+}
+
+// A phase that is not finite counts as 0, so no shape can put a NaN into a delay.
+TEST(WaveMix, NonFinitePhasesCountAsZero) {
+  const double all[kWaveShapeCount] = {1, 1, 1, 1, 1, 1, 1};
+  for (const WaveBuild& build : WaveBuilds()) {
+    const Lanes atZero = WaveMixAt(build, {0.0, 0.0, 0.0, 0.0}, all);
+    const Lanes out = WaveMixAt(build, {NAN, INFINITY, -INFINITY, 1e300}, all);
+    for (int lane = 0; lane < 3; ++lane) EXPECT_EQ(out[lane], atZero[lane]) << "lane " << lane;
+    EXPECT_TRUE(std::isfinite(out[3]));
   }
 }
 

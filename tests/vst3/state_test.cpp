@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "effect/param_table.h"
 #include "effect/state_chunk.h"
@@ -294,6 +296,42 @@ TEST_F(Vst3State, RestoredStateSetsTheTail) {
   image.current[halcyra::kParamAnalogNoise] = 1.0f;
   ASSERT_EQ(kResultOk, SetState(image.Bytes()));
   EXPECT_EQ(kInfiniteTail, plugin_->processor->getTailSamples());
+}
+
+// A host restores a project while its processing thread keeps applying automation (in blocks of no
+// frames, as hosts flush parameters): once the state is in, the host is told the loaded values'
+// tail, whatever the processing thread saw half loaded.
+TEST_F(Vst3State, AStateLoadedDuringAutomationReportsItsOwnTail) {
+  // Feedback 60 % and diffusion: 47 passes of 0.24 s, 2.0304 s of diffusion, 2.9317424 s for the
+  // filters and 0.1 s: 16.3421424 s; the defaults 3.2717424 s. At 48 kHz, rounded up.
+  constexpr uint32 kDiffusedTail = 784423;
+  constexpr uint32 kDefaultTail = 157044;
+  StateImage diffused;
+  diffused.current[halcyra::kParamFeedback] = 60.0f;
+  diffused.current[halcyra::kParamDiffusion] = 80.0f;
+  const std::vector<uint8_t> states[2] = {diffused.Bytes(), StateImage().Bytes()};
+  ASSERT_TRUE(plugin_->Start(kRate, 512));
+  for (int round = 0; round < 100; ++round) {
+    std::atomic<bool> stop{false};
+    std::atomic<bool> running{false};
+    std::thread audio([&] {
+      AudioBlock flush(0, 2, 2, kSample32);
+      ParameterChanges automation;
+      for (int k = 0; !stop.load(); ++k) {
+        automation.Clear();
+        automation.Queue(halcyra::kParamOutput).Add(0, (k % 7) / 7.0);
+        flush.Data().inputParameterChanges = &automation;
+        if (plugin_->processor->process(flush.Data()) != kResultOk) ADD_FAILURE() << "process refused";
+        running.store(true);
+      }
+    });
+    while (!running.load()) std::this_thread::yield();
+    const bool diffusedNow = round % 2 == 0;
+    EXPECT_EQ(kResultOk, SetState(states[diffusedNow ? 0 : 1]));
+    stop.store(true);
+    audio.join();
+    ASSERT_EQ(diffusedNow ? kDiffusedTail : kDefaultTail, plugin_->processor->getTailSamples()) << round;
+  }
 }
 
 }  // namespace
