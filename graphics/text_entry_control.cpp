@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "graphics/entry_characters.h"
 #include "graphics/gfx.h"
 #include "graphics/text_entry_keys.h"
 #include "graphics/text_entry_utf.h"
@@ -11,16 +12,13 @@
 namespace plugfw::gfx {
 namespace {
 
-constexpr char16_t kFirstPrintable = u' ';
-constexpr char16_t kDeleteCharacter = u'\x7F';
-
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
 
 // One line of printable text, at most kPasteLimit units, never half a surrogate pair.
 std::u16string OneLineForPaste(const std::u16string& text) {
   std::u16string line;
   for (char16_t unit : text) {
-    if (unit < kFirstPrintable || unit == kDeleteCharacter) continue;
+    if (IsControlCharacter(unit)) continue;
     line.push_back(unit);
   }
   if (line.size() > static_cast<size_t>(ITextEntryControl::kPasteLimit)) {
@@ -160,8 +158,7 @@ bool ITextEntryControl::OnKeyDown(float /*x*/, float /*y*/, const KeyEvent& key)
     case Kind::kEngine:
       break;
   }
-  const bool changed = Changed(engine_.Key(action.code));
-  return changed || !(key.control || key.alt);
+  return Changed(engine_.Key(action.code)) || action.keptWhenUnchanged;
 }
 
 void ITextEntryControl::OnMouseDown(float x, float y, const ModifierKeys& mod) {
