@@ -147,12 +147,11 @@ void IGfxEditorDelegate::SendControlMsgToUI(int32_t controlTag, int32_t messageT
 }
 
 void IGfxEditorDelegate::SendMidiMsgToUI(const MidiMessage& message) {
+  // The walk stops when a control closes the editor, and holds its deletion until it ends.
   if (gfx_) {
-    IGfx::ControlWalk walk(*gfx_);
-    for (int32_t i = 0; i < gfx_->NControls(); ++i) {
-      IControl* control = gfx_->GetControl(i);
-      if (control->GetWantsMidi()) control->OnMidi(message);
-    }
+    gfx_->ForAllControls([&message](IControl& control) {
+      if (control.GetWantsMidi()) control.OnMidi(message);
+    });
   }
   OnMidiUI(message);
 }
