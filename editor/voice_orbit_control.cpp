@@ -64,10 +64,6 @@ Colour WithAlpha(Colour colour, int32_t alpha) {
   return Colour(alpha, colour.red, colour.green, colour.blue);
 }
 
-bool IsStructure(double value, Structure structure) {
-  return std::isfinite(value) && static_cast<int32_t>(value) == static_cast<int32_t>(structure);
-}
-
 }  // namespace
 
 VoiceOrbitControl::VoiceOrbitControl(plugfw::gfx::IGfxEditorDelegate* plugin, ViewStatePtr view,
@@ -254,8 +250,8 @@ void VoiceOrbitControl::Draw(plugfw::gfx::IGfx& g) {
 
   const int32_t selected = view_ != nullptr ? view_->SelectedVoice() : 0;
   const double structure = PlainValue(kParamModel);
-  const std::string readout = VoiceReadout(display_, selected, IsStructure(structure, Structure::kMultiBand),
-                                           IsStructure(structure, Structure::kMicroPitch));
+  const std::string readout = VoiceReadout(
+      display_, selected, StructureOf(structure) == Structure::kMultiBand, IsMicroPitch(structure));
   const bool active = selected >= 0 && selected < kSnapshotVoices && display_.voiceActive[selected];
   DrawEditorText(g, readout.c_str(), kReadoutRect, kLineSize, active ? TealColour : MutedColour,
                  TextAlign::kCentre, blend);
