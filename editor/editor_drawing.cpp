@@ -1,7 +1,6 @@
 #include "editor/editor_drawing.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "graphics/gfx.h"
 
