@@ -49,8 +49,10 @@ float BitsToFloat(uint32_t bits) {
 IGfxEditorDelegate::IGfxEditorDelegate(int32_t nParams) : IEditorDelegate(nParams) {}
 
 IGfxEditorDelegate::~IGfxEditorDelegate() {
-  // The hosts close the editor before they let the plug-in go; one that does not still
-  // gets its window destroyed before the controls and the context it draws.
+  // The hosts close the editor before they let the plug-in go, and a plug-in whose controls
+  // reach its own parts closes it in its own destructor. Should it still be open here, its
+  // window goes before the controls and the context it draws; the edits the pointers hold end
+  // with nobody left to tell.
   if (gfx_) CloseEditorWindow();
 }
 
