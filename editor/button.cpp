@@ -21,6 +21,7 @@ constexpr float kCaptionSize = 14.f;
 constexpr float kMailCaptionSize = 12.f;
 constexpr float kLampInset = 10.f;
 constexpr float kLampRadius = 2.5f;
+constexpr float kToggleTextPadding = kLampInset + kLampRadius + kTextPadding;
 
 }  // namespace
 
@@ -111,7 +112,10 @@ void Button::Draw(plugfw::gfx::IGfx& g) {
   DrawButtonFrame(g, rect, on && enabled, GetMouseIsOver() && enabled, &GetBlend());
   const char* text = kind_ == ButtonKind::kBank ? (on ? "B" : "A") : caption_;
   const float size = kind_ == ButtonKind::kMailLink ? kMailCaptionSize : kCaptionSize;
-  DrawEditorText(g, text, rect, size, enabled ? PaperColour : MutedColour, TextAlign::kCentre, &GetBlend());
+  // Clear of the frame, and of a toggle's lamp on both sides, so the caption stays centred.
+  const float padding = kind_ == ButtonKind::kToggle ? kToggleTextPadding : kTextPadding;
+  DrawFittedText(g, text, rect, size, enabled ? PaperColour : MutedColour, TextAlign::kCentre, &GetBlend(),
+                 padding);
   if (kind_ == ButtonKind::kToggle) {
     g.FillCircle(on ? AmberColour : RuleColour, rect.left + kLampInset, rect.CentreY(), kLampRadius,
                  &GetBlend());

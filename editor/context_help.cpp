@@ -10,9 +10,13 @@ using plugfw::gfx::Rect;
 
 constexpr Rect kContextHelpRect = {36.f, 720.f, 1144.f, 750.f};
 constexpr Rect kTitleRect = {36.f, 721.f, 290.f, 750.f};
-constexpr Rect kTextRect = {300.f, 719.f, 1144.f, 752.f};
+// The text's rows stand within the strip itself: beyond it they would be cut, above by the knob
+// panel and below by the footer's rule.
+constexpr Rect kTextRoom = {300.f, 720.f, 1144.f, 750.f};
 constexpr float kTitleSize = 10.f;
 constexpr float kTextSize = 12.f;
+// A long text takes a smaller size, down to the size of the smallest labels of the editor.
+constexpr float kSmallestTextSize = 8.f;
 
 }  // namespace
 
@@ -24,10 +28,19 @@ ContextHelp::~ContextHelp() = default;
 
 void ContextHelp::Draw(plugfw::gfx::IGfx& g) {
   if (view_ == nullptr) return;
-  DrawEditorText(g, view_->HelpTitle().c_str(), kTitleRect, kTitleSize, AmberColour,
+  DrawFittedText(g, view_->HelpTitle().c_str(), kTitleRect, kTitleSize, AmberColour,
                  plugfw::gfx::TextAlign::kNear, &GetBlend());
-  g.DrawMultiLineText(EditorTextStyle(kTextSize, MutedColour, plugfw::gfx::TextAlign::kNear),
-                      view_->HelpText().c_str(), kTextRect, &GetBlend());
+  const TextRows text =
+      FitTextToBox(g, EditorTextStyle(kTextSize, MutedColour, plugfw::gfx::TextAlign::kNear),
+                   view_->HelpText().c_str(), kTextRoom, kSmallestTextSize);
+  const plugfw::gfx::TextStyle style = EditorTextStyle(text.size, MutedColour, plugfw::gfx::TextAlign::kNear);
+  // The block of rows centred in the strip, each row's line box filling its own band.
+  const float top = kTextRoom.CentreY() - 0.5f * static_cast<float>(text.rows.size()) * text.lineHeight;
+  for (size_t k = 0; k < text.rows.size(); ++k) {
+    const float rowTop = top + static_cast<float>(k) * text.lineHeight;
+    g.DrawTextIfAny(style, text.rows[k].c_str(),
+                    Rect(kTextRoom.left, rowTop, kTextRoom.right, rowTop + text.lineHeight), &GetBlend());
+  }
 }
 
 bool ContextHelp::IsDirty() {

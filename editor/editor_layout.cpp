@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "core/make_or_null.h"
 #include "editor/backdrop.h"
 #include "editor/brand.h"
 #include "editor/button.h"
@@ -42,24 +43,24 @@ constexpr Rect kBypassRect = {36.f, 762.f, 167.f, 794.f};
 constexpr Rect kMonitorMenuRect = {179.f, 762.f, 323.f, 794.f};
 constexpr Rect kMailLinkRect = {958.f, 762.f, 1144.f, 794.f};
 
-// Attached with tag -1, the graphics context owns the control whatever happens: one it
-// cannot list it deletes at once. Null then, and for a control that could not be made.
+// Attached with tag -1, the graphics context owns the control from then on; one it could not
+// take is deleted here. Null then, and for a control that could not be made.
 template <typename Control>
 Control* Attach(IGfx& gfx, std::unique_ptr<Control> control) {
-  Control* attached = control.release();
-  return attached != nullptr && gfx.AttachControl(attached, -1) != nullptr ? attached : nullptr;
+  if (control == nullptr || gfx.AttachControl(control.get(), -1) == nullptr) return nullptr;
+  return control.release();
 }
 
 template <typename Control>
 Control* Register(IGfx& gfx, ViewState& view, std::unique_ptr<Control> control, int32_t page) {
-  Control* attached = control.release();
-  return attached != nullptr && view.RegisterPageControl(gfx, attached, page) ? attached : nullptr;
+  if (control == nullptr || !view.RegisterPageControl(gfx, control.get(), page)) return nullptr;
+  return control.release();
 }
 
 // Allocation failures leave that control out; the layout goes on.
 template <typename Control, typename... Args>
 std::unique_ptr<Control> Make(Args&&... args) {
-  return std::unique_ptr<Control>(new (std::nothrow) Control(std::forward<Args>(args)...));
+  return plugfw::MakeOrNull<Control>(std::forward<Args>(args)...);
 }
 
 void AddKnob(IGfxEditorDelegate* plugin, IGfx& gfx, const ViewStatePtr& view, int32_t paramIdx,
@@ -132,7 +133,11 @@ bool AddParameterControl(IGfxEditorDelegate* plugin, IGfx& gfx, const ViewStateP
 EditorLayout BuildEditorLayout(IGfxEditorDelegate* plugin, IGfx* gfx) {
   EditorLayout layout;
   if (gfx == nullptr) return layout;
-  layout.view = std::make_shared<ViewState>();
+  try {
+    layout.view = std::make_shared<ViewState>();
+  } catch (const std::bad_alloc&) {
+    return layout;  // no page could be shown: nothing is built
+  }
   const ViewStatePtr& view = layout.view;
 
   gfx->SetHoverTracking(true);

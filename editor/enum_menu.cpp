@@ -51,6 +51,11 @@ Rect EnumMenu::BoxRect() const {
   return {r.left + kBoxInset, r.top + kBoxTop, r.right - kBoxInset, r.top + kBoxBottom};
 }
 
+Rect EnumMenu::ValueRect() const {
+  const Rect box = BoxRect();
+  return {box.left + kBoxInset, box.top, box.right - kValueRightGap, box.bottom};
+}
+
 void EnumMenu::OpenMenu() {
   if (IsDisabled()) return;
   const int32_t paramIdx = GetParamIdx(0);
@@ -95,15 +100,16 @@ void EnumMenu::Draw(plugfw::gfx::IGfx& g) {
   const Rect& r = GetRect();
   const bool enabled = !IsDisabled();
   if (caption_ != nullptr) {
-    DrawEditorText(g, caption_, {r.left, r.top, r.right, r.top + kCaptionHeight}, kTextSize, PaperColour,
+    DrawFittedText(g, caption_, {r.left, r.top, r.right, r.top + kCaptionHeight}, kTextSize, PaperColour,
                    TextAlign::kCentre, &GetBlend());
   }
   const Rect box = BoxRect();
   DrawBox(g, box, PanelColour, GetMouseIsOver() && enabled ? AmberColour : RuleColour, &GetBlend());
   plugfw::HeapString value;
   if (const plugfw::IParam* param = GetParam(0)) param->FormatParamDisplay(param->Value(), false, value);
-  DrawEditorText(g, value.Get(), {box.left + kBoxInset, box.top, box.right - kValueRightGap, box.bottom},
-                 kTextSize, enabled ? PaperColour : MutedColour, TextAlign::kNear, &GetBlend());
+  // Shortened where it would run into the chevron.
+  DrawFittedText(g, value.Get(), ValueRect(), kTextSize, enabled ? PaperColour : MutedColour,
+                 TextAlign::kNear, &GetBlend());
   const float middle = box.CentreY();
   DrawChevron(g, box.right - kChevronLeft, box.right - kChevronMiddle, box.right - kChevronRight,
               middle - kChevronAbove, middle + kChevronBelow, TealColour, &GetBlend());

@@ -33,6 +33,8 @@ class EnumMenu : public plugfw::gfx::IControl {
 
   // Where the value and chevron are drawn and the menu opens.
   plugfw::gfx::Rect BoxRect() const;
+  // The room of the value's text, left of the chevron.
+  plugfw::gfx::Rect ValueRect() const;
   const plugfw::gfx::IPopupMenu& Menu() const { return *menu_; }
 
  private:

@@ -148,7 +148,7 @@ void Knob::Draw(plugfw::gfx::IGfx& g) {
   const plugfw::gfx::Blend* blend = &GetBlend();
   const double value = GetValue(0);
 
-  DrawEditorText(g, caption_, knob.caption, kCaptionSize, textColour, TextAlign::kCentre, blend);
+  DrawFittedText(g, caption_, knob.caption, kCaptionSize, textColour, TextAlign::kCentre, blend);
   const float arcRadius = knob.radius + kKnobTrackGap;
   g.DrawArc(RuleColour, knob.centreX, knob.centreY, arcRadius, kKnobStartDegrees, -kKnobStartDegrees, blend,
             kTrackThickness);
@@ -177,7 +177,7 @@ void Knob::Draw(plugfw::gfx::IGfx& g) {
   if (param == nullptr) return;
   char text[kValueTextCapacity];
   FormatValueWithUnit(GetParamIdx(0), param->Value(), text);
-  DrawEditorText(g, text, knob.valueBox, kValueSize, textColour, TextAlign::kCentre, blend);
+  DrawFittedText(g, text, knob.valueBox, kValueSize, textColour, TextAlign::kCentre, blend, kTextPadding);
 }
 
 bool Knob::IsDirty() {

@@ -151,13 +151,6 @@ int32_t TabOfPage(int32_t page) {
   return tab;
 }
 
-const SectionPair* FindSectionPair(int32_t page) {
-  for (const SectionPair& pair : kSectionPairs) {
-    if (page == pair.firstPage || page == pair.firstPage + 1) return &pair;
-  }
-  return nullptr;
-}
-
 const char* VoiceButtonCaption(int32_t voice) {
   return voice >= 0 && voice < kVoiceCount ? kVoiceButtonCaptions[voice] : nullptr;
 }

@@ -46,9 +46,6 @@ struct SectionPair {
 };
 extern const SectionPair kSectionPairs[kSectionPairCount];
 
-// The section pair a page belongs to; null for the voice pages and the utility page.
-const SectionPair* FindSectionPair(int32_t page);
-
 // "VOICE 1" .. "VOICE 8"; null for a voice outside 0..7.
 const char* VoiceButtonCaption(int32_t voice);
 

@@ -63,7 +63,7 @@ void PresetMenu::OnPopupMenuSelection(plugfw::gfx::IPopupMenu* menu, int32_t /*v
 void PresetMenu::Draw(plugfw::gfx::IGfx& g) {
   DrawBox(g, GetRect(), PanelColour, GetMouseIsOver() ? AmberColour : RuleColour, &GetBlend());
   const int32_t matched = plugin_ != nullptr ? PluginOf(*plugin_).MatchRecipe() : -1;
-  DrawEditorText(g, RecipeMenuLabel(matched), kLabelRect, kLabelSize, PaperColour,
+  DrawFittedText(g, RecipeMenuLabel(matched), kLabelRect, kLabelSize, PaperColour,
                  plugfw::gfx::TextAlign::kNear, &GetBlend());
   DrawChevron(g, 993.f, 999.f, 1005.f, 57.f, 63.f, AmberColour, &GetBlend());
 }

@@ -20,11 +20,9 @@ int32_t WholeValue(double value) {
   return std::isfinite(value) ? static_cast<int32_t>(std::clamp(value, -kLimit, kLimit)) : 0;
 }
 
-Structure StructureOf(const PlainValues& values) {
-  return static_cast<Structure>(WholeValue(values[kParamModel]));
-}
+Structure StructureOf(const PlainValues& values) { return halcyra::StructureOf(values[kParamModel]); }
 
-bool IsMicroPitch(const PlainValues& values) { return StructureOf(values) == Structure::kMicroPitch; }
+bool IsMicroPitch(const PlainValues& values) { return halcyra::IsMicroPitch(values[kParamModel]); }
 
 // Dimension, Tri Chorus and Random Chorus run fixed trajectories of their own.
 bool HasFixedTrajectory(const PlainValues& values) {
@@ -107,6 +105,10 @@ PlainValues ReadPlainValues(const plugfw::IEditorDelegate& delegate) {
   for (int32_t i = 0; i < kParamCount; ++i) values[i] = ReadPlainValue(delegate, i);
   return values;
 }
+
+Structure StructureOf(double structureValue) { return static_cast<Structure>(WholeValue(structureValue)); }
+
+bool IsMicroPitch(double structureValue) { return StructureOf(structureValue) == Structure::kMicroPitch; }
 
 int32_t StructureVoiceCap(int32_t structure) {
   if (structure == static_cast<int32_t>(Structure::kTriChorus)) return 3;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "effect/engine_smoothing.h"
 #include "effect/param_table.h"
 
 namespace plugfw {
@@ -23,6 +24,13 @@ using PlainValues = std::array<double, kParamCount>;
 PlainValues ReadPlainValues(const plugfw::IEditorDelegate& delegate);
 // The same for one parameter; 0 for an index outside 0..127.
 double ReadPlainValue(const plugfw::IEditorDelegate& delegate, int32_t paramIdx);
+
+// The structure a plain Structure value selects; a value no record holds (not finite, far out of
+// range) reads as 0, Digital Classic.
+Structure StructureOf(double structureValue);
+// Micro Pitch moves pitch by its heads rather than by a modulated delay: what several controls show
+// differently for it.
+bool IsMicroPitch(double structureValue);
 
 // How many voices the structure lets sound: three for Tri Chorus, one for Vibrato, else eight.
 int32_t StructureVoiceCap(int32_t structure);

@@ -117,8 +117,7 @@ bool SignalDisplay::IsDirty() {
 void SignalDisplay::Draw(plugfw::gfx::IGfx& g) {
   // The Analyzer switch covers the scope as well as the spectra.
   const bool analyzerOn = PlainValue(plugin_, kParamAnalyzer) >= kAnalyzerOn;
-  const bool microPitch =
-      static_cast<int32_t>(PlainValue(plugin_, kParamModel)) == static_cast<int32_t>(Structure::kMicroPitch);
+  const bool microPitch = IsMicroPitch(PlainValue(plugin_, kParamModel));
   DrawBox(g, GetRect(), PanelColour, RuleColour, &GetBlend());
   DrawTitleAndLegend(g);
   DrawLevelGrid(g);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/finite_or.h"
+
 namespace halcyra {
 namespace {
 
@@ -21,8 +23,6 @@ constexpr float kMeterLabelFloorDb = -90.f;
 constexpr float kEmptyMeterFill = 1e-6f;
 
 constexpr float kEnvelopeFloorDb = -90.f;
-
-float FiniteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
 std::string Printed(const char* format, double a) {
   char text[48];

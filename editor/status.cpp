@@ -20,18 +20,20 @@ constexpr float kLineSize = 10.f;
 
 }  // namespace
 
-Status::Status(plugfw::gfx::IGfxEditorDelegate* plugin) : IControl(kStatusRect), plugin_(plugin) {
+Status::Status(plugfw::gfx::IGfxEditorDelegate* plugin, SnapshotReader reader)
+    : IControl(kStatusRect),
+      plugin_(plugin),
+      reader_(reader ? std::move(reader) : EngineSnapshotReader(plugin)) {
   SetIgnoreMouse(true);
 }
 
 Status::~Status() = default;
 
 Status::Lines Status::CurrentLines() const {
-  const DisplaySnapshot display = PluginOf(*plugin_).Engine().ReadDisplay();
   const PlainValues values = ReadPlainValues(*plugin_);
-  StatusSignalLine signal = FormatStatusSignalLine(display, values[kParamEnvelopeDetector],
+  StatusSignalLine signal = FormatStatusSignalLine(display_, values[kParamEnvelopeDetector],
                                                    values[kParamMonitor], values[kParamProcessBand]);
-  return {FormatStatusTempoLine(display), std::move(signal.text), signal.warning};
+  return {FormatStatusTempoLine(display_), std::move(signal.text), signal.warning};
 }
 
 void Status::Draw(plugfw::gfx::IGfx& g) {
@@ -44,6 +46,9 @@ void Status::Draw(plugfw::gfx::IGfx& g) {
 }
 
 bool Status::IsDirty() {
+  // The base asks this once per frame, before drawing: where the control takes its copy. A
+  // read that loses every attempt to the audio thread leaves the last record standing.
+  reader_(display_, meters_);
   if (plugin_ != nullptr && !(CurrentLines() == shown_)) SetDirty(false);
   return IControl::IsDirty();
 }

@@ -1,10 +1,13 @@
 #pragma once
 // Status: the footer's two lines - the tempo source, and what the detector, monitor and band
-// splits really use - from a fresh engine snapshot every frame, redrawn when they change.
+// splits really use - from the engine's record, read every frame, redrawn when they change. A
+// frame whose read fails keeps the previous record, as the other measurement panels do.
 // Ignores the mouse. UI thread.
 
 #include <string>
 
+#include "editor/snapshot_reader.h"
+#include "effect/snapshots.h"
 #include "graphics/control.h"
 
 namespace plugfw::gfx {
@@ -15,7 +18,8 @@ namespace halcyra {
 
 class Status : public plugfw::gfx::IControl {
  public:
-  explicit Status(plugfw::gfx::IGfxEditorDelegate* plugin);
+  // An empty reader reads the plug-in's engine.
+  explicit Status(plugfw::gfx::IGfxEditorDelegate* plugin, SnapshotReader reader = nullptr);
   ~Status() override;
 
   void Draw(plugfw::gfx::IGfx& g) override;
@@ -34,7 +38,10 @@ class Status : public plugfw::gfx::IControl {
   Lines CurrentLines() const;
 
   plugfw::gfx::IGfxEditorDelegate* plugin_;
-  Lines shown_;  // what the last Draw showed
+  SnapshotReader reader_;
+  DisplaySnapshot display_;
+  MeterSnapshot meters_;  // read along with the display record, not shown
+  Lines shown_;           // what the last Draw showed
 };
 
 }  // namespace halcyra

@@ -5,6 +5,7 @@
 
 #include "core/heap_string.h"
 #include "core/param_format.h"
+#include "editor/finite_or.h"
 
 namespace halcyra {
 namespace {
@@ -22,8 +23,6 @@ std::string FormatNumber(double value, int32_t precision) {
   plugfw::FormatParamNumber(value, precision, false, text);
   return text.Get();
 }
-
-double FiniteOr(double value, double replacement) { return std::isfinite(value) ? value : replacement; }
 
 const char* DetectorOrMonitorText(const DisplaySnapshot& display, double detector, double monitor) {
   if (monitor > kExternalMonitorFrom) {

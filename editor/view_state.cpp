@@ -1,5 +1,7 @@
 #include "editor/view_state.h"
 
+#include <new>
+
 #include "editor/page_table.h"
 #include "graphics/control.h"
 #include "graphics/gfx.h"
@@ -14,13 +16,21 @@ void ViewState::SetHelp(const char* title, const char* text) {
 }
 
 bool ViewState::RegisterPageControl(plugfw::gfx::IGfx& gfx, plugfw::gfx::IControl* control, int32_t page) {
-  if (control == nullptr || gfx.AttachControl(control, -1) == nullptr) return false;
-  RecordForPage(control, page);
-  return true;
+  // Recorded first: a control the record has no room for must not show on every page.
+  if (!RecordForPage(control, page)) return false;
+  if (gfx.AttachControl(control, -1) != nullptr) return true;
+  entries_.pop_back();
+  return false;
 }
 
-void ViewState::RecordForPage(plugfw::gfx::IControl* control, int32_t page) {
-  if (control != nullptr) entries_.push_back({control, page});
+bool ViewState::RecordForPage(plugfw::gfx::IControl* control, int32_t page) {
+  if (control == nullptr) return false;
+  try {
+    entries_.push_back({control, page});
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 void ViewState::SelectPage(int32_t page, plugfw::gfx::IGfx& gfx) {

@@ -38,11 +38,11 @@ class ViewState {
   void SetHelp(const HelpMessage& message) { SetHelp(message.title, message.text); }
 
   // Attaches the control (tag -1) and records it for the page; a control registered for
-  // several pages is shown on each of them. False, with nothing recorded, when the graphics
-  // context could not take it (it has then deleted the control).
+  // several pages is shown on each of them. False, with nothing recorded and the control still
+  // the caller's, when the graphics context could not take it or memory ran out.
   bool RegisterPageControl(plugfw::gfx::IGfx& gfx, plugfw::gfx::IControl* control, int32_t page);
-  // Records an attached control for one more page.
-  void RecordForPage(plugfw::gfx::IControl* control, int32_t page);
+  // Records an attached control for one more page; false when memory ran out.
+  bool RecordForPage(plugfw::gfx::IControl* control, int32_t page);
 
   // Opens the page (a voice page also selects its voice), shows it and writes the page help.
   // A page outside 0..16 is ignored.

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/finite_or.h"
+
 namespace halcyra {
 namespace {
 
 constexpr float kNoLevelDb = -120.f;
-
-double FiniteOr(double value, double fallback) { return std::isfinite(value) ? value : fallback; }
 
 }  // namespace
 

@@ -64,10 +64,6 @@ Colour WithAlpha(Colour colour, int32_t alpha) {
   return Colour(alpha, colour.red, colour.green, colour.blue);
 }
 
-bool IsStructure(double value, Structure structure) {
-  return std::isfinite(value) && static_cast<int32_t>(value) == static_cast<int32_t>(structure);
-}
-
 }  // namespace
 
 VoiceOrbitControl::VoiceOrbitControl(plugfw::gfx::IGfxEditorDelegate* plugin, ViewStatePtr view,
@@ -80,7 +76,7 @@ VoiceOrbitControl::VoiceOrbitControl(plugfw::gfx::IGfxEditorDelegate* plugin, Vi
   SetTooltip(kVoiceFieldTooltip);
 }
 
-VoiceOrbitControl::~VoiceOrbitControl() { EndDrag(); }
+VoiceOrbitControl::~VoiceOrbitControl() = default;
 
 double VoiceOrbitControl::PlainValue(int32_t paramIdx) const {
   return plugin_ != nullptr ? ReadPlainValue(*plugin_, paramIdx) : ParamDefault(paramIdx);
@@ -112,9 +108,12 @@ int32_t VoiceOrbitControl::VoiceNearest(float x, float y) const {
 void VoiceOrbitControl::EndDrag() {
   if (!dragging_) return;
   dragging_ = false;
-  plugfw::IApiBase& api = PluginOf(*plugin_);
-  api.EndHostParamEdit(VoiceParamIndex(dragVoice_, kVoicePan));
-  api.EndHostParamEdit(VoiceParamIndex(dragVoice_, kVoiceDelayOffset));
+  // Ended already when the graphics context let go of the pointer; these are dropped then.
+  if (plugfw::gfx::IGfx* gfx = GetUI()) {
+    plugfw::gfx::EditGestureLedger& edits = gfx->GetEditGestures();
+    edits.EndEdit(dragHolder_, VoiceParamIndex(dragVoice_, kVoicePan));
+    edits.EndEdit(dragHolder_, VoiceParamIndex(dragVoice_, kVoiceDelayOffset));
+  }
 }
 
 void VoiceOrbitControl::SelectVoice(int32_t voice) {
@@ -124,16 +123,21 @@ void VoiceOrbitControl::SelectVoice(int32_t voice) {
   view_->SetHelp(kVoicePressHelp);
 }
 
-void VoiceOrbitControl::StartDrag(int32_t voice, float x, float y) {
+void VoiceOrbitControl::StartDrag(int32_t voice, float x, float y, int64_t holder) {
+  plugfw::gfx::IGfx* gfx = GetUI();
+  if (gfx == nullptr) return;
+  dragHolder_ = holder;
   dragOriginX_ = x;
   dragOriginY_ = y;
   latchedAxis_ = axis_.maximum;
   panAtDragStart_ = PlainValue(VoiceParamIndex(voice, kVoicePan));
   delayOffsetAtDragStart_ = PlainValue(VoiceParamIndex(voice, kVoiceDelayOffset));
   dragging_ = true;
-  plugfw::IApiBase& api = PluginOf(*plugin_);
-  api.BeginHostParamEdit(VoiceParamIndex(voice, kVoicePan));
-  api.BeginHostParamEdit(VoiceParamIndex(voice, kVoiceDelayOffset));
+  // Held by the pressing pointer in the graphics context's ledger, which closes them whenever it
+  // lets go of the pointer - the editor closing included - so nothing is left to end later.
+  plugfw::gfx::EditGestureLedger& edits = gfx->GetEditGestures();
+  edits.BeginEdit(holder, VoiceParamIndex(voice, kVoicePan));
+  edits.BeginEdit(holder, VoiceParamIndex(voice, kVoiceDelayOffset));
 }
 
 void VoiceOrbitControl::OnMouseDown(float x, float y, const plugfw::gfx::ModifierKeys& mod) {
@@ -143,7 +147,7 @@ void VoiceOrbitControl::OnMouseDown(float x, float y, const plugfw::gfx::Modifie
   if (voice < 0) return;
   dragVoice_ = voice;
   SelectVoice(voice);
-  if (VoiceInUse(voice)) StartDrag(voice, x, y);
+  if (VoiceInUse(voice)) StartDrag(voice, x, y, mod.touchId);
 }
 
 void VoiceOrbitControl::OnMouseDrag(float x, float y, float /*dX*/, float /*dY*/,
@@ -246,8 +250,8 @@ void VoiceOrbitControl::Draw(plugfw::gfx::IGfx& g) {
 
   const int32_t selected = view_ != nullptr ? view_->SelectedVoice() : 0;
   const double structure = PlainValue(kParamModel);
-  const std::string readout = VoiceReadout(display_, selected, IsStructure(structure, Structure::kMultiBand),
-                                           IsStructure(structure, Structure::kMicroPitch));
+  const std::string readout = VoiceReadout(
+      display_, selected, StructureOf(structure) == Structure::kMultiBand, IsMicroPitch(structure));
   const bool active = selected >= 0 && selected < kSnapshotVoices && display_.voiceActive[selected];
   DrawEditorText(g, readout.c_str(), kReadoutRect, kLineSize, active ? TealColour : MutedColour,
                  TextAlign::kCentre, blend);

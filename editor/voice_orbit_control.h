@@ -8,8 +8,9 @@
 // delays, and stays latched while a drag runs.
 //
 // Gestures it opens it always closes: at the release, a pointer cancel, the next press or double
-// click, when the graphics context lets go of the pointer (a popup, a resize) and when the
-// control is deleted with the editor. UI thread.
+// click; and the graphics context's gesture ledger, which holds them, closes them whenever it
+// lets go of the pointer (a popup, a resize, the control removed, the editor closing), so that
+// nothing is left for its destructor to tell the plug-in. UI thread.
 
 #include <cstdint>
 
@@ -30,7 +31,6 @@ class VoiceOrbitControl : public plugfw::gfx::IControl {
   // An empty reader reads the plug-in's engine.
   VoiceOrbitControl(plugfw::gfx::IGfxEditorDelegate* plugin, ViewStatePtr view,
                     SnapshotReader reader = nullptr);
-  // Ends a drag that is still open.
   ~VoiceOrbitControl() override;
 
   void OnMouseDown(float x, float y, const plugfw::gfx::ModifierKeys& mod) override;
@@ -66,7 +66,8 @@ class VoiceOrbitControl : public plugfw::gfx::IControl {
   // The voice whose handle is nearest, first on a tie, or -1 when none lies within 30 units.
   int32_t VoiceNearest(float x, float y) const;
   void SelectVoice(int32_t voice);
-  void StartDrag(int32_t voice, float x, float y);
+  // Nothing without a graphics context, whose ledger holds the drag's gestures.
+  void StartDrag(int32_t voice, float x, float y, int64_t holder);
   // Clamped to the parameter's range; a value that is not finite writes nothing.
   void WriteParamFromEditor(int32_t paramIdx, double plainValue, bool gesture);
   void DrawGrids(plugfw::gfx::IGfx& g) const;
@@ -79,6 +80,7 @@ class VoiceOrbitControl : public plugfw::gfx::IControl {
   MeterSnapshot meters_;  // read along with the display record, not shown
   bool dragging_ = false;
   int32_t dragVoice_ = 0;
+  int64_t dragHolder_ = 0;  // the pressing pointer
   float dragOriginX_ = 0.f;
   float dragOriginY_ = 0.f;
   double panAtDragStart_ = 0.0;

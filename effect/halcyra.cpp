@@ -64,7 +64,12 @@ Halcyra::Halcyra(const InstanceInfo& info)
   });
 }
 
-Halcyra::~Halcyra() { engine_.reset(); }
+Halcyra::~Halcyra() {
+  // The editor goes while every part it reaches is whole: its controls read the engine and
+  // end their host gestures on the way out, which the bases' own close would be too late for.
+  CloseEditorWindow();
+  engine_.reset();
+}
 
 bool Halcyra::IsComplete() const {
   return PluginWrapper::IsComplete() && HoldsConfig(MakeHalcyraConfig()) && engine_ != nullptr && builtWhole_;

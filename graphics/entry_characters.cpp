@@ -5,11 +5,18 @@
 namespace plugfw::gfx {
 namespace {
 
+constexpr uint32_t kFirstPrintable = 0x20;
+constexpr uint32_t kDeleteCharacter = 0x7F;
+
 bool IsSignOrDigit(uint32_t character) {
   return character == '+' || character == '-' || (character >= '0' && character <= '9');
 }
 
 }  // namespace
+
+bool IsControlCharacter(uint32_t character) {
+  return character < kFirstPrintable || character == kDeleteCharacter;
+}
 
 EntryCharacters EntryCharactersFor(const IParam* param) {
   if (param == nullptr) return EntryCharacters::kAny;

@@ -20,6 +20,9 @@ enum class EntryCharacters {
 // any other type takes anything.
 EntryCharacters EntryCharactersFor(const IParam* param);
 
+// The C0 controls and DEL: never typed into an entry, never pasted into one.
+bool IsControlCharacter(uint32_t character);
+
 // Whether a printable character may be typed into such an entry.
 bool EntryTakesCharacter(uint32_t character, EntryCharacters allowed);
 

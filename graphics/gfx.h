@@ -340,9 +340,9 @@ class IGfx {
   };
 
   // Attaches a control: tag entry (a tag of 0 or more must be unused), delegate and graphics
-  // pointers, OnInit, OnResize, OnRescale, group, list, OnAttached. Returns the control, or
-  // null: for a null control, for a tag in use (the caller keeps the control, nothing
-  // changed) and when the list cannot grow (the control is deleted, no hook has run).
+  // pointers, OnInit, OnResize, OnRescale, group, list, OnAttached. Returns the control, now
+  // owned by this object; or null, and the control stays the caller's to delete: for a tag in
+  // use or a list that cannot grow, and for a null control.
   IControl* AttachControl(IControl* control, int32_t tag = kNoTag, const char* group = "");
   // Creates the in-editor text entry once; it is a special control, not in the list.
   void AttachTextEntry();
@@ -362,7 +362,8 @@ class IGfx {
   IControl* GetControl(int32_t index) const { return controls_.Get(index); }
   int32_t GetControlIdx(const IControl* control) const { return controls_.Find(control); }
   IControl* GetControlWithTag(int32_t tag) const;
-  // Special controls; the graphics context owns what it is handed.
+  // Special controls; the graphics context owns what it is handed and gives it the delegate
+  // and itself. The one it replaces is forgotten and deleted as a removed control is.
   IControl* GetCornerResizer() const { return cornerResizer_.get(); }
   void SetCornerResizer(std::unique_ptr<IControl> resizer);
   IControl* GetPopupMenuControl() const { return popupMenuControl_.get(); }
@@ -441,6 +442,9 @@ class IGfx {
   // Every other listed control bound to the same parameter shows the control's value.
   void UpdatePeerControls(IControl* control, int32_t valIdx);
   IPopupMenu& GetPromptMenu() { return promptMenu_; }
+  // The prompt menu emptied for its next user - no items, choice, title or completion - since
+  // every prompt and context menu shares it.
+  IPopupMenu& ResetPromptMenu();
   IControl* GetControlInTextEntry() const { return inTextEntry_; }
   // The value index of the control in edit that the entered text goes to; -1 for none.
   int32_t GetTextEntryValIdx() const { return textEntryValIdx_; }
@@ -664,6 +668,11 @@ class IGfx {
   void EndControlWalk();
   bool IsPendingRemoval(const IControl* control) const;
   void ForgetControl(const IControl* control);
+  // Clears every link to parent from the controls this object owns.
+  void ForgetParent(const IControl* parent);
+  // Puts control into a special control's slot: the one there is forgotten and deleted (when
+  // the walk ends, inside one), the new one gets the delegate and this object.
+  void ReplaceSpecialControl(std::unique_ptr<IControl>& slot, std::unique_ptr<IControl> control);
   void DeleteRemovedControls();
   bool VisitControl(IControl* control, const ControlFunction& function);
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "core/make_or_null.h"
 #include "graphics/control.h"
 #include "graphics/gfx.h"
 #include "graphics/gfx_editor_delegate.h"
@@ -50,10 +51,7 @@ IControl* IGfx::AttachControl(IControl* control, int32_t tag, const char* group)
   if (!control) return nullptr;
   if (tag >= 0 && tagMap_.count(tag) != 0) return nullptr;
   // Make room first, so a list that cannot grow leaves the control untouched by any hook.
-  if (!controls_.Add(control)) {
-    delete control;
-    return nullptr;
-  }
+  if (!controls_.Add(control)) return nullptr;
   controls_.Remove(controls_.Count() - 1);
   if (tag >= 0) tagMap_[tag] = control;
   control->SetDelegate(delegate_);
@@ -67,7 +65,6 @@ IControl* IGfx::AttachControl(IControl* control, int32_t tag, const char* group)
   // Within the storage reserved above, unless a hook attached controls of its own meanwhile.
   if (!controls_.Add(control)) {
     if (tag >= 0) tagMap_.erase(tag);
-    delete control;
     return nullptr;
   }
   control->OnAttached();
@@ -76,7 +73,7 @@ IControl* IGfx::AttachControl(IControl* control, int32_t tag, const char* group)
 
 void IGfx::AttachTextEntry() {
   if (textEntry_) return;
-  std::unique_ptr<ITextEntryControl> entry(new (std::nothrow) ITextEntryControl());
+  std::unique_ptr<ITextEntryControl> entry = MakeOrNull<ITextEntryControl>();
   if (!entry) return;
   textEntry_ = std::move(entry);
   textEntry_->SetDelegate(delegate_);
@@ -91,11 +88,33 @@ IControl* IGfx::GetControlWithTag(int32_t tag) const {
   return found == tagMap_.end() ? nullptr : found->second;
 }
 
-void IGfx::SetCornerResizer(std::unique_ptr<IControl> resizer) { cornerResizer_ = std::move(resizer); }
+void IGfx::ReplaceSpecialControl(std::unique_ptr<IControl>& slot, std::unique_ptr<IControl> control) {
+  if (slot) {
+    // Forgotten like any removed control; a walk that may be visiting it deletes it at its end.
+    ForgetControl(slot.get());
+    if (InControlWalk()) {
+      removedSpecialControls_.push_back(std::move(slot));
+    } else {
+      slot.reset();
+    }
+  }
+  slot = std::move(control);
+  if (!slot) return;
+  slot->SetDelegate(delegate_);
+  slot->SetUI(this);
+}
 
-void IGfx::SetPopupMenuControl(std::unique_ptr<IControl> control) { popupMenuControl_ = std::move(control); }
+void IGfx::SetCornerResizer(std::unique_ptr<IControl> resizer) {
+  ReplaceSpecialControl(cornerResizer_, std::move(resizer));
+}
 
-void IGfx::SetPerformanceDisplay(std::unique_ptr<IControl> display) { perfDisplay_ = std::move(display); }
+void IGfx::SetPopupMenuControl(std::unique_ptr<IControl> control) {
+  ReplaceSpecialControl(popupMenuControl_, std::move(control));
+}
+
+void IGfx::SetPerformanceDisplay(std::unique_ptr<IControl> display) {
+  ReplaceSpecialControl(perfDisplay_, std::move(display));
+}
 
 bool IGfx::AttachExtraControl(IControl* control) {
   if (!control) return false;
@@ -127,11 +146,24 @@ void IGfx::ForgetControl(const IControl* control) {
   }
   if (inTextEntry_ == control) inTextEntry_ = nullptr;
   if (popupRequester_ == control) popupRequester_ = nullptr;
-  for (int32_t i = 0; i < controls_.Count(); ++i) {
-    if (controls_.Get(i)->GetParent() == control) controls_.Get(i)->SetParent(nullptr);
-  }
+  ForgetParent(control);
   // No release will come for a pointer whose control has gone: its edits end now.
   for (intptr_t touchId : releasedPointers) editGestures_.EndEditsHeldBy(touchId);
+}
+
+void IGfx::ForgetParent(const IControl* parent) {
+  const auto unlink = [parent](IControl* child) {
+    if (child && child->GetParent() == parent) child->SetParent(nullptr);
+  };
+  // Every control this object still owns, those waiting for a walk's end included.
+  for (int32_t i = 0; i < controls_.Count(); ++i) unlink(controls_.Get(i));
+  for (int32_t i = 0; i < extraControls_.Count(); ++i) unlink(extraControls_.Get(i));
+  for (IControl* removed : removedControls_) unlink(removed);
+  for (const std::unique_ptr<IControl>& removed : removedSpecialControls_) unlink(removed.get());
+  unlink(perfDisplay_.get());
+  unlink(cornerResizer_.get());
+  unlink(textEntry_.get());
+  unlink(popupMenuControl_.get());
 }
 
 bool IGfx::RemoveControl(IControl* control) {

@@ -44,8 +44,10 @@ float BitsToFloat(uint32_t bits) {
 IGfxEditorDelegate::IGfxEditorDelegate(int32_t nParams) : IEditorDelegate(nParams) {}
 
 IGfxEditorDelegate::~IGfxEditorDelegate() {
-  // The hosts close the editor before they let the plug-in go; one that does not still
-  // gets its window destroyed before the controls and the context it draws.
+  // The hosts close the editor before they let the plug-in go, and a plug-in whose controls
+  // reach its own parts closes it in its own destructor. Should it still be open here, its
+  // window goes before the controls and the context it draws; the edits the pointers hold end
+  // with nobody left to tell.
   if (gfx_) CloseEditorWindow();
 }
 
@@ -142,12 +144,11 @@ void IGfxEditorDelegate::SendControlMsgToUI(int32_t controlTag, int32_t messageT
 }
 
 void IGfxEditorDelegate::SendMidiMsgToUI(const MidiMessage& message) {
+  // The walk stops when a control closes the editor, and holds its deletion until it ends.
   if (gfx_) {
-    IGfx::ControlWalk walk(*gfx_);
-    for (int32_t i = 0; i < gfx_->NControls(); ++i) {
-      IControl* control = gfx_->GetControl(i);
-      if (control->GetWantsMidi()) control->OnMidi(message);
-    }
+    gfx_->ForAllControls([&message](IControl& control) {
+      if (control.GetWantsMidi()) control.OnMidi(message);
+    });
   }
   OnMidiUI(message);
 }

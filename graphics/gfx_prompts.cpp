@@ -28,7 +28,7 @@ void IGfx::PromptValueEntry(IControl* control, const Rect& bounds, int32_t valId
   if (PromptsWithMenu(*param)) {
     HeapString current;
     param->FormatParamDisplay(param->Value(), false, current, true);
-    promptMenu_.Clear(true);
+    ResetPromptMenu();
     for (int32_t i = 0; i < param->DisplayTextCount(); ++i) {
       const char* text = param->DisplayTextAt(i)->text;
       const bool checked = std::strcmp(text, current.Get()) == 0;
@@ -77,8 +77,16 @@ IPopupMenu* IGfx::ShowPopupMenuFor(IControl* control, IPopupMenu& menu, const Re
   return deleteWhenWalkEnds_ ? nullptr : answered;
 }
 
-void IGfx::ShowControlContextMenuLocal(IControl* control, int32_t /*paramIdx*/, float x, float y) {
+IPopupMenu& IGfx::ResetPromptMenu() {
+  // What one control set must not answer the next.
   promptMenu_.Clear(true);
+  promptMenu_.SetTitle("");
+  promptMenu_.SetFunction(nullptr);
+  return promptMenu_;
+}
+
+void IGfx::ShowControlContextMenuLocal(IControl* control, int32_t /*paramIdx*/, float x, float y) {
+  ResetPromptMenu();
   if (!control) return;
   control->CreateContextMenu(promptMenu_);
   if (promptMenu_.NItems() == 0) return;

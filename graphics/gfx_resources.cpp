@@ -83,9 +83,12 @@ BitmapRef IGfx::RescaleBitmap(const BitmapRef& bitmap, const char* name, int32_t
 
 void IGfx::CacheBitmap(const BitmapRef& bitmap, const char* name) {
   if (!bitmap.bitmap) return;
+  BitmapCache& cache = StaticBitmapCache();
+  // Taken twice, it would be freed twice when the cache clears.
+  if (cache.Holds(bitmap.bitmap)) return;
   std::unique_ptr<APIBitmap> owned(bitmap.bitmap);
   // Not cached, the bitmap stays where it was rather than vanish under the caller.
-  if (!StaticBitmapCache().Add(owned, name, bitmap.bitmap->Scale())) owned.release();
+  if (!cache.Add(owned, name, bitmap.bitmap->Scale())) owned.release();
 }
 
 void IGfx::UncacheBitmap(APIBitmap* bitmap) { StaticBitmapCache().Remove(bitmap); }

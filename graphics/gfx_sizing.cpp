@@ -6,6 +6,7 @@
 #include <cmath>
 #include <new>
 
+#include "core/make_or_null.h"
 #include "graphics/control.h"
 #include "graphics/corner_resizer_control.h"
 #include "graphics/editor_scale.h"
@@ -18,6 +19,8 @@ void IGfx::SetScaleBounds(float a, float b) {
   if (!IsUsableScale(a) || !IsUsableScale(b)) return;
   minScale_ = std::min(a, b);
   maxScale_ = std::max(a, b);
+  // A scale restored before the bounds were known comes within them, window and host too.
+  if (drawScale_ < minScale_ || drawScale_ > maxScale_) ResizeEditor(width_, height_, drawScale_, true);
 }
 
 int32_t IGfx::HostWidth() const { return HostPixels(width_, drawScale_, GetPlatformWindowScale()); }
@@ -87,9 +90,9 @@ void IGfx::AttachCornerResizer(int32_t resizeMode, bool layoutOnResize, const Co
   if (cornerResizer_ || !std::isfinite(size) || size <= 0.f) return;
   const float width = static_cast<float>(width_);
   const float height = static_cast<float>(height_);
-  std::unique_ptr<ICornerResizerControl> resizer(new (std::nothrow) ICornerResizerControl(
+  std::unique_ptr<ICornerResizerControl> resizer = MakeOrNull<ICornerResizerControl>(
       Rect(width - size + 1.f, height - size + 1.f, width - 1.f, height - 1.f), size,
-      Rect(0.f, 0.f, width, height), normalColour, mouseOverColour, dragColour));
+      Rect(0.f, 0.f, width, height), normalColour, mouseOverColour, dragColour);
   if (!resizer) return;
   resizeMode_ = resizeMode;
   layoutOnResize_ = layoutOnResize;

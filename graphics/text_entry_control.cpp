@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/utf_conversion.h"
+#include "graphics/entry_characters.h"
 #include "graphics/gfx.h"
 #include "graphics/text_entry_keys.h"
 #include "graphics/text_entry_utf.h"
@@ -12,14 +13,12 @@
 namespace plugfw::gfx {
 namespace {
 
-constexpr char16_t kFirstPrintable = u' ';
-constexpr char16_t kDeleteCharacter = u'\x7F';
 
 // One line of printable text, at most kPasteLimit units, never half a surrogate pair.
 std::u16string OneLineForPaste(const std::u16string& text) {
   std::u16string line;
   for (char16_t unit : text) {
-    if (unit < kFirstPrintable || unit == kDeleteCharacter) continue;
+    if (IsControlCharacter(unit)) continue;
     line.push_back(unit);
   }
   if (line.size() > static_cast<size_t>(ITextEntryControl::kPasteLimit)) {
@@ -159,8 +158,7 @@ bool ITextEntryControl::OnKeyDown(float /*x*/, float /*y*/, const KeyEvent& key)
     case Kind::kEngine:
       break;
   }
-  const bool changed = Changed(engine_.Key(action.code));
-  return changed || !(key.control || key.alt);
+  return Changed(engine_.Key(action.code)) || action.keptWhenUnchanged;
 }
 
 void ITextEntryControl::OnMouseDown(float x, float y, const ModifierKeys& mod) {

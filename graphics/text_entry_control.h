@@ -68,8 +68,10 @@ class ITextEntryControl : public IControl {
   void OnMouseUp(float x, float y, const ModifierKeys& mod) override;
   void OnMouseDrag(float x, float y, float dX, float dY, const ModifierKeys& mod) override;
   void OnMouseDoubleClick(float x, float y, const ModifierKeys& mod) override;
-  // While editing, every key without control or alt is the entry's, also when it changes
-  // nothing, so a Backspace at the start never reaches the host as its own Delete.
+  // While editing, every key the entry understands is answered as handled, also when it
+  // changes nothing: a Backspace at the start never reaches the host as its own Delete, nor
+  // a Ctrl+Z with nothing left to undo as the host's undo. Tab and chords the entry has no
+  // use for go on.
   bool OnKeyDown(float x, float y, const KeyEvent& key) override;
   void OnResize() override;
   void Draw(IGfx& gfx) override;

@@ -18,8 +18,6 @@ bool IsEngineKey(int32_t keyCode) {
   return keyCode == kKeyBackspace || (keyCode >= 0x21 && keyCode <= 0x28) || keyCode == kKeyDelete;
 }
 
-constexpr uint32_t kFirstPrintable = 0x20;
-constexpr uint32_t kDeleteCharacter = 0x7F;
 constexpr uint32_t kCodePointMask = 0x001FFFFF;
 
 uint32_t ModifierBits(const KeyEvent& key) {
@@ -31,6 +29,16 @@ TextEntryKeyAction Act(TextEntryKeyAction::Kind kind, uint32_t code = 0) { retur
 
 // Control without alt: with alt too it is AltGr, which types characters on many layouts.
 bool ShortcutHeld(const KeyEvent& key) { return key.control && !key.alt; }
+
+// Whether the entry owns the key whatever it changes: a plain key, or one that gives text, is
+// typing (refused or not); an editing key is the entry's with shift or control, and undo and
+// redo always are. What is left is a chord with control or alt that the entry has no use for.
+bool EntryUnderstands(const KeyEvent& key, uint32_t typed, uint32_t code) {
+  if (!(key.control || key.alt)) return true;
+  if (typed != 0 && !IsControlCharacter(typed)) return true;
+  if (code == kEngineKeyUndo || code == kEngineKeyRedo) return true;
+  return IsEngineKey(key.keyCode) && !key.alt;
+}
 
 }  // namespace
 
@@ -46,8 +54,11 @@ TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, std::optional<Entr
         return Act(Kind::kPaste);
       case 'X':
         return Act(Kind::kCut);
-      case 'Z':
-        return Act(Kind::kEngine, key.shift ? kEngineKeyRedo : kEngineKeyUndo);
+      case 'Z': {
+        TextEntryKeyAction undo = Act(Kind::kEngine, key.shift ? kEngineKeyRedo : kEngineKeyUndo);
+        undo.keptWhenUnchanged = true;
+        return undo;
+      }
       default:
         break;
     }
@@ -72,13 +83,15 @@ TextEntryKeyAction TranslateTextEntryKey(const KeyEvent& key, std::optional<Entr
     // Refused, or no text: only the engine's own keys act on such a code, never as typing.
     code = kEngineKeyBit | (static_cast<uint32_t>(key.keyCode) & ~kEngineKeyBit & ~kEngineModifierBits);
   }
-  return Act(Kind::kEngine, code | ModifierBits(key));
+  TextEntryKeyAction action = Act(Kind::kEngine, code | ModifierBits(key));
+  action.keptWhenUnchanged = EntryUnderstands(key, typed, action.code);
+  return action;
 }
 
 int32_t EngineCodeToCharacter(uint32_t code) {
   if ((code & kEngineKeyBit) != 0) return -1;
   const uint32_t c = code & kCodePointMask;
-  if (c < kFirstPrintable || c == kDeleteCharacter || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return -1;
+  if (IsControlCharacter(c) || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return -1;
   return static_cast<int32_t>(c);
 }
 

@@ -44,6 +44,10 @@ struct TextEntryKeyAction {
   enum class Kind { kNotHandled, kSelectAll, kCopy, kPaste, kCut, kCommit, kCancel, kEngine };
   Kind kind = Kind::kNotHandled;
   uint32_t code = 0;  // for kEngine
+  // For kEngine: a key the entry understands (typing, an editing key, undo, redo), answered as
+  // handled also when it changes nothing, so that it never reaches the host as a shortcut of
+  // its own. Chords it has no meaning for (the host's save, Alt with a letter) go on.
+  bool keptWhenUnchanged = false;
 };
 
 // allowed: what the control in edit takes; none when no control is in edit, so nothing is

@@ -56,8 +56,7 @@ void FillHostContextMenu(const gfx::IPopupMenu& menu, Steinberg::Vst::IContextMe
 
 void ShowHostContextMenu(gfx::IGfx& gfx, gfx::IControl* control, int32_t paramIdx, float x, float y,
                          Steinberg::FUnknown* componentHandler, Steinberg::IPlugView* view) {
-  gfx::IPopupMenu& menu = gfx.GetPromptMenu();
-  menu.Clear(true);
+  gfx::IPopupMenu& menu = gfx.ResetPromptMenu();
   if (control == nullptr) return;
   control->CreateContextMenu(menu);
   if (componentHandler == nullptr || view == nullptr) return;

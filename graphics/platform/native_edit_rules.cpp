@@ -6,10 +6,6 @@ namespace {
 constexpr uint32_t kReturn = 0x0D;
 constexpr uint32_t kLineFeed = 0x0A;
 constexpr uint32_t kEscape = 0x1B;
-constexpr uint32_t kFirstPrintable = 0x20;
-constexpr uint32_t kDelete = 0x7F;  // Ctrl+Backspace
-
-bool IsControlCharacter(uint32_t character) { return character < kFirstPrintable || character == kDelete; }
 
 }  // namespace
 
@@ -47,6 +43,7 @@ NativeEditTickAction NativeEditStateMachine::TakeTickAction() {
 
 bool NativeEntryAcceptsCharacter(uint32_t character, EntryCharacters allowed) {
   if (character == kReturn || character == kLineFeed || character == kEscape) return false;
+  // The box's own editing keys (Backspace, Ctrl+Backspace as DEL) come as control characters.
   return IsControlCharacter(character) || EntryTakesCharacter(character, allowed);
 }
 

@@ -20,10 +20,20 @@ std::atomic<bool> counting{false};
 std::atomic<long> counted{0};
 std::atomic<long> grantsLeft{kUnlimited};
 std::atomic<bool> refused{false};
+constexpr long kNoSingleFailure = -1;
+std::atomic<long> singleFailureAt{kNoSingleFailure};
+std::atomic<long> requestsSinceSingleFailureSet{0};
 
-// Every request passes here first: counted while a counter lives, refused once a limit is spent.
+// Every request passes here first: counted while a counter lives, refused once a limit is spent
+// or when it is the one request a single failure picked.
 bool Grant() {
   if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1, std::memory_order_relaxed);
+  const long failAt = singleFailureAt.load(std::memory_order_relaxed);
+  if (failAt != kNoSingleFailure &&
+      requestsSinceSingleFailureSet.fetch_add(1, std::memory_order_relaxed) == failAt) {
+    refused.store(true, std::memory_order_relaxed);
+    return false;
+  }
   long left = grantsLeft.load(std::memory_order_relaxed);
   while (left != kUnlimited) {
     if (left == 0) {
@@ -89,6 +99,18 @@ AllocationLimit::AllocationLimit(long granted) {
 AllocationLimit::~AllocationLimit() { grantsLeft.store(kUnlimited, std::memory_order_seq_cst); }
 
 bool AllocationLimit::Refused() const { return refused.load(std::memory_order_seq_cst); }
+
+SingleAllocationFailure::SingleAllocationFailure(long index) {
+  refused.store(false, std::memory_order_relaxed);
+  requestsSinceSingleFailureSet.store(0, std::memory_order_relaxed);
+  singleFailureAt.store(index < 0 ? 0 : index, std::memory_order_seq_cst);
+}
+
+SingleAllocationFailure::~SingleAllocationFailure() {
+  singleFailureAt.store(kNoSingleFailure, std::memory_order_seq_cst);
+}
+
+bool SingleAllocationFailure::Refused() const { return refused.load(std::memory_order_seq_cst); }
 
 }  // namespace plugfw::test
 

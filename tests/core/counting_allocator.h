@@ -32,6 +32,19 @@ class AllocationLimit {
   bool Refused() const;
 };
 
+// While it lives, the request of the given number (from 0) is refused and every other one is
+// granted: one allocation fails and the code goes on. Same refusals as AllocationLimit's.
+class SingleAllocationFailure {
+ public:
+  explicit SingleAllocationFailure(long index);
+  ~SingleAllocationFailure();
+  SingleAllocationFailure(const SingleAllocationFailure&) = delete;
+  SingleAllocationFailure& operator=(const SingleAllocationFailure&) = delete;
+
+  // True once the request was refused.
+  bool Refused() const;
+};
+
 // Runs make() with 0, 1, 2, ... requests granted, so that each of its allocations fails in turn,
 // until a run needed no refusal; answers that run's number of grants. After every run, with the
 // limit gone, check(made, refused) judges what make answered. An exception out of make fails the

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -10,8 +11,11 @@
 
 #include "editor/backdrop.h"
 #include "editor/button.h"
+#include "editor/voice_field_plane.h"
+#include "editor/voice_orbit_control.h"
 #include "effect/halcyra.h"
 #include "graphics/platform/platform_font.h"
+#include "tests/graphics/support/mouse_states.h"
 #include "tests/graphics/support/recording_gfx.h"
 
 namespace halcyra::test {
@@ -57,7 +61,7 @@ class EditorOpeningTest : public ::testing::Test {
     ASSERT_NE(plugin_, nullptr);
   }
   void TearDown() override {
-    plugin_->CloseEditorWindow();
+    if (plugin_) plugin_->CloseEditorWindow();
     plugin_.reset();
   }
 
@@ -190,6 +194,44 @@ TEST_F(EditorOpeningTest, AHostAnsweringTheResizeFromInsideItIsNotFollowedAgain)
   EXPECT_EQ(answers, 1);
   EXPECT_EQ(gfx->GetDrawScale(), 1.5f);
   EXPECT_EQ(plugin_->editorResizeRequests, (std::vector<Size>{{1770, 1200}}));
+}
+
+// A host that lets the plug-in go with its editor still open, while the musician holds a voice
+// in the field: the editor closes before any part of the plug-in goes, and the drag's two
+// gestures end while the host still hears them.
+TEST_F(EditorOpeningTest, APluginDestroyedWithItsEditorOpenAndAVoiceHeldClosesTheEditorFirst) {
+  using Logged = plugfw::test::HeadlessWrapper::Logged;
+  using Call = plugfw::test::HeadlessWrapper::Call;
+  UseRecordingWindows();
+  WindowedGfx* gfx = Open();
+  ASSERT_NE(gfx, nullptr);
+  VoiceOrbitControl* field = nullptr;
+  for (int32_t i = 0; i < gfx->NControls(); ++i) {
+    if (field == nullptr) field = dynamic_cast<VoiceOrbitControl*>(gfx->GetControl(i));
+  }
+  ASSERT_NE(field, nullptr);
+  // Voice 1 in use at the centre of the field, halfway up its 80 ms axis.
+  plugin_->GetParam(kParamModel)->Set(static_cast<double>(Structure::kDigitalClassic));
+  plugin_->GetParam(kParamBaseDelay)->Set(40);
+  plugin_->GetParam(VoiceParamIndex(0, kVoiceEnabled))->Set(1);
+  plugin_->GetParam(VoiceParamIndex(0, kVoicePan))->Set(0);
+  plugin_->GetParam(VoiceParamIndex(0, kVoiceDelayOffset))->Set(0);
+  const float x = PanToX(0);
+  const float y = DelayToY(40, kMinAxisMs);
+  gfx->MouseDownAll({plugfw::gfx::test::LeftButtonAt(x, y)});
+  gfx->MouseDragAll({plugfw::gfx::test::LeftButtonAt(x + 30.f, y - 10.f, 30.f, -10.f)});
+  ASSERT_TRUE(field->IsDragging());
+
+  std::vector<Logged> heard;
+  plugin_->logOutlivingPlugin = &heard;
+  plugin_.reset();
+  std::vector<int32_t> ended;
+  for (const Logged& entry : heard) {
+    if (entry.call == Call::kEndEdit) ended.push_back(entry.paramIdx);
+  }
+  std::sort(ended.begin(), ended.end());
+  EXPECT_EQ(ended,
+            (std::vector<int32_t>{VoiceParamIndex(0, kVoiceDelayOffset), VoiceParamIndex(0, kVoicePan)}));
 }
 
 }  // namespace

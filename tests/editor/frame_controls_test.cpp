@@ -6,6 +6,7 @@
 #include "editor/help_texts.h"
 #include "editor/status.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/editor/snapshot_feed.h"
 
 namespace halcyra::test {
 namespace {
@@ -112,6 +113,24 @@ TEST_F(FrameControls, StatusPrintsTempoAndSignalLinesAndRedrawsWhenTheyChange) {
   EXPECT_EQ(DrawnTexts(status)[1], "ACTUAL SPLITS 180Hz / 3500Hz / EXTERNAL MONITOR / MISSING IS SILENT");
   status.SetClean();
   EXPECT_FALSE(status.IsDirty());
+}
+
+TEST_F(FrameControls, StatusKeepsItsLastRecordWhenEveryReadAttemptFails) {
+  SnapshotFeed feed;
+  Status status(plugin_.get(), feed.Reader());
+  DisplaySnapshot display;
+  display.tempoBpm = 97.f;
+  display.hostTempo = 1;
+  feed.Publish(display);
+  status.IsDirty();
+  const std::string hostTempo = "0 PDC / INTENTIONAL WET DELAY / 97.0 BPM HOST";
+  EXPECT_EQ(DrawnTexts(status).at(0), hostTempo);
+  status.SetClean();
+  // The audio thread overtakes every read of the next frame: no idle tempo flashes up.
+  feed.HoldWriting();
+  EXPECT_FALSE(status.IsDirty());
+  EXPECT_EQ(DrawnTexts(status).at(0), hostTempo);
+  feed.ReleaseWriting();
 }
 
 }  // namespace

@@ -65,17 +65,6 @@ TEST(PageTable, TabsOpenTheirFirstPageAndOwnTheirPages) {
   EXPECT_EQ(TabOfPage(40), 5);
 }
 
-TEST(PageTable, SectionPairsCoverTheNonVoicePagesButUtility) {
-  for (int page = 0; page < kPageCount; ++page) {
-    const SectionPair* pair = FindSectionPair(page);
-    const bool paired = page < kFirstVoicePage || (page > kLastVoicePage && page < 16);
-    ASSERT_EQ(pair != nullptr, paired) << page;
-    if (pair != nullptr) {
-      EXPECT_EQ(page - pair->firstPage, page % 2) << page;
-    }
-  }
-}
-
 TEST(ControlKind, SwitchesGetTogglesOtherSteppedParametersMenusTheRestKnobs) {
   const std::set<int> menus = {4, 5, 10, 13, 22, 35, 38, 39, 48, 55, 56, 60, 62};
   std::set<int> toggles = {3, 9, 30, 40, 41, 59, 61, 63};

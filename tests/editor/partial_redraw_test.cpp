@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <memory>
+#include <cstdlib>
+#include <string>
 
-#include "editor/editor_layout.h"
-#include "editor/palette.h"
-#include "effect/halcyra.h"
 #include "graphics/rect_list.h"
-#include "tests/graphics/renderer/gfx_canvas_fixture.h"
+#include "tests/editor/editor_on_canvas.h"
 
 namespace halcyra {
 namespace {
@@ -20,60 +17,32 @@ using plugfw::gfx::Rect;
 using plugfw::gfx::RectList;
 using plugfw::gfx::test::Pixels;
 using plugfw::gfx::test::Rgba;
-using plugfw::gfx::test::TestCanvasGfx;
-using plugfw::gfx::test::WindowTarget;
 
 class PartialRedrawTest : public ::testing::TestWithParam<float> {
  protected:
-  void SetUp() override {
-    const char* reason = nullptr;
-    ASSERT_TRUE(plugfw::gfx::test::EnsureGLTestContext(&reason)) << reason;
-    plugin_ = CreatePluginInstance({});
-    ASSERT_NE(plugin_, nullptr);
-    const float scale = GetParam();
-    width_ = static_cast<int>(std::lround(Halcyra::kEditorWidth * scale));
-    height_ = static_cast<int>(std::lround(Halcyra::kEditorHeight * scale));
-    window_ = std::make_unique<WindowTarget>(width_, height_);
-    ASSERT_TRUE(window_->Complete());
-    plugfw::gfx::gl.BindFramebuffer(plugfw::gfx::GL_FRAMEBUFFER, window_->Name());
-    gfx_ = std::make_unique<TestCanvasGfx>(*plugin_, Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale);
-    ASSERT_NE(gfx_->CreateRendererContext(), nullptr);
-    gfx_->Resize(Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale, 1.f);
-    font_ = std::make_unique<plugfw::gfx::test::BytesFont>(
-        plugfw::gfx::test::ReadRobotoFile("Roboto-Regular.ttf"));
-    ASSERT_TRUE(gfx_->LoadFontIntoRenderer(kEditorFontId, *font_));
-    BuildEditorLayout(plugin_.get(), gfx_.get());
-  }
-  void TearDown() override {
-    if (gfx_) {
-      gfx_->RemoveAllControls();
-      gfx_->DestroyRendererContext();
-    }
-    gfx_.reset();
-    plugin_.reset();
-  }
+  void SetUp() override { ASSERT_TRUE(editor_.Open(GetParam())); }
 
   Pixels DrawFull() {
-    gfx_->SetAllControlsDirty();
+    editor_.gfx->SetAllControlsDirty();
     RectList rects;
-    gfx_->CollectDirtyRects(rects);
-    gfx_->DrawRectList(rects);
-    gfx_->SetAllControlsClean();
-    return plugfw::gfx::test::ReadFramebuffer(window_->Name(), width_, height_);
+    editor_.gfx->CollectDirtyRects(rects);
+    editor_.gfx->DrawRectList(rects);
+    editor_.gfx->SetAllControlsClean();
+    return Read();
   }
 
   Pixels DrawOnly(const std::initializer_list<Rect>& areas) {
     RectList rects;
     for (const Rect& r : areas) rects.Add(r);
-    gfx_->DrawRectList(rects);
-    return plugfw::gfx::test::ReadFramebuffer(window_->Name(), width_, height_);
+    editor_.gfx->DrawRectList(rects);
+    return Read();
   }
 
-  std::unique_ptr<Halcyra> plugin_;
-  std::unique_ptr<WindowTarget> window_;
-  std::unique_ptr<TestCanvasGfx> gfx_;
-  std::unique_ptr<plugfw::gfx::test::BytesFont> font_;
-  int width_ = 0, height_ = 0;
+  Pixels Read() const {
+    return plugfw::gfx::test::ReadFramebuffer(editor_.window->Name(), editor_.width, editor_.height);
+  }
+
+  test::EditorOnCanvas<> editor_;
 };
 
 // Counts pixels that differ by more than one step in any channel, and names the first.

@@ -35,13 +35,13 @@ class HeadlessWrapper : public IApiBase, public IProcessor {
 
   bool SendMidiMessage(const MidiMessage& /*message*/) override { return false; }
 
-  void BeginHostParamEdit(int32_t paramIdx) override { log.push_back({Call::kBeginEdit, paramIdx, 0}); }
+  void BeginHostParamEdit(int32_t paramIdx) override { Record({Call::kBeginEdit, paramIdx, 0}); }
   void SendParamValueToHost(int32_t paramIdx, double normalized) override {
-    log.push_back({Call::kSendToHost, paramIdx, normalized});
+    Record({Call::kSendToHost, paramIdx, normalized});
   }
-  void EndHostParamEdit(int32_t paramIdx) override { log.push_back({Call::kEndEdit, paramIdx, 0}); }
+  void EndHostParamEdit(int32_t paramIdx) override { Record({Call::kEndEdit, paramIdx, 0}); }
   void SendParamValueToUI(int32_t paramIdx, double value, bool valueIsNormalized) override {
-    if (logUiSends) log.push_back({Call::kSendToUI, paramIdx, value});
+    if (logUiSends) Record({Call::kSendToUI, paramIdx, value});
     IApiBase::SendParamValueToUI(paramIdx, value, valueIsNormalized);
   }
 
@@ -59,9 +59,17 @@ class HeadlessWrapper : public IApiBase, public IProcessor {
   }
 
   std::vector<Logged> log;
+  // When set, the log is copied here as well, for a test that reads it after the plug-in has gone.
+  std::vector<Logged>* logOutlivingPlugin = nullptr;
   bool logUiSends = true;
   std::vector<std::pair<int32_t, int32_t>> editorResizeRequests;
   std::function<void(int32_t width, int32_t height)> duringEditorResize;
+
+ private:
+  void Record(const Logged& entry) {
+    log.push_back(entry);
+    if (logOutlivingPlugin != nullptr) logOutlivingPlugin->push_back(entry);
+  }
 };
 
 }  // namespace plugfw::test

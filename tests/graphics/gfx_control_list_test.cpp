@@ -16,6 +16,7 @@
 #include "graphics/text_entry_control.h"
 #include "tests/core/failing_allocator.h"
 #include "tests/graphics/support/gfx_test_support.h"
+#include "tests/graphics/support/mouse_states.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -79,16 +80,18 @@ TEST_F(ControlListTest, ATagInUseIsRefusedAndTheControlStaysTheCallers) {
   EXPECT_EQ(gfx->AttachControl(nullptr), nullptr);
 }
 
-TEST_F(ControlListTest, AListThatCannotGrowDeletesTheControlBeforeAnyHookRuns) {
-  LoggingControl* control = Make("starved");
+// Refused for a tag in use or for want of memory alike, the control stays the caller's.
+TEST_F(ControlListTest, AListThatCannotGrowLeavesTheControlWithTheCallerBeforeAnyHookRuns) {
+  std::unique_ptr<LoggingControl> control(Make("starved"));
   {
     plugfw::test::FailingAllocatorScope noMemory;
-    EXPECT_EQ(gfx->AttachControl(control, 3), nullptr);
+    EXPECT_EQ(gfx->AttachControl(control.get(), 3), nullptr);
   }
-  EXPECT_EQ(log, Texts{"~ starved"});
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(control->GetUI(), nullptr);
   EXPECT_EQ(gfx->NControls(), 0);
   EXPECT_EQ(gfx->GetControlWithTag(3), nullptr);
-  EXPECT_NE(Attach("fed", 3), nullptr);  // the tag is free again
+  EXPECT_EQ(gfx->AttachControl(control.release(), 3)->GetUI(), gfx.get());  // the tag is free again
 }
 
 TEST_F(ControlListTest, WalksVisitListedThenSpecialThenExtraControls) {
@@ -132,6 +135,57 @@ TEST_F(ControlListTest, RemoveAllControlsDeletesSpecialsThenExtrasThenTheListLas
   gfx->RemoveAllControls();  // on an empty context: nothing happens
   EXPECT_EQ(gfx->GetMouseOverIdx(), -1);
   EXPECT_NE(Attach("again", 1), nullptr);
+}
+
+TEST_F(ControlListTest, ASpecialControlHandedOverGetsTheDelegateAndTheOneItReplacesIsForgotten) {
+  LoggingControl* first = Make("perf");
+  gfx->SetPerformanceDisplay(std::unique_ptr<IControl>(first));
+  EXPECT_EQ(first->GetUI(), gfx.get());
+  EXPECT_EQ(first->GetDelegate(), &delegate);
+  // A pointer holds it when it is replaced: the release that follows goes to nobody.
+  gfx->CapturePointer(0, first);
+  gfx->SetPerformanceDisplay(std::unique_ptr<IControl>(Make("perf 2")));
+  EXPECT_EQ(log.back(), "~ perf");
+  log.clear();
+  gfx->MouseUpAll({test::LeftButtonAt(5, 5)});
+  for (const std::string& entry : log) EXPECT_EQ(entry.find("OnMouseUp"), std::string::npos) << entry;
+  EXPECT_EQ(gfx->GetPerformanceDisplay()->GetUI(), gfx.get());
+}
+
+TEST_F(ControlListTest, ASpecialControlReplacedWhileTheWalkVisitsItGoesWhenTheWalkEnds) {
+  struct Slot {
+    const char* name;
+    void (IGfx::*set)(std::unique_ptr<IControl>);
+  };
+  const Slot slots[] = {{"resizer", &IGfx::SetCornerResizer},
+                        {"popup", &IGfx::SetPopupMenuControl},
+                        {"perf", &IGfx::SetPerformanceDisplay}};
+  for (const Slot& slot : slots) {
+    SCOPED_TRACE(slot.name);
+    ((*gfx).*slot.set)(std::unique_ptr<IControl>(Make(slot.name)));
+    log.clear();
+    gfx->ForAllControls([&](IControl& control) {
+      auto& visited = static_cast<LoggingControl&>(control);
+      if (visited.Name() != slot.name) return;
+      ((*gfx).*slot.set)(std::unique_ptr<IControl>(Make("successor")));
+      log.push_back("visit ends with " + visited.Name());
+    });
+    EXPECT_EQ(log, (Texts{"visit ends with " + std::string(slot.name), "~ " + std::string(slot.name)}));
+    ((*gfx).*slot.set)(nullptr);
+  }
+}
+
+TEST_F(ControlListTest, ARemovedControlIsNoOnesParentAnyMore) {
+  LoggingControl* parent = Attach("parent");
+  LoggingControl* listed = Attach("listed");
+  LoggingControl* extra = Make("extra");
+  gfx->AttachExtraControl(extra);
+  LoggingControl* resizer = Make("resizer");
+  gfx->SetCornerResizer(std::unique_ptr<IControl>(resizer));
+  for (LoggingControl* child : {listed, extra, resizer}) child->SetParent(parent);
+  EXPECT_TRUE(gfx->RemoveControl(parent));
+  for (LoggingControl* child : {listed, extra, resizer})
+    EXPECT_EQ(child->GetParent(), nullptr) << child->Name();
 }
 
 TEST_F(ControlListTest, TheTextEntryIsMadeOnceAndStaysOutOfTheList) {

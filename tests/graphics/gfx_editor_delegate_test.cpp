@@ -293,6 +293,35 @@ TEST_F(GfxEditorDelegateTest, ControlValuesAndMessagesGoByTagAndMidiToThoseThatW
   EXPECT_EQ(log, Texts{"OnMidiUI 144"});
 }
 
+// A control that closes the editor when MIDI comes, as a learn-and-close action might.
+class ClosingOnMidi : public ListeningControl {
+ public:
+  ClosingOnMidi(const char* name, Texts& log, IGfxEditorDelegate& delegate)
+      : ListeningControl(name, log), delegate_(delegate) {}
+  void OnMidi(const MidiMessage& message) override {
+    ListeningControl::OnMidi(message);
+    delegate_.CloseEditorWindow();
+  }
+
+ private:
+  IGfxEditorDelegate& delegate_;
+};
+
+TEST_F(GfxEditorDelegateTest, AControlThatClosesTheEditorOnMidiEndsTheRoundOfMidi) {
+  delegate->OpenEditorWindow(&parent);
+  window->AttachControl(new ClosingOnMidi("closer", log, *delegate))->SetWantsMidi(true);
+  window->AttachControl(new ListeningControl("after", log))->SetWantsMidi(true);
+  log.clear();
+  MidiMessage note;
+  note.status = 0x90;
+  delegate->SendMidiMsgToUI(note);
+  // The controls after it hear nothing from an editor that is closing; its graphics go once
+  // the round is over, and the delegate still hears the message.
+  EXPECT_EQ(Without({"~ "}),
+            (Texts{"OnMidi 144 closer", "OnEditorClosing", "ClosePlatformWindow", "~gfx", "OnMidiUI 144"}));
+  EXPECT_EQ(delegate->GetUI(), nullptr);
+}
+
 TEST_F(GfxEditorDelegateTest, HostKeysGoToTheControlUnderTheMouseThenTheKeyHandler) {
   KeyEvent key;
   key.keyCode = 0x41;

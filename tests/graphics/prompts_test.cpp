@@ -187,6 +187,42 @@ TEST_F(PromptsTest, AContextMenuShowsOnlyWhenTheControlFillsIt) {
   EXPECT_EQ(gfx.GetPromptMenu().NItems(), 0);
 }
 
+// A control that fills the shared menu with a completion of its own, as a learn item might.
+class CompletingControl : public LoggingControl {
+ public:
+  CompletingControl(const char* name, Texts& log) : LoggingControl(name, log, Rect(0, 0, 40, 20)), log_(log) {
+    contextItems = {"Learn"};
+  }
+  void CreateContextMenu(IPopupMenu& menu) override {
+    LoggingControl::CreateContextMenu(menu);
+    menu.SetFunction([this](IPopupMenu& answered) {
+      log_.push_back("completion " + std::to_string(answered.GetChosenItemIdx()) + " " + Name());
+    });
+  }
+
+ private:
+  Texts& log_;
+};
+
+TEST_F(PromptsTest, WhatOneControlSetOnTheSharedMenuNeverAnswersTheNext) {
+  auto* learner = new CompletingControl("learner", log);
+  gfx.AttachControl(learner);
+  LoggingControl* wave = Attach("wave", kWave);
+  gfx.menuAnswer = 0;
+  gfx.ShowControlContextMenuLocal(learner, kNoParameter, 5, 5);
+  gfx.PromptValueEntry(wave, Rect(0, 0, 40, 20), 0);
+  wave->contextItems = {"Reset"};
+  gfx.ShowControlContextMenuLocal(wave, kWave, 5, 5);
+  Texts completions;
+  for (const std::string& entry : log) {
+    if (entry.rfind("completion", 0) == 0) completions.push_back(entry);
+  }
+  EXPECT_EQ(completions, Texts{"completion 0 learner"});
+  EXPECT_EQ(log.back(), "OnContextSelection 0 wave");
+  // Nor its title: the wave's context menu carries none, not the prompt's "Wave".
+  EXPECT_EQ(gfx.log.Named("ShowNativePopupMenu").back().text, "ShowNativePopupMenu '' 1 items 5 5 5 5");
+}
+
 TEST_F(PromptsTest, EnteredTextBecomesTheParameterOrIsRefused) {
   struct Case {
     const char* what;

@@ -229,6 +229,17 @@ TEST_F(ResourcesTest, BitmapsFromMemoryAreDecodedOnceAtScaleOneAndNeverFreedTwic
   EXPECT_FALSE(own.LoadBitmapFromMemory("own.png", bytes, sizeof bytes, 1, false, 2).Empty());
 }
 
+TEST_F(ResourcesTest, ABitmapHandedToTheCacheTwiceIsHeldAndFreedOnce) {
+  auto* bitmap = new test::RecordingBitmap(7, 4, 4, 1.f, 1.f);
+  const BitmapRef ref(bitmap, 1, false, "twice.png");
+  gfx->CacheBitmap(ref, "twice.png");
+  gfx->CacheBitmap(ref, "twice.png");
+  EXPECT_EQ(StaticBitmapCache().Count(), 1);
+  // The last graphics context clears the cache: one delete, not two.
+  gfx.reset();
+  EXPECT_EQ(StaticBitmapCache().Count(), 0);
+}
+
 TEST_F(ResourcesTest, NamedDataIsTheWholeFileOrNothing) {
   const std::string binary("\0\1\2\3svg\xff", 8);
   EXPECT_EQ(gfx->LoadNamedData(Make("data.bin", binary).c_str(), "bin").Size(), 8);

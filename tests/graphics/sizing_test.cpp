@@ -129,6 +129,19 @@ TEST_F(SizingTest, TheDelegateConstrainsTheSizeAndTheBoundsTheScale) {
   EXPECT_EQ(gfx.GetDrawScale(), 0.85f);
 }
 
+// A scale restored when the editor opened, before its layout set the bounds.
+TEST_F(SizingTest, BoundsSetLaterBringTheScaleWithinThemHostAndWindowToo) {
+  gfx.ResizeEditor(300, 200, 2.f, true);
+  log.clear();
+  gfx.SetScaleBounds(0.85f, 1.5f);
+  EXPECT_EQ(gfx.GetDrawScale(), 1.5f);
+  EXPECT_EQ(log, (Texts{"ConstrainEditorSize 300 200", "ResizeFromUI 450 300 host", "PlatformResize accepted",
+                        "ResizeDrawSurface", "AfterResize"}));
+  log.clear();
+  gfx.SetScaleBounds(0.5f, 1.5f);  // the scale already lies within: nothing more happens
+  EXPECT_TRUE(log.empty());
+}
+
 TEST_F(SizingTest, UnusableScalesNeverReachTheGeometry) {
   for (const float bad : {kNaN, 0.f, -1.f, std::numeric_limits<float>::infinity()}) {
     SCOPED_TRACE(bad);

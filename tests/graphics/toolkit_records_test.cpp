@@ -109,15 +109,45 @@ TEST(RectListTest, KeepsOrderAndReadsOutsideAsUnset) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(ColourTest, DefaultsDeriveFromTheNamedColours) {
-  EXPECT_EQ(Colour(), Colour(255, 0, 0, 0));
-  EXPECT_EQ(Colour(), ColourBlack);
-  EXPECT_EQ(DefaultTextColour, ColourBlack);
-  EXPECT_EQ(DefaultTextEntryBackgroundColour, ColourWhite);
-  EXPECT_EQ(DefaultTextEntryTextColour, ColourBlack);
-  EXPECT_EQ(DefaultHighlightColour, ColourRed);
-  EXPECT_EQ(ColourDropShadow.alpha, 128);
-  EXPECT_NE(ColourGray, ColourMidGray);
+// Each named colour and toolkit default against the alpha, red, green and blue the toolkit
+// promises for it.
+TEST(ColourTest, NamedColoursAndDefaultsHoldTheirPromisedValues) {
+  struct Case {
+    const char* name;
+    Colour colour;
+    int32_t alpha, red, green, blue;
+  };
+  const Case cases[] = {
+      {"default-made", Colour(), 255, 0, 0, 0},
+      {"Transparent", ColourTransparent, 0, 0, 0, 0},
+      {"Black", ColourBlack, 255, 0, 0, 0},
+      {"White", ColourWhite, 255, 255, 255, 255},
+      {"Red", ColourRed, 255, 255, 0, 0},
+      {"Green", ColourGreen, 255, 0, 255, 0},
+      {"Blue", ColourBlue, 255, 0, 0, 255},
+      {"Yellow", ColourYellow, 255, 255, 255, 0},
+      {"Orange", ColourOrange, 255, 255, 127, 0},
+      {"Indigo", ColourIndigo, 255, 75, 0, 130},
+      {"Violet", ColourViolet, 255, 148, 0, 211},
+      {"Gray", ColourGray, 255, 127, 127, 127},
+      {"LightGray", ColourLightGray, 255, 240, 240, 240},
+      {"MidGray", ColourMidGray, 255, 200, 200, 200},
+      {"DarkGray", ColourDarkGray, 255, 70, 70, 70},
+      {"Translucent", ColourTranslucent, 10, 0, 0, 0},
+      {"Shadow", ColourShadow, 60, 0, 0, 0},
+      {"DropShadow", ColourDropShadow, 128, 0, 0, 0},
+      {"default text", DefaultTextColour, 255, 0, 0, 0},
+      {"default text-entry background", DefaultTextEntryBackgroundColour, 255, 255, 255, 255},
+      {"default text-entry text", DefaultTextEntryTextColour, 255, 0, 0, 0},
+      {"default highlight", DefaultHighlightColour, 255, 255, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.colour.alpha, c.alpha);
+    EXPECT_EQ(c.colour.red, c.red);
+    EXPECT_EQ(c.colour.green, c.green);
+    EXPECT_EQ(c.colour.blue, c.blue);
+  }
 }
 
 TEST(TextStyleTest, TheThreeDefaultsDifferOnlyInSizeAndVerticalAlignment) {

@@ -361,5 +361,43 @@ TEST_F(EditorView, AViewReleasedWithoutBeingRemovedClosesTheEditorItShowed) {
   EXPECT_EQ(ViewSize(view_), (PixelSize{1416, 960}));
 }
 
+// A host that lets go of the plug-in while its editor shows and the musician holds a voice in the
+// field, then of the view: nothing of the plug-in is reached once it has gone, the window goes
+// with the view, and the module opens an editor again.
+TEST_F(EditorView, AHostLettingGoOfThePluginWhileAVoiceIsHeldLeavesNothingBehind) {
+  ASSERT_NE(OpenEditor(), nullptr);
+  // Voice 1 alone in use, at the centre of the field, halfway up its 80 ms axis: (377, 253).
+  Vst::IEditController* controller = plugin_->controller;
+  const auto setPlain = [controller](Vst::ParamID id, double plain) {
+    controller->setParamNormalized(id, controller->plainParamToNormalized(id, plain));
+  };
+  setPlain(4, 0);   // Structure: Digital Classic
+  setPlain(5, 1);   // Voices
+  setPlain(6, 40);  // Base Delay
+  setPlain(64, 1);  // voice 1 Enabled
+  setPlain(65, 0);  // voice 1 Delay Offset
+  setPlain(70, 0);  // voice 1 Pan
+  plugfw::test::DispatchPending();
+  SendPress(editor_, 377, 253);
+  SendDrag(editor_, 407, 243);
+  int begun = 0;
+  for (const RecordingComponentHandler::Edit& edit : handler_.Edits()) begun += edit.kind == 'b';
+  ASSERT_EQ(begun, 2) << "the drag holds Pan and Delay Offset";
+
+  plugin_.reset();
+  EXPECT_TRUE(IsWindow(editor_)) << "the view still shows the editor";
+  IPlugView* last = view_;
+  view_ = nullptr;
+  last->setFrame(nullptr);
+  last->release();
+  plugfw::test::DispatchPending();
+  EXPECT_FALSE(IsWindow(editor_));
+  editor_ = nullptr;
+
+  plugin_ = std::make_unique<PluginInstance>(factory_.Factory(), &host_, &handler_);
+  ASSERT_TRUE(plugin_->Ready());
+  EXPECT_NE(OpenEditor(), nullptr);
+}
+
 }  // namespace
 }  // namespace halcyra_test

@@ -7,6 +7,10 @@
 namespace plugfw::gfx::test {
 
 GfxCall& CallLog::Add(const char* name, const char* format, ...) {
+  if (paused) {
+    unrecorded_ = GfxCall();
+    return unrecorded_;
+  }
   GfxCall call;
   call.name = name;
   call.text = name;

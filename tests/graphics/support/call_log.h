@@ -47,8 +47,13 @@ class CallLog {
   std::vector<GfxCall> Named(const char* name) const;
   int32_t Count(const char* name) const;
 
+  // While set, calls go unrecorded and the log allocates nothing: for a test whose failing
+  // allocations must all be the code's under test.
+  bool paused = false;
+
  private:
   std::vector<GfxCall> calls_;
+  GfxCall unrecorded_;  // what Add hands out while paused
 };
 
 // "solid(a,r,g,b)", or "linear[n]" / "radial[n]" with the stop count.
