@@ -114,7 +114,7 @@ double DrawFrame(test::TestCanvasGfx& gfx, const Case& c) {
   for (int i = 0; i < c.knobs; ++i) DrawKnob(gfx, c.firstKnob + i);
   const Clock::time_point built = Clock::now();
   gfx.EndFrame();
-  gl.Finish();
+  test::TestGL().Finish();
   return std::chrono::duration<double>(built - start).count();
 }
 
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   test::WindowTarget window(kEditorWidth, kEditorHeight);
-  gl.BindFramebuffer(GL_FRAMEBUFFER, window.Name());
+  test::TestGL().BindFramebuffer(GL_FRAMEBUFFER, window.Name());
   test::GfxTestDelegate delegate(0);
   test::TestCanvasGfx gfx(delegate, kEditorWidth, kEditorHeight);
   if (!window.Complete() || gfx.CreateRendererContext() == nullptr) {
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     DrawFrame(gfx, c);  // warm: glyphs, queues and caches reach their size
     Counts counts;
     {
-      test::GLCallLog log;
+      test::GLCallLog log(gfx.GLTable());
       DrawFrame(gfx, c);
       counts = CountCalls(log.calls);
     }

@@ -12,16 +12,17 @@
 #include <vector>
 
 #include "graphics/platform/pixel_geometry.h"
+#include "graphics/renderer/gl_functions.h"
 
 namespace plugfw::gfx {
 
 // Any thread. True when the program runs under Wine (ntdll exports wine_get_version).
 bool RunningUnderWine();
 
-// UI thread, GL current. Copies area (pixels from the top-left, clipped to a framebuffer of
-// width x height) of the framebuffer bound for reading into dc at the same place. scratch is
-// reused between calls. False when nothing was copied.
-bool CopyFramebufferToDc(HDC dc, const PixelRect& area, int32_t width, int32_t height,
+// UI thread, gl's context current. Copies area (pixels from the top-left, clipped to a
+// framebuffer of width x height) of the framebuffer bound for reading into dc at the same
+// place. scratch is reused between calls. False when nothing was copied.
+bool CopyFramebufferToDc(const GLFunctions& gl, HDC dc, const PixelRect& area, int32_t width, int32_t height,
                          std::vector<uint8_t>& scratch);
 
 }  // namespace plugfw::gfx

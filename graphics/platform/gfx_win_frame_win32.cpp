@@ -131,7 +131,7 @@ void IGfxWin::PresentThroughGdi(HDC dc, const std::vector<Rect>& areas) {
                std::max(covered.right, pixels.right), std::max(covered.bottom, pixels.bottom)};
   }
   // The frame's composite is in the window's framebuffer, which the end of the frame left bound.
-  CopyFramebufferToDc(dc, covered, PixelWidth(), PixelHeight(), presentPixels_);
+  CopyFramebufferToDc(GL(), dc, covered, PixelWidth(), PixelHeight(), presentPixels_);
 }
 
 void IGfxWin::PrintClient(HDC dc) {
@@ -140,10 +140,10 @@ void IGfxWin::PrintClient(HDC dc) {
   const LayerFramebuffer* main = MainFramebuffer();
   if (!current.Current() || main == nullptr) return;
   // The main framebuffer holds the whole editor whatever the window's buffers hold.
-  gl.BindFramebuffer(GL_FRAMEBUFFER, main->framebuffer);
-  CopyFramebufferToDc(dc, PixelRect{0, 0, PixelWidth(), PixelHeight()}, PixelWidth(), PixelHeight(),
+  GL().BindFramebuffer(GL_FRAMEBUFFER, main->framebuffer);
+  CopyFramebufferToDc(GL(), dc, PixelRect{0, 0, PixelWidth(), PixelHeight()}, PixelWidth(), PixelHeight(),
                       presentPixels_);
-  gl.BindFramebuffer(GL_FRAMEBUFFER, WindowFramebuffer());
+  GL().BindFramebuffer(GL_FRAMEBUFFER, WindowFramebuffer());
 }
 
 }  // namespace plugfw::gfx

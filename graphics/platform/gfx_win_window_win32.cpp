@@ -147,8 +147,9 @@ bool IGfxWin::CreateGLSurface(int width, int height) {
 void IGfxWin::StartRenderer() {
   ScopedGLCurrent current(glContext_);
   if (!current.Current()) return;
-  glLoader_();
-  if (gl.GetError != nullptr) gl.GetError();
+  // This context's own table: another editor's, maybe on another driver, is not touched.
+  glLoader_(GLTable());
+  if (GL().GetError != nullptr) GL().GetError();
   // Without a complete GL table the renderer refuses to start and the window paints nothing.
   CreateRendererContext();
 }

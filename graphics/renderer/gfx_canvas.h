@@ -4,10 +4,11 @@
 // which the end of the frame composites into the window's framebuffer as one textured
 // rectangle; layers are further framebuffers drawing can be redirected to.
 //
-// UI thread only, with the window's GL context current. Without a canvas (no renderer
-// context yet, or a driver that lacks an entry point) every drawing operation does nothing
-// and makes no GL call. The platform window derives from this class: everything platform
-// stays pure or overridable here.
+// UI thread only, with the window's GL context current. Every GL call goes through this
+// object's own table, which the platform fills from its context before making the renderer
+// context. Without a canvas (no renderer context yet, or a driver that lacks an entry point)
+// every drawing operation does nothing and makes no GL call. The platform window derives from
+// this class: everything platform stays pure or overridable here.
 
 #include <cstdint>
 #include <memory>
@@ -151,11 +152,17 @@ class IGfxCanvas : public IGfx {
   // UI thread.
   CanvasContext* Canvas() const { return canvas_; }
   bool InFrame() const { return inFrame_; }
+  // UI thread. The GL functions of the context this object draws in.
+  const GLFunctions& GL() const { return gl_; }
 
  protected:
   // UI thread. The bytes of a module resource, which live as long as the module; null when
   // there is none. Read from the window's module (GetWinModuleHandle).
   virtual const uint8_t* FindModuleResource(const char* name, const char* type, int32_t* size);
+
+  // UI thread, with the context current, before CreateRendererContext: the table the platform
+  // fills from its context. The renderer context calls through it as long as it stands.
+  GLFunctions& GLTable() { return gl_; }
 
   // UI thread. For the window and the tests: the frame's targets.
   const LayerFramebuffer* MainFramebuffer() const { return mainFramebuffer_; }
@@ -205,6 +212,7 @@ class IGfxCanvas : public IGfx {
   void FillPaintFromPattern(const FillPattern& pattern, const Blend* blend, bool forStroke);
   void FinishPath(bool preserve);
 
+  GLFunctions gl_;
   CanvasContext* canvas_ = nullptr;
   LayerFramebuffer* mainFramebuffer_ = nullptr;
   bool inFrame_ = false;

@@ -26,13 +26,14 @@ int32_t TruncatedSize(float size) {
 // A window not yet on a screen may report no scale.
 float UsableRatio(float ratio) { return std::isfinite(ratio) && ratio > 0.f ? ratio : 1.f; }
 
-void ClearBoundFramebuffer(int32_t width, int32_t height) {
+void ClearBoundFramebuffer(const GLFunctions& gl, int32_t width, int32_t height) {
   gl.Viewport(0, 0, width, height);
   gl.ClearColor(0.f, 0.f, 0.f, 0.f);
   gl.Clear(kClearAll);
 }
 
-void BeginCanvasFrameAt(CanvasContext* canvas, int32_t pixelWidth, int32_t pixelHeight, float screenScale) {
+void BeginCanvasFrameAt(const GLFunctions& gl, CanvasContext* canvas, int32_t pixelWidth, int32_t pixelHeight,
+                        float screenScale) {
   const float ratio = UsableRatio(screenScale);
   gl.Viewport(0, 0, pixelWidth, pixelHeight);
   CanvasBeginFrame(canvas, static_cast<float>(pixelWidth) / ratio, static_cast<float>(pixelHeight) / ratio,
@@ -54,22 +55,22 @@ int32_t IGfxCanvas::MainPixelHeight() const {
   return TruncatedSize(static_cast<float>(MainCanvasHeight()) * UsableRatio(screenScale_));
 }
 
-void IGfxCanvas::BindWindowFramebuffer() { gl.BindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_); }
+void IGfxCanvas::BindWindowFramebuffer() { gl_.BindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_); }
 
 void IGfxCanvas::BindMainFramebuffer() {
-  gl.BindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_ ? mainFramebuffer_->framebuffer : windowFramebuffer_);
+  gl_.BindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_ ? mainFramebuffer_->framebuffer : windowFramebuffer_);
 }
 
 void IGfxCanvas::BeginMainCanvasFrame() {
-  BeginCanvasFrameAt(canvas_, MainPixelWidth(), MainPixelHeight(), screenScale_);
+  BeginCanvasFrameAt(gl_, canvas_, MainPixelWidth(), MainPixelHeight(), screenScale_);
 }
 
 void IGfxCanvas::TargetDrawing() {
   const DrawLayer* top = TopLayer();
   const auto* layerBitmap = top ? dynamic_cast<const Bitmap*>(top->bitmap.get()) : nullptr;
   if (layerBitmap != nullptr && layerBitmap->Framebuffer() != nullptr) {
-    gl.BindFramebuffer(GL_FRAMEBUFFER, layerBitmap->Framebuffer()->framebuffer);
-    BeginCanvasFrameAt(canvas_, layerBitmap->Width(), layerBitmap->Height(), screenScale_);
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, layerBitmap->Framebuffer()->framebuffer);
+    BeginCanvasFrameAt(gl_, canvas_, layerBitmap->Width(), layerBitmap->Height(), screenScale_);
     return;
   }
   // A layer that got no bitmap keeps the drawing where it was; its unset clip lets nothing
@@ -96,7 +97,7 @@ void IGfxCanvas::BeginFrame() {
   // Explicitly: whatever an earlier call left bound, the clear is the window's, never the
   // main framebuffer's, whose pixels the partial redraws of this frame build on.
   BindWindowFramebuffer();
-  ClearBoundFramebuffer(MainPixelWidth(), MainPixelHeight());
+  ClearBoundFramebuffer(gl_, MainPixelWidth(), MainPixelHeight());
   BindMainFramebuffer();
   BeginMainCanvasFrame();
 }
@@ -137,8 +138,8 @@ LayerFramebuffer* IGfxCanvas::MakeClearedFramebuffer(int32_t width, int32_t heig
   if (inFrame_) CanvasEndFrame(canvas_);
   LayerFramebuffer* framebuffer = CreateLayerFramebuffer(canvas_, width, height, 0);
   if (framebuffer != nullptr) {
-    gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer->framebuffer);
-    ClearBoundFramebuffer(width, height);
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, framebuffer->framebuffer);
+    ClearBoundFramebuffer(gl_, width, height);
   }
   if (inFrame_) {
     // The interrupted frame goes on where it was drawing, with its clip and transform.

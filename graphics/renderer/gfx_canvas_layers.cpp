@@ -33,8 +33,8 @@ void IGfxCanvas::GetLayerBitmapData(DrawLayer& layer, HeapBuffer& pixels) {
   if (pixels.Size() < size) return;
   // Pushing flushes what was drawn so far and binds the layer's framebuffer.
   PushLayer(&layer);
-  gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
-  gl.ReadPixels(0, 0, bitmap->Width(), bitmap->Height(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
+  gl_.ReadPixels(0, 0, bitmap->Width(), bitmap->Height(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
   PopLayer();
 }
 

@@ -4,7 +4,8 @@
 // that ends the frame issues all GL work with one program, one upload each of the vertices and
 // the indices, and cached GL state. It owns
 // the GL textures behind canvas image ids, and makes the framebuffers that layers draw into.
-// UI thread, with the GL context current; every GL call goes through the table `gl`.
+// UI thread, with the GL context current; every GL call goes through that context's table,
+// given at creation.
 
 #include <cstdint>
 
@@ -91,6 +92,7 @@ struct GLFragUniforms {
 inline constexpr int kGLFragVectors = 11;
 
 struct GLBackendState {
+  const GLFunctions* gl;  // the table of the context the canvas draws in
   GLuint program;
   GLuint fragmentShader;
   GLuint vertexShader;
@@ -154,9 +156,10 @@ void GLBackendTriangles(void* state, const CanvasPaint* paint, CanvasCompositeOp
 // Frees the state itself too.
 void GLBackendDelete(void* state);
 
-// UI thread, GL current. A canvas over a fresh back end with the given GLBackendFlags; null
-// when the GL table is incomplete, the shaders fail or memory runs out.
-CanvasContext* GLCanvasCreate(int32_t flags);
+// UI thread, gl's context current. A canvas over a fresh back end with the given
+// GLBackendFlags, calling GL through gl, which must outlive it; null when the table is
+// incomplete, the shaders fail or memory runs out.
+CanvasContext* GLCanvasCreate(int32_t flags, const GLFunctions& gl);
 
 // Internal to the back end: its texture records and the uniform blocks of the queue. UI thread.
 GLTextureRecord* GLBackendFindTexture(GLBackendState* state, int image);

@@ -19,13 +19,13 @@ GLBackendState* AsState(void* state) { return static_cast<GLBackendState*>(state
 void BindTexture(GLBackendState* state, GLuint texture) {
   if (state->boundTexture == texture) return;
   state->boundTexture = texture;
-  gl.BindTexture(GL_TEXTURE_2D, texture);
+  state->gl->BindTexture(GL_TEXTURE_2D, texture);
 }
 
 void StencilMask(GLBackendState* state, GLuint mask) {
   if (state->stencilMask == mask) return;
   state->stencilMask = mask;
-  gl.StencilMask(mask);
+  state->gl->StencilMask(mask);
 }
 
 void StencilFunc(GLBackendState* state, GLenum func, GLint ref, GLuint mask) {
@@ -33,7 +33,7 @@ void StencilFunc(GLBackendState* state, GLenum func, GLint ref, GLuint mask) {
   state->stencilFunc = func;
   state->stencilFuncRef = ref;
   state->stencilFuncMask = mask;
-  gl.StencilFunc(func, ref, mask);
+  state->gl->StencilFunc(func, ref, mask);
 }
 
 void BlendFuncSeparate(GLBackendState* state, const GLBlendFactors& blend) {
@@ -43,7 +43,7 @@ void BlendFuncSeparate(GLBackendState* state, const GLBlendFactors& blend) {
     return;
   }
   state->blend = blend;
-  gl.BlendFuncSeparate(blend.srcColour, blend.dstColour, blend.srcAlpha, blend.dstAlpha);
+  state->gl->BlendFuncSeparate(blend.srcColour, blend.dstColour, blend.srcAlpha, blend.dstAlpha);
 }
 
 GLuint TextureOf(GLBackendState* state, int32_t image) {
@@ -65,19 +65,20 @@ bool SamplesTexture(const GLFragUniforms& frag) {
 void SetUniforms(GLBackendState* state, int32_t uniformOffset, int32_t image) {
   const GLFragUniforms* frag = GLBackendFragUniforms(state, uniformOffset);
   if (state->uploadedUniforms < 0 || !SameUniforms(state, state->uploadedUniforms, uniformOffset)) {
-    gl.Uniform4fv(state->fragLocation, kGLFragVectors, reinterpret_cast<const GLfloat*>(frag));
+    state->gl->Uniform4fv(state->fragLocation, kGLFragVectors, reinterpret_cast<const GLfloat*>(frag));
   }
   state->uploadedUniforms = uniformOffset;
   // A paint that samples nothing draws the same over any texture, so it keeps the one bound.
   if (SamplesTexture(*frag) || state->boundTexture == 0) BindTexture(state, TextureOf(state, image));
 }
 
-void DrawArrays(GLenum mode, int32_t first, int32_t count) {
+void DrawArrays(const GLFunctions& gl, GLenum mode, int32_t first, int32_t count) {
   if (count > 0) gl.DrawArrays(mode, first, count);
 }
 
 // The GL state every flush starts from, with the cache made to match it.
 void ResetDrawingState(GLBackendState* state) {
+  const GLFunctions& gl = *state->gl;
   gl.UseProgram(state->program);
   gl.Enable(GL_CULL_FACE);
   gl.CullFace(GL_BACK);
@@ -101,6 +102,7 @@ void ResetDrawingState(GLBackendState* state) {
 }
 
 void UploadVertices(GLBackendState* state) {
+  const GLFunctions& gl = *state->gl;
   gl.BindBuffer(GL_ARRAY_BUFFER, state->vertexBuffer);
   gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state->vertexCount) * sizeof(CanvasVertex),
                 state->vertices, GL_STREAM_DRAW);
@@ -120,6 +122,7 @@ void UploadVertices(GLBackendState* state) {
 // down, so holes cancel), the fringe goes where the count is 0, and the bounds quad covers
 // the rest while zeroing the stencil for the next fill.
 void DrawFill(GLBackendState* state, const GLCall& call) {
+  const GLFunctions& gl = *state->gl;
   const GLPath* paths = &state->paths[call.pathOffset];
   gl.Enable(GL_STENCIL_TEST);
   StencilMask(state, kFillStencilBits);
@@ -130,7 +133,7 @@ void DrawFill(GLBackendState* state, const GLCall& call) {
   gl.StencilOpSeparate(GL_BACK, GL_KEEP, GL_KEEP, GL_DECR_WRAP);
   gl.Disable(GL_CULL_FACE);
   for (int32_t i = 0; i < call.pathCount; ++i)
-    DrawArrays(GL_TRIANGLE_FAN, paths[i].fillOffset, paths[i].fillCount);
+    DrawArrays(gl, GL_TRIANGLE_FAN, paths[i].fillOffset, paths[i].fillCount);
   gl.Enable(GL_CULL_FACE);
   gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   SetUniforms(state, call.uniformOffset + state->fragStride, call.image);
@@ -138,12 +141,12 @@ void DrawFill(GLBackendState* state, const GLCall& call) {
     StencilFunc(state, GL_EQUAL, 0, kFillStencilBits);
     gl.StencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     for (int32_t i = 0; i < call.pathCount; ++i) {
-      DrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+      DrawArrays(gl, GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
     }
   }
   StencilFunc(state, GL_NOTEQUAL, 0, kFillStencilBits);
   gl.StencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
-  DrawArrays(GL_TRIANGLE_STRIP, call.triangleOffset, call.triangleCount);
+  DrawArrays(gl, GL_TRIANGLE_STRIP, call.triangleOffset, call.triangleCount);
   gl.Disable(GL_STENCIL_TEST);
 }
 
@@ -175,12 +178,12 @@ int32_t DrawTriangleLists(GLBackendState* state, int32_t first) {
   const int32_t count = end - call.indexOffset;
   if (count > 0) {
     const auto offset = static_cast<uintptr_t>(call.indexOffset) * sizeof(uint32_t);
-    gl.DrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, reinterpret_cast<const void*>(offset));
+    state->gl->DrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, reinterpret_cast<const void*>(offset));
   }
   return next;
 }
 
-void FinishDrawing() {
+void FinishDrawing(const GLFunctions& gl) {
   gl.DisableVertexAttribArray(0);
   gl.DisableVertexAttribArray(1);
   gl.Disable(GL_CULL_FACE);
@@ -206,8 +209,8 @@ void GLBackendFlush(void* opaque) {
   if (state->callCount > 0) {
     ResetDrawingState(state);
     UploadVertices(state);
-    gl.Uniform1i(state->texLocation, 0);
-    gl.Uniform2fv(state->viewSizeLocation, 1, state->view);
+    state->gl->Uniform1i(state->texLocation, 0);
+    state->gl->Uniform2fv(state->viewSizeLocation, 1, state->view);
     for (int32_t i = 0; i < state->callCount;) {
       const GLCall& call = state->calls[i];
       BlendFuncSeparate(state, call.blend);
@@ -218,7 +221,7 @@ void GLBackendFlush(void* opaque) {
         ++i;
       }
     }
-    FinishDrawing();
+    FinishDrawing(*state->gl);
   }
   GLBackendCancel(state);
 }

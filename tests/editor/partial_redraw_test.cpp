@@ -35,7 +35,7 @@ class PartialRedrawTest : public ::testing::TestWithParam<float> {
     height_ = static_cast<int>(std::lround(Halcyra::kEditorHeight * scale));
     window_ = std::make_unique<WindowTarget>(width_, height_);
     ASSERT_TRUE(window_->Complete());
-    plugfw::gfx::gl.BindFramebuffer(plugfw::gfx::GL_FRAMEBUFFER, window_->Name());
+    plugfw::gfx::test::TestGL().BindFramebuffer(plugfw::gfx::GL_FRAMEBUFFER, window_->Name());
     gfx_ = std::make_unique<TestCanvasGfx>(*plugin_, Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale);
     ASSERT_NE(gfx_->CreateRendererContext(), nullptr);
     gfx_->Resize(Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale, 1.f);

@@ -137,10 +137,10 @@ TEST(EditorWindow, GivesTheHostsGLContextBackAfterOpening) {
 }
 
 // A driver without framebuffer objects.
-const char* LoadGLWithoutFramebuffers() {
-  LoadGLFunctionsFromWGL();
-  gl.GenFramebuffers = nullptr;
-  gl.complete = false;
+const char* LoadGLWithoutFramebuffers(GLFunctions& table) {
+  LoadGLFunctionsFromWGL(table);
+  table.GenFramebuffers = nullptr;
+  table.complete = false;
   return "glGenFramebuffers";
 }
 

@@ -43,20 +43,20 @@ Bytes EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
 Pixels ReadFramebuffer(GLuint name, int width, int height) {
   Pixels pixels(width, height);
   GLint previous = 0;
-  gl.GetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
-  gl.BindFramebuffer(GL_FRAMEBUFFER, name);
-  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-  gl.ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
-  gl.BindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  TestGL().GetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, name);
+  TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+  TestGL().ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
   return pixels;
 }
 
-WithheldGLFunction::WithheldGLFunction(const char* name) : saved_(gl) {
+WithheldGLFunction::WithheldGLFunction(GLFunctions& table, const char* name) : table_(table), saved_(table) {
   Withholding withholding{&saved_, name};
-  missing = LoadGLFunctions(&ResolveFromSaved, &withholding);
+  missing = LoadGLFunctions(table_, &ResolveFromSaved, &withholding);
 }
 
-WithheldGLFunction::~WithheldGLFunction() { gl = saved_; }
+WithheldGLFunction::~WithheldGLFunction() { table_ = saved_; }
 
 void GfxCanvasTest::SetUp() {
   const char* reason = nullptr;
@@ -68,7 +68,7 @@ void GfxCanvasTest::TearDown() {
   if (gfx_) gfx_->DestroyRendererContext();
   gfx_.reset();
   window_.reset();
-  gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void GfxCanvasTest::Remake(float drawScale, float screenScale) {
@@ -79,7 +79,7 @@ void GfxCanvasTest::Remake(float drawScale, float screenScale) {
   window_ = std::make_unique<WindowTarget>(PixelWidth(), PixelHeight());
   ASSERT_TRUE(window_->Complete());
   // The window's framebuffer is bound when the window makes the renderer context.
-  gl.BindFramebuffer(GL_FRAMEBUFFER, window_->Name());
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, window_->Name());
   gfx_ = std::make_unique<TestCanvasGfx>(delegate_, kWidth, kHeight, drawScale);
   ASSERT_NE(gfx_->CreateRendererContext(), nullptr);
   gfx_->Resize(kWidth, kHeight, drawScale, screenScale);

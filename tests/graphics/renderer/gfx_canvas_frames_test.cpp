@@ -41,7 +41,7 @@ TEST_F(GfxCanvasFrameTest, APartialRedrawKeepsWhatEarlierFramesDrew) {
 
 TEST_F(GfxCanvasFrameTest, BeginFrameClearsTheWindowWhateverWasLeftBound) {
   Frame([](TestCanvasGfx& g) { g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight)); });
-  gl.BindFramebuffer(GL_FRAMEBUFFER, gfx_->MainFramebuffer()->framebuffer);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, gfx_->MainFramebuffer()->framebuffer);
   Frame([](TestCanvasGfx&) {});
   EXPECT_TRUE(PixelNear(ReadMain(), 32, 24, kRed));
   EXPECT_TRUE(PixelNear(ReadWindow(), 32, 24, kRed));
@@ -229,7 +229,7 @@ TEST_F(GfxCanvasFrameTest, AnOffscreenBitmapMadeInsideAFrameLeavesTheFrameDrawin
 TEST_F(GfxCanvasFrameTest, ABitmapDeletedInsideAFrameKeepsItsFramebufferUntilTheFrameEnds) {
   std::unique_ptr<APIBitmap> bitmap = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
   ASSERT_NE(bitmap, nullptr);
-  GLCallLog log;
+  GLCallLog log(gfx_->GLTable());
   gfx_->BeginFrame();
   bitmap.reset();
   EXPECT_EQ(log.Count("glDeleteFramebuffers"), 0);
@@ -243,7 +243,7 @@ TEST_F(GfxCanvasFrameTest, ABitmapDeletedInsideAFrameKeepsItsFramebufferUntilThe
 
 TEST_F(GfxCanvasFrameTest, DestroyingTheRendererFlushesQueuedDeletionsBeforeTheCanvasGoes) {
   std::unique_ptr<APIBitmap> bitmap = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
-  GLCallLog log;
+  GLCallLog log(gfx_->GLTable());
   gfx_->BeginFrame();
   bitmap.reset();  // queued: the frame is open
   gfx_->DestroyRendererContext();
@@ -259,16 +259,51 @@ TEST_F(GfxCanvasFrameTest, WithoutACanvasNothingTouchesGL) {
   std::unique_ptr<APIBitmap> kept = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
   ASSERT_NE(kept, nullptr);
   gfx_->DestroyRendererContext();
-  const GLFunctions saved = gl;
-  UnloadGLFunctions();  // any GL call now dereferences null
+  gfx_->GLTable() = GLFunctions{};  // any GL call now dereferences null
   kept.reset();
   gfx_->BeginFrame();
   gfx_->FillRect(ColourRed, Rect(0, 0, 10, 10));
   gfx_->EndFrame();
   gfx_->ResizeDrawSurface();
   gfx_.reset();
-  gl = saved;
   EXPECT_FALSE(kept);
+}
+
+// Each editor calls GL through the table its own context gave it. Another editor's load, one
+// that fails or one from another driver, changes nothing of what this one calls.
+TEST_F(GfxCanvasFrameTest, ASecondEditorWhoseGLLoadFailsLeavesTheFirstDrawing) {
+  GfxTestDelegate secondDelegate(0);
+  TestCanvasGfx second(secondDelegate, kWidth, kHeight);
+  WithheldGLFunction poorDriver(second.GLTable(), "glGenFramebuffers");
+  ASSERT_NE(poorDriver.missing, nullptr);
+  EXPECT_EQ(second.CreateRendererContext(), nullptr);
+  Frame([](TestCanvasGfx& g) { g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight)); });
+  const Pixels window = ReadWindow();
+  EXPECT_TRUE(PixelNear(window, 20, 20, kRed));
+  EXPECT_TRUE(PixelNear(window, kWidth - 1, kHeight - 1, kRed));
+}
+
+TEST_F(GfxCanvasFrameTest, EachEditorCallsOnlyTheDriverItsOwnContextGaveIt) {
+  WindowTarget secondWindow(PixelWidth(), PixelHeight());
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, secondWindow.Name());
+  GfxTestDelegate secondDelegate(0);
+  TestCanvasGfx second(secondDelegate, kWidth, kHeight);
+  GLCallLog secondDriver(second.GLTable());  // its entry points differ from the first's
+  ASSERT_NE(second.CreateRendererContext(), nullptr);
+  second.Resize(kWidth, kHeight, 1.f, 1.f);
+  const size_t secondsOwn = secondDriver.calls.size();
+  EXPECT_GT(secondsOwn, 0u);
+
+  Frame([](TestCanvasGfx& g) { g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight)); });
+  EXPECT_EQ(secondDriver.calls.size(), secondsOwn) << "the first editor drew through the second's driver";
+  EXPECT_TRUE(PixelNear(ReadWindow(), 20, 20, kRed));
+
+  second.BeginFrame();
+  second.FillRect(ColourBlue, Rect(0, 0, kWidth, kHeight));
+  second.EndFrame();
+  EXPECT_GT(secondDriver.Count("glDrawElements"), 0);
+  EXPECT_TRUE(PixelNear(ReadFramebuffer(secondWindow.Name(), PixelWidth(), PixelHeight()), 20, 20, kBlue));
+  second.DestroyRendererContext();
 }
 
 class GfxCanvasPoorDriverTest : public GfxCanvasTest, public ::testing::WithParamInterface<const char*> {};
@@ -278,10 +313,10 @@ class GfxCanvasPoorDriverTest : public GfxCanvasTest, public ::testing::WithPara
 TEST_P(GfxCanvasPoorDriverTest, ACanvasWithoutItsGLFunctionsStaysNullAndDrawsNothing) {
   gfx_->DestroyRendererContext();
   gfx_.reset();
-  WithheldGLFunction withheld(GetParam());
+  TestCanvasGfx g(delegate_, kWidth, kHeight);
+  WithheldGLFunction withheld(g.GLTable(), GetParam());
   ASSERT_NE(withheld.missing, nullptr);
   EXPECT_STREQ(withheld.missing, GetParam());
-  TestCanvasGfx g(delegate_, kWidth, kHeight);
   EXPECT_EQ(g.CreateRendererContext(), nullptr);
   EXPECT_EQ(g.GetDrawContext(), nullptr);
   g.ResizeDrawSurface();

@@ -37,19 +37,19 @@ class GLBackendStart : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(GLBackendStart, MissingEntryPointLeavesNoCanvas) {
-  GLTableScope scope;
-  WithholdingResolver resolver{&scope.Saved(), GetParam()};
-  const char* missing = LoadGLFunctions(&ResolveFromTable, &resolver);
+  WithholdingResolver resolver{&TestGL(), GetParam()};
+  GLFunctions table;
+  const char* missing = LoadGLFunctions(table, &ResolveFromTable, &resolver);
   ASSERT_NE(missing, nullptr);
   EXPECT_STREQ(missing, GetParam());
-  EXPECT_FALSE(gl.complete);
-  EXPECT_EQ(gl.BindTexture, nullptr);  // nothing half-loaded to call through
-  EXPECT_EQ(GLCanvasCreate(kGLBackendAntiAlias), nullptr);
+  EXPECT_FALSE(table.complete);
+  EXPECT_EQ(table.BindTexture, nullptr);  // nothing half-loaded to call through
+  EXPECT_EQ(GLCanvasCreate(kGLBackendAntiAlias, table), nullptr);
 
   // The same context with every entry point starts.
   resolver.withheld = nullptr;
-  ASSERT_EQ(LoadGLFunctions(&ResolveFromTable, &resolver), nullptr);
-  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias);
+  ASSERT_EQ(LoadGLFunctions(table, &ResolveFromTable, &resolver), nullptr);
+  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias, table);
   EXPECT_NE(canvas, nullptr);
   CanvasDelete(canvas);
 }
@@ -59,9 +59,10 @@ INSTANTIATE_TEST_SUITE_P(Withheld, GLBackendStart,
                                            "glStencilOpSeparate", "glBlendFuncSeparate", "glViewport"));
 
 TEST(GLFunctionLoading, NoResolverLoadsNothing) {
-  GLTableScope scope;
-  EXPECT_NE(LoadGLFunctions(nullptr, nullptr), nullptr);
-  EXPECT_FALSE(gl.complete);
+  GLFunctions table = TestGL();
+  EXPECT_NE(LoadGLFunctions(table, nullptr, nullptr), nullptr);
+  EXPECT_FALSE(table.complete);
+  EXPECT_EQ(table.Viewport, nullptr);
 }
 
 // Shims that stand in for single GL entry points. They forward to the table the scope saved.
@@ -97,10 +98,10 @@ TEST(GLBackendShader, CompileFailureIsReportedAndReleased) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.GetShaderiv = FailFragmentCompile;
-  gl.DeleteShader = CountDeleteShader;
+  TestGL().GetShaderiv = FailFragmentCompile;
+  TestGL().DeleteShader = CountDeleteShader;
   ::testing::internal::CaptureStdout();
-  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias);
+  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias, TestGL());
   const std::string printed = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(canvas, nullptr);
   EXPECT_EQ(printed.rfind("Shader shader/frag error:\n", 0), 0u) << printed;
@@ -139,7 +140,7 @@ TEST_F(GLBackendTest, ImageMarkedNotOwnedKeepsItsGLTexture) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.DeleteTextures = CountDeleteTextures;
+  TestGL().DeleteTextures = CountDeleteTextures;
   const int32_t borrowed = CanvasCreateImageRgba(canvas_, 2, 2, kImageNoDelete, nullptr);
   const GLuint texture = GLBackendFindTexture(State(), borrowed)->texture;
   CanvasDeleteImage(canvas_, borrowed);
@@ -202,7 +203,7 @@ TEST_F(GLBackendTest, FramebufferWithoutEightBitStencilRetriesWithDepthStencil) 
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.RenderbufferStorage = RefuseStencilIndex8;
+  TestGL().RenderbufferStorage = RefuseStencilIndex8;
   LayerFramebuffer* layer = CreateLayerFramebuffer(canvas_, 40, 24, 0);
   ASSERT_NE(layer, nullptr);
   EXPECT_EQ(gCalls[kStorageCalls], 2);
@@ -227,11 +228,11 @@ TEST_F(GLBackendTest, FramebufferThatCannotBeCompletedLeavesBindingsAndNoImage) 
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.RenderbufferStorage = RefuseAllStorage;
+  TestGL().RenderbufferStorage = RefuseAllStorage;
   const int32_t textureRecords = State()->lastTextureId;
   EXPECT_EQ(CreateLayerFramebuffer(canvas_, 16, 16, 0), nullptr);
   GLint bound = 0;
-  gl.GetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+  TestGL().GetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
   EXPECT_EQ(static_cast<GLuint>(bound), target_->framebuffer);
   // Its image was made and deleted again.
   EXPECT_EQ(State()->lastTextureId, textureRecords + 1);
@@ -242,7 +243,7 @@ TEST_F(GLBackendTest, FramebufferThatCannotBeCompletedLeavesBindingsAndNoImage) 
 TEST_F(GLBackendTest, WithoutEdgeAntiAliasingStencilFillsFollowEachOther) {
   // Without the fringe pass a fill ends on a different stencil function than it starts
   // with; the next fill must still find the stencil pass as it expects.
-  CanvasContext* hard = GLCanvasCreate(0);
+  CanvasContext* hard = GLCanvasCreate(0, TestGL());
   ASSERT_NE(hard, nullptr);
   LayerFramebuffer* layer = CreateLayerFramebuffer(hard, kSize, kSize, 0);
   ASSERT_NE(layer, nullptr);
@@ -256,8 +257,8 @@ TEST_F(GLBackendTest, WithoutEdgeAntiAliasingStencilFillsFollowEachOther) {
   }
   CanvasEndFrame(hard);
   Pixels pixels(kSize, kSize);
-  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-  gl.ReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+  TestGL().ReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
   for (int x : {4, 20, 36, 52}) EXPECT_TRUE(PixelNear(pixels, x, 4, kOpaqueWhite)) << x;
   EXPECT_TRUE(PixelNear(pixels, 12, 4, kClear));
   DeleteLayerFramebuffer(layer);
@@ -296,7 +297,7 @@ TEST_F(GLBackendTest, OneConvexPathNeedsNoStencilAndTwoDo) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.Enable = CountStencilTest;
+  TestGL().Enable = CountStencilTest;
   FillRect(4, 4, 8, 8, CanvasColour{1, 1, 1, 1});
   CanvasEndFrame(canvas_);
   EXPECT_EQ(gCalls[kStencilTestCalls], 0);
@@ -313,11 +314,11 @@ TEST_F(GLBackendTest, RepeatedStateCostsNoGLCalls) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.BlendFuncSeparate = CountBlend;
-  gl.BindTexture = CountBindTexture;
-  gl.StencilFunc = CountStencilFunc;
-  gl.BufferData = CountBufferData;
-  gl.UseProgram = CountUseProgram;
+  TestGL().BlendFuncSeparate = CountBlend;
+  TestGL().BindTexture = CountBindTexture;
+  TestGL().StencilFunc = CountStencilFunc;
+  TestGL().BufferData = CountBufferData;
+  TestGL().UseProgram = CountUseProgram;
   for (int i = 0; i < 10; ++i) FillRect(static_cast<float>(i * 6), 0, 4, 4, CanvasColour{1, 1, 1, 1});
   CanvasEndFrame(canvas_);
   EXPECT_EQ(gCalls[kUseProgramCalls], 1);
