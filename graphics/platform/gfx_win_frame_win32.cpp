@@ -105,6 +105,10 @@ void IGfxWin::Paint() {
       } else {
         SwapBuffers(glContext_.DeviceContext());
       }
+    } else {
+      // Drawing would go to whatever context is current. The controls stay dirty instead, so
+      // a later tick draws them once the context can be had again.
+      SetAllControlsDirty();
     }
   }
   EndPaint(window_, &paint);

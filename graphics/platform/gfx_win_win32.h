@@ -91,7 +91,8 @@ class IGfxWin final : public IGfxCanvas {
   void CachePlatformFont(const char* fontId, PlatformFont& font) override;
 
   // UI thread. Nest: only the outermost pair remembers and puts back the context that was current.
-  void MakeGLContextCurrent() override;
+  // False when the window's context could not be made current; what was current stays so.
+  bool MakeGLContextCurrent() override;
   void ReleaseGLContext() override;
 
   // UI thread: the native edit box (finished by the tick) and the native popup menu (modal).

@@ -171,12 +171,8 @@ void IGfxWin::ClosePlatformWindow() {
   if (window_ == nullptr) return;
   StopFramePacing();
   editBox_.Destroy();
-  if (glContext_.Exists()) {
-    ScopedGLCurrent current(glContext_);
-    DestroyRendererContext();
-  } else {
-    DestroyRendererContext();
-  }
+  // Makes the context current itself, and makes no GL call when it cannot.
+  DestroyRendererContext();
   glContext_.Destroy();
   DestroyTooltips();
   if (touchRegistered_) UnregisterTouchWindow(window_);
@@ -194,7 +190,7 @@ const uint8_t* IGfxWin::FindModuleResource(const char* name, const char* type, i
   return FindResourceData(name, type, size, module_);
 }
 
-void IGfxWin::MakeGLContextCurrent() { glContext_.MakeCurrent(); }
+bool IGfxWin::MakeGLContextCurrent() { return glContext_.MakeCurrent(); }
 
 void IGfxWin::ReleaseGLContext() { glContext_.Release(); }
 

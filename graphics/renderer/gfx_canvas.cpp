@@ -94,6 +94,8 @@ void* IGfxCanvas::CreateRendererContext() {
 }
 
 void IGfxCanvas::DestroyRendererContext() {
+  ScopedContext context(*this);
+  if (!context.Current() && canvas_ != nullptr) GLCanvasForgetContext(canvas_);
   // Controls may hold layers whose framebuffers are deleted through the canvas.
   RemoveAllControls();
   DiscardLayers();

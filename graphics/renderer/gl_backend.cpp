@@ -53,8 +53,15 @@ int GLBackendCreate(void* opaque) {
 
 void GLBackendViewport(void* opaque, float width, float height, float /*devicePixelRatio*/) {
   GLBackendState* state = AsState(opaque);
-  state->view[0] = width;
-  state->view[1] = height;
+  // The calls already queued keep the view they were made for.
+  float* view = state->view;
+  if (state->callCount > 0) {
+    GLTarget* target = GLBackendQueueTarget(state);
+    if (target == nullptr) return;
+    view = target->view;
+  }
+  view[0] = width;
+  view[1] = height;
 }
 
 void GLBackendDelete(void* opaque) {
@@ -79,7 +86,12 @@ void GLBackendDelete(void* opaque) {
   std::free(state->vertices);
   std::free(state->indices);
   std::free(state->uniforms);
+  std::free(state->targets);
   std::free(state);
+}
+
+void GLCanvasForgetContext(CanvasContext* canvas) {
+  if (canvas != nullptr) AsState(canvas->callbacks.state)->gl = nullptr;
 }
 
 CanvasContext* GLCanvasCreate(int32_t flags, const GLFunctions& gl) {

@@ -1,8 +1,8 @@
 // The flush: every queued call drawn with one program bind and one upload each of the vertices
-// and the indices. Texture, stencil, blend and uniform state go through the cache in the
-// state, so repeated values make no GL call; every change of them inside the flush goes
-// through it too, or the cache would lie. Consecutive triangle lists painted alike are one
-// draw; a software rasteriser pays most for each change of paint, and a little for each draw.
+// and the indices, the changes of target among them included. Texture, stencil, blend and uniform state go
+// through the cache in the state, so repeated values make no GL call; every change of them inside the flush
+// goes through it too, or the cache would lie. Consecutive triangle lists painted alike are one draw; a
+// software rasteriser pays most for each change of paint, and a little for each draw.
 #include <cstdint>
 #include <cstring>
 
@@ -155,7 +155,9 @@ bool SameBlend(const GLBlendFactors& a, const GLBlendFactors& b) {
          a.dstAlpha == b.dstAlpha;
 }
 
-bool IsTriangleList(const GLCall& call) { return call.type != kCallFill; }
+bool IsTriangleList(const GLCall& call) {
+  return call.type == kCallConvexFill || call.type == kCallStroke || call.type == kCallTriangles;
+}
 
 // Whether `next` draws exactly as if it were more triangles of `call`, whose list (with any
 // calls already joined to it) ends at index `end`.
@@ -183,6 +185,16 @@ int32_t DrawTriangleLists(GLBackendState* state, int32_t first) {
   return next;
 }
 
+// Inside a flush the program is in use, and the view size it draws at changes with the target.
+void DrawInto(GLBackendState* state, const GLTarget& target, bool inFlush) {
+  const GLFunctions& gl = *state->gl;
+  if (target.bindsFramebuffer) {
+    gl.BindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    gl.Viewport(0, 0, target.viewportWidth, target.viewportHeight);
+  }
+  if (inFlush) gl.Uniform2fv(state->viewSizeLocation, 1, target.view);
+}
+
 void FinishDrawing(const GLFunctions& gl) {
   gl.DisableVertexAttribArray(0);
   gl.DisableVertexAttribArray(1);
@@ -202,17 +214,23 @@ void GLBackendCancel(void* opaque) {
   state->pathCount = 0;
   state->callCount = 0;
   state->uniformCount = 0;
+  state->targetCount = 0;
 }
 
 void GLBackendFlush(void* opaque) {
   GLBackendState* state = AsState(opaque);
-  if (state->callCount > 0) {
+  if (state->callCount > 0 && state->gl != nullptr) {
     ResetDrawingState(state);
     UploadVertices(state);
     state->gl->Uniform1i(state->texLocation, 0);
     state->gl->Uniform2fv(state->viewSizeLocation, 1, state->view);
     for (int32_t i = 0; i < state->callCount;) {
       const GLCall& call = state->calls[i];
+      if (call.type == kCallTarget) {
+        DrawInto(state, state->targets[call.target], true);
+        ++i;
+        continue;
+      }
       BlendFuncSeparate(state, call.blend);
       if (IsTriangleList(call)) {
         i = DrawTriangleLists(state, i);
@@ -223,7 +241,27 @@ void GLBackendFlush(void* opaque) {
     }
     FinishDrawing(*state->gl);
   }
+  // The next queue starts where this one ended.
+  if (state->targetCount > 0) {
+    state->view[0] = state->targets[state->targetCount - 1].view[0];
+    state->view[1] = state->targets[state->targetCount - 1].view[1];
+  }
   GLBackendCancel(state);
+}
+
+void GLCanvasDrawInto(CanvasContext* canvas, GLuint framebuffer, int width, int height) {
+  GLBackendState* state = AsState(canvas->callbacks.state);
+  GLTarget* target = state->callCount > 0 ? GLBackendQueueTarget(state) : nullptr;
+  if (target == nullptr) {
+    // Nothing queued, or no memory to queue the change: made now, after what was queued.
+    GLBackendFlush(state);
+    if (state->gl != nullptr) DrawInto(state, GLTarget{1, framebuffer, width, height, {0.f, 0.f}}, false);
+    return;
+  }
+  target->bindsFramebuffer = 1;
+  target->framebuffer = framebuffer;
+  target->viewportWidth = width;
+  target->viewportHeight = height;
 }
 
 }  // namespace plugfw::gfx

@@ -52,6 +52,7 @@ bool AttachStencil(const GLFunctions& gl, GLuint renderbuffer, int width, int he
 LayerFramebuffer* CreateLayerFramebuffer(CanvasContext* canvas, int width, int height, int imageFlags) {
   if (canvas == nullptr || width <= 0 || height <= 0) return nullptr;
   auto* state = static_cast<GLBackendState*>(canvas->callbacks.state);
+  if (state->gl == nullptr) return nullptr;
   const GLFunctions& gl = *state->gl;
   auto* framebuffer = new (std::nothrow) LayerFramebuffer{canvas, 0, 0, 0, -1};
   if (framebuffer == nullptr) return nullptr;
@@ -80,11 +81,13 @@ LayerFramebuffer* CreateLayerFramebuffer(CanvasContext* canvas, int width, int h
 
 void DeleteLayerFramebuffer(LayerFramebuffer* framebuffer) {
   if (framebuffer == nullptr) return;
-  // Made by a canvas, whose context holds its names; without one there is nothing to delete.
+  // Its names belong to its canvas's context; without one, or once that is forgotten, they are
+  // not deleted here.
   if (framebuffer->canvas != nullptr) {
-    const GLFunctions& gl = *static_cast<GLBackendState*>(framebuffer->canvas->callbacks.state)->gl;
-    if (framebuffer->framebuffer != 0) gl.DeleteFramebuffers(1, &framebuffer->framebuffer);
-    if (framebuffer->renderbuffer != 0) gl.DeleteRenderbuffers(1, &framebuffer->renderbuffer);
+    const GLFunctions* gl = static_cast<GLBackendState*>(framebuffer->canvas->callbacks.state)->gl;
+    if (gl != nullptr && framebuffer->framebuffer != 0) gl->DeleteFramebuffers(1, &framebuffer->framebuffer);
+    if (gl != nullptr && framebuffer->renderbuffer != 0)
+      gl->DeleteRenderbuffers(1, &framebuffer->renderbuffer);
     if (framebuffer->image > 0) CanvasDeleteImage(framebuffer->canvas, framebuffer->image);
   }
   *framebuffer = LayerFramebuffer{nullptr, 0, 0, 0, -1};

@@ -65,8 +65,8 @@ GLTextureRecord* GLBackendFindTexture(GLBackendState* state, int image) {
 int GLBackendCreateTexture(void* opaque, int type, int width, int height, int imageFlags,
                            const uint8_t* data) {
   GLBackendState* state = AsState(opaque);
+  if (state->gl == nullptr || width <= 0 || height <= 0) return 0;
   const GLFunctions& gl = *state->gl;
-  if (width <= 0 || height <= 0) return 0;
   GLTextureRecord* record = AllocTexture(state);
   if (record == nullptr) return 0;
   gl.GenTextures(1, &record->texture);
@@ -96,8 +96,9 @@ int GLBackendDeleteTexture(void* opaque, int image) {
   GLBackendState* state = AsState(opaque);
   GLTextureRecord* record = GLBackendFindTexture(state, image);
   if (record == nullptr) return 0;
-  if (record->texture != 0 && !(record->flags & kImageNoDelete))
+  if (record->texture != 0 && !(record->flags & kImageNoDelete) && state->gl != nullptr) {
     state->gl->DeleteTextures(1, &record->texture);
+  }
   std::memset(record, 0, sizeof(*record));
   return 1;
 }
@@ -105,9 +106,9 @@ int GLBackendDeleteTexture(void* opaque, int image) {
 int GLBackendUpdateTexture(void* opaque, int image, int x, int y, int width, int height,
                            const uint8_t* data) {
   GLBackendState* state = AsState(opaque);
-  const GLFunctions& gl = *state->gl;
   GLTextureRecord* record = GLBackendFindTexture(state, image);
-  if (record == nullptr) return 0;
+  if (record == nullptr || state->gl == nullptr) return 0;
+  const GLFunctions& gl = *state->gl;
   // GL would read the rectangle out of `data` by the texture's row length: it must lie inside.
   if (data == nullptr || x < 0 || y < 0 || width <= 0 || height <= 0 || x > record->width - width ||
       y > record->height - height) {

@@ -1,33 +1,12 @@
 #include "tests/graphics/renderer/gfx_canvas_fixture.h"
 
 #include <cmath>
-#include <cstring>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 namespace plugfw::gfx::test {
-namespace {
-
-// ---- A table without one entry point ----
-
-struct Withholding {
-  const GLFunctions* saved;
-  const char* withheld;
-};
-
-void* ResolveFromSaved(const char* name, void* user) {
-  const auto* withholding = static_cast<const Withholding*>(user);
-  if (std::strcmp(name, withholding->withheld) == 0) return nullptr;
-#define HALCYRA_GL_FROM_SAVED(ret, entry, params) \
-  if (std::strcmp(name, "gl" #entry) == 0) return reinterpret_cast<void*>(withholding->saved->entry);
-  HALCYRA_GL_FUNCTIONS(HALCYRA_GL_FROM_SAVED)
-#undef HALCYRA_GL_FROM_SAVED
-  return nullptr;
-}
-
-}  // namespace
 
 Bytes EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
   Bytes png;
@@ -52,8 +31,7 @@ Pixels ReadFramebuffer(GLuint name, int width, int height) {
 }
 
 WithheldGLFunction::WithheldGLFunction(GLFunctions& table, const char* name) : table_(table), saved_(table) {
-  Withholding withholding{&saved_, name};
-  missing = LoadGLFunctions(table_, &ResolveFromSaved, &withholding);
+  missing = LoadGLFunctionsFrom(table_, saved_, name);
 }
 
 WithheldGLFunction::~WithheldGLFunction() { table_ = saved_; }

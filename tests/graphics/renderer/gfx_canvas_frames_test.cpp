@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "graphics/rect_list.h"
 #include "tests/graphics/renderer/gfx_canvas_fixture.h"
@@ -37,6 +40,18 @@ TEST_F(GfxCanvasFrameTest, APartialRedrawKeepsWhatEarlierFramesDrew) {
   EXPECT_TRUE(PixelNear(window, 15, 15, kBlue));
   EXPECT_TRUE(PixelNear(window, 40, 30, kRed));
   EXPECT_TRUE(PixelNear(window, 0, 0, kRed));
+}
+
+TEST_F(GfxCanvasFrameTest, TheFrameAndItsCompositeAreOneFlush) {
+  GLCallLog log(gfx_->GLTable());
+  Frame([](TestCanvasGfx& g) {
+    g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight));
+    g.DrawLine(ColourBlue, 0, 0, kWidth, kHeight, nullptr, 2.f);
+  });
+  // The program bound and unbound once; the vertices and their index list uploaded once.
+  EXPECT_EQ(log.Count("glUseProgram"), 2);
+  EXPECT_EQ(log.Count("glBufferData"), 2);
+  EXPECT_TRUE(PixelNear(ReadWindow(), kWidth - 1, 0, kRed));
 }
 
 TEST_F(GfxCanvasFrameTest, BeginFrameClearsTheWindowWhateverWasLeftBound) {
@@ -304,6 +319,56 @@ TEST_F(GfxCanvasFrameTest, EachEditorCallsOnlyTheDriverItsOwnContextGaveIt) {
   EXPECT_GT(secondDriver.Count("glDrawElements"), 0);
   EXPECT_TRUE(PixelNear(ReadFramebuffer(secondWindow.Name(), PixelWidth(), PixelHeight()), 20, 20, kBlue));
   second.DestroyRendererContext();
+}
+
+// While the editor's context cannot be made current, GL would reach whatever context is (a
+// host's, say): nothing of the renderer's work may go there, and none of it may be lost.
+TEST_F(GfxCanvasFrameTest, WithoutItsContextTheRendererMakesNoGLCallAndCatchesUpLater) {
+  const Bytes png = EncodePng(4, 4, std::vector<uint8_t>(4 * 4 * 4, 255));
+  const auto size = static_cast<int32_t>(png.size());
+  const std::string path = ::testing::TempDir() + "gfx_canvas_red.png";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(png.data(), 1, png.size(), file);
+  std::fclose(file);
+  gfx_->contextCanBeMadeCurrent = false;
+  {
+    GLCallLog log(gfx_->GLTable());
+    gfx_->Resize(kWidth, kHeight, 1.f, 2.f);
+    EXPECT_TRUE(gfx_->LoadBitmapFromMemory("red.png", png.data(), size).Empty());
+    EXPECT_EQ(gfx_->LoadBitmapDataFromMemory("red.png", png.data(), size, 1.f), nullptr);
+    EXPECT_TRUE(gfx_->LoadBitmapScaled(path.c_str(), 1, false, 1).Empty());
+    EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
+  }
+  EXPECT_EQ(gfx_->releaseCalls, gfx_->makeCurrentCalls) << "every pair ended";
+
+  gfx_->contextCanBeMadeCurrent = true;
+  const BitmapRef loaded = gfx_->LoadBitmapScaled(path.c_str(), 1, false, 1);
+  std::remove(path.c_str());
+  ASSERT_FALSE(loaded.Empty()) << "a load without the context was not cached as a failure";
+  EXPECT_EQ(loaded.bitmap->Width(), 4);
+  EXPECT_EQ(gfx_->LoadBitmapFromMemory("red.png", png.data(), size).width, 4);
+  Frame([](TestCanvasGfx&) {});
+  int width = 0, height = 0;
+  ASSERT_TRUE(LayerFramebufferSize(gfx_->MainFramebuffer(), &width, &height));
+  EXPECT_EQ(width, 2 * kWidth) << "the first frame with the context remade the surface";
+  EXPECT_EQ(height, 2 * kHeight);
+}
+
+TEST_F(GfxCanvasFrameTest, DestroyedWithoutItsContextTheRendererFreesMemoryOnly) {
+  std::unique_ptr<APIBitmap> layer = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
+  ASSERT_NE(layer, nullptr);
+  const Bytes png = EncodePng(2, 2, std::vector<uint8_t>(2 * 2 * 4, 255));
+  ASSERT_NE(gfx_->LoadBitmapDataFromMemory("white.png", png.data(), static_cast<int32_t>(png.size()), 1.f),
+            nullptr);
+  gfx_->BeginFrame();
+  layer.reset();  // its framebuffer waits for the end of the frame
+  gfx_->contextCanBeMadeCurrent = false;
+  GLCallLog log(gfx_->GLTable());
+  gfx_->DestroyRendererContext();
+  EXPECT_EQ(gfx_->Canvas(), nullptr);
+  EXPECT_EQ(gfx_->MainFramebuffer(), nullptr);
+  EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
 }
 
 class GfxCanvasPoorDriverTest : public GfxCanvasTest, public ::testing::WithParamInterface<const char*> {};

@@ -8,25 +8,10 @@
 #include "graphics/renderer/canvas.h"
 #include "graphics/renderer/gl_backend.h"
 #include "tests/graphics/renderer/gl_canvas_fixture.h"
+#include "tests/graphics/renderer/gl_table_doubles.h"
 
 namespace plugfw::gfx::test {
 namespace {
-
-struct WithholdingResolver {
-  const GLFunctions* table;
-  const char* withheld;
-};
-
-// Answers from a loaded table, except for the one name it withholds.
-void* ResolveFromTable(const char* name, void* user) {
-  const auto* resolver = static_cast<const WithholdingResolver*>(user);
-  if (resolver->withheld != nullptr && std::strcmp(name, resolver->withheld) == 0) return nullptr;
-#define HALCYRA_GL_LOOKUP(ret, entry, params) \
-  if (std::strcmp(name, "gl" #entry) == 0) return reinterpret_cast<void*>(resolver->table->entry);
-  HALCYRA_GL_FUNCTIONS(HALCYRA_GL_LOOKUP)
-#undef HALCYRA_GL_LOOKUP
-  return nullptr;
-}
 
 class GLBackendStart : public ::testing::TestWithParam<const char*> {
  protected:
@@ -37,9 +22,8 @@ class GLBackendStart : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(GLBackendStart, MissingEntryPointLeavesNoCanvas) {
-  WithholdingResolver resolver{&TestGL(), GetParam()};
   GLFunctions table;
-  const char* missing = LoadGLFunctions(table, &ResolveFromTable, &resolver);
+  const char* missing = LoadGLFunctionsFrom(table, TestGL(), GetParam());
   ASSERT_NE(missing, nullptr);
   EXPECT_STREQ(missing, GetParam());
   EXPECT_FALSE(table.complete);
@@ -47,8 +31,7 @@ TEST_P(GLBackendStart, MissingEntryPointLeavesNoCanvas) {
   EXPECT_EQ(GLCanvasCreate(kGLBackendAntiAlias, table), nullptr);
 
   // The same context with every entry point starts.
-  resolver.withheld = nullptr;
-  ASSERT_EQ(LoadGLFunctions(table, &ResolveFromTable, &resolver), nullptr);
+  ASSERT_EQ(LoadGLFunctionsFrom(table, TestGL()), nullptr);
   CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias, table);
   EXPECT_NE(canvas, nullptr);
   CanvasDelete(canvas);
@@ -308,6 +291,48 @@ TEST_F(GLBackendTest, OneConvexPathNeedsNoStencilAndTwoDo) {
   CanvasFill(canvas_);
   CanvasEndFrame(canvas_);
   EXPECT_EQ(gCalls[kStencilTestCalls], 1);
+}
+
+// Each call draws into the target and at the view it was queued for, whatever comes after it
+// in the same flush.
+TEST_F(GLBackendTest, OneFlushDrawsIntoSeveralTargetsEachAtItsOwnSize) {
+  LayerFramebuffer* small = CreateLayerFramebuffer(canvas_, 16, 8, 0);
+  ASSERT_NE(small, nullptr);
+  BindAndClear(small);
+  BindAndClear(target_);
+  GLTableScope scope;
+  gReal = &scope.Saved();
+  std::memset(gCalls, 0, sizeof(gCalls));
+  TestGL().UseProgram = CountUseProgram;
+  TestGL().BufferData = CountBufferData;
+  const CanvasColour white{1, 1, 1, 1};
+  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  FillRect(0, 0, 32, 32, white);
+  GLCanvasDrawInto(canvas_, small->framebuffer, 16, 8);
+  CanvasBeginFrame(canvas_, 16, 8, 1.0f);
+  FillRect(8, 0, 8, 8, white);
+  GLCanvasDrawInto(canvas_, target_->framebuffer, kSize, kSize);
+  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  FillRect(48, 48, 16, 16, white);
+  CanvasBeginFrame(canvas_, kSize / 2, kSize / 2, 1.0f);  // the same target at half the view
+  FillRect(28, 0, 4, 4, white);
+  const Pixels pixels = Finish();
+  EXPECT_EQ(gCalls[kUseProgramCalls], 1);
+  EXPECT_EQ(gCalls[kBufferDataCalls], 1);
+  EXPECT_TRUE(PixelNear(pixels, 16, 16, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(pixels, 40, 40, kClear));
+  EXPECT_TRUE(PixelNear(pixels, 56, 56, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(pixels, 60, 4, kOpaqueWhite)) << "4 units at half the view are 8 pixels";
+  EXPECT_TRUE(PixelNear(pixels, 52, 4, kClear));
+
+  Pixels inSmall(16, 8);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, small->framebuffer);
+  TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+  TestGL().ReadPixels(0, 0, 16, 8, GL_RGBA, GL_UNSIGNED_BYTE, inSmall.Data());
+  EXPECT_TRUE(PixelNear(inSmall, 12, 4, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(inSmall, 4, 4, kClear));
+  DeleteLayerFramebuffer(small);
+  BindAndClear(target_);
 }
 
 TEST_F(GLBackendTest, RepeatedStateCostsNoGLCalls) {

@@ -1,28 +1,6 @@
 #include "tests/graphics/renderer/test_canvas_gfx.h"
 
 namespace plugfw::gfx::test {
-namespace {
-
-std::vector<std::string>* gCallLog = nullptr;
-GLFunctions gPassThrough;
-
-#define HALCYRA_GL_NAME(ret, entry, params) constexpr char kName##entry[] = "gl" #entry;
-HALCYRA_GL_FUNCTIONS(HALCYRA_GL_NAME)
-#undef HALCYRA_GL_NAME
-
-template <typename F>
-struct LoggingEntry;
-
-template <typename R, typename... A>
-struct LoggingEntry<R (*)(A...)> {
-  template <R (*GLFunctions::*Member)(A...), const char* Name>
-  static R Call(A... args) {
-    if (gCallLog != nullptr) gCallLog->push_back(Name);
-    return (gPassThrough.*Member)(args...);
-  }
-};
-
-}  // namespace
 
 std::unique_ptr<FontData> BytesFont::GetFontData() const {
   auto data = std::make_unique<FontData>();
@@ -68,26 +46,6 @@ WindowTarget::WindowTarget(int width, int height) {
 WindowTarget::~WindowTarget() {
   TestGL().DeleteFramebuffers(1, &framebuffer_);
   TestGL().DeleteTextures(1, &texture_);
-}
-
-GLCallLog::GLCallLog(GLFunctions& table) : table_(table) {
-  gPassThrough = table;
-  gCallLog = &calls;
-#define HALCYRA_GL_LOGGING(ret, entry, params) \
-  table.entry = &LoggingEntry<decltype(table.entry)>::template Call<&GLFunctions::entry, kName##entry>;
-  HALCYRA_GL_FUNCTIONS(HALCYRA_GL_LOGGING)
-#undef HALCYRA_GL_LOGGING
-}
-
-GLCallLog::~GLCallLog() {
-  table_ = gPassThrough;
-  gCallLog = nullptr;
-}
-
-int GLCallLog::Count(const std::string& name) const {
-  int count = 0;
-  for (const std::string& call : calls) count += call == name ? 1 : 0;
-  return count;
 }
 
 }  // namespace plugfw::gfx::test

@@ -13,6 +13,7 @@
 #include "graphics/renderer/gfx_canvas.h"
 #include "graphics/renderer/gl_backend.h"
 #include "tests/graphics/platform/font_fixtures.h"
+#include "tests/graphics/renderer/gl_table_doubles.h"
 #include "tests/graphics/renderer/gl_test_context.h"
 
 namespace plugfw::gfx::test {
@@ -39,6 +40,8 @@ class TestCanvasGfx : public IGfxCanvas {
   std::map<std::string, Bytes> resources;
   int32_t makeCurrentCalls = 0;
   int32_t releaseCalls = 0;
+  // What MakeGLContextCurrent answers: false plays a context that cannot be made current.
+  bool contextCanBeMadeCurrent = true;
 
   // Changes the size and scales as a resize would, and remakes the drawing surface.
   void Resize(int32_t width, int32_t height, float drawScale, float screenScale);
@@ -69,7 +72,10 @@ class TestCanvasGfx : public IGfxCanvas {
   void CachePlatformFont(const char*, PlatformFont&) override {}
   void ShowNativeTextEntry(int32_t, const TextStyle&, const Rect&, int32_t, const char*) override {}
   IPopupMenu* ShowNativePopupMenu(IPopupMenu&, const Rect&, bool&) override { return nullptr; }
-  void MakeGLContextCurrent() override { ++makeCurrentCalls; }
+  bool MakeGLContextCurrent() override {
+    ++makeCurrentCalls;
+    return contextCanBeMadeCurrent;
+  }
   void ReleaseGLContext() override { ++releaseCalls; }
 
  protected:
@@ -91,21 +97,6 @@ class WindowTarget {
   GLuint framebuffer_ = 0;
   GLuint texture_ = 0;
   bool complete_ = false;
-};
-
-// Calls into a GL table recorded in order, by their names, and passed on. Puts the table back
-// when it goes.
-class GLCallLog {
- public:
-  explicit GLCallLog(GLFunctions& table);
-  ~GLCallLog();
-  GLCallLog(const GLCallLog&) = delete;
-  GLCallLog& operator=(const GLCallLog&) = delete;
-  std::vector<std::string> calls;
-  int Count(const std::string& name) const;
-
- private:
-  GLFunctions& table_;
 };
 
 }  // namespace plugfw::gfx::test
