@@ -235,7 +235,8 @@ class IGfxCanvas : public IGfx {
   static float UsableWeight(const Blend* blend);
   void FillWithColour(const Colour& colour, const Blend* blend);
   void FillPaintFromPattern(const FillPattern& pattern, const Blend* blend, bool forStroke);
-  void FinishPath(bool preserve);
+  // Back to source-over, and a new path unless the drawn one is to be kept.
+  void EndPathDrawing(bool keepPath);
 
   GLFunctions gl_;
   CanvasContext* canvas_ = nullptr;

@@ -2,7 +2,6 @@
 // memory, and kept in this object's own bitmap cache, which owns them until the renderer goes.
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,13 +14,6 @@ namespace {
 
 constexpr size_t kExtensionCapacity = 32;  // bytes, NUL included
 constexpr const char* kSupportedExtensions[] = {"png", "jpg", "jpeg"};
-
-// 0 (and anything below 1) asks for the display's scale, rounded up.
-int32_t TargetScale(int32_t asked, float screenScale) {
-  if (asked >= 1) return asked;
-  const float rounded = std::ceil(screenScale);
-  return rounded >= 1.f && rounded < 64.f ? static_cast<int32_t>(rounded) : 1;
-}
 
 }  // namespace
 

@@ -52,7 +52,7 @@ void IGfxCanvas::ApplyShadowMask(DrawLayer& layer, HeapBuffer& mask, const Layer
     PathRect(layer.bounds);
     CanvasFillColour(canvas_, CanvasColour{0.f, 0.f, 0.f, 0.f});
     CanvasFill(canvas_);
-    FinishPath(false);
+    EndPathDrawing(false);
     PopLayer();
   }
 
