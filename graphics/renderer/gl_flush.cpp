@@ -1,8 +1,9 @@
 // The flush: every queued call drawn with one program bind and one upload each of the vertices
-// and the indices, the changes of target among them included. Texture, stencil, blend and uniform state go
-// through the cache in the state, so repeated values make no GL call; every change of them inside the flush
-// goes through it too, or the cache would lie. Consecutive triangle lists painted alike are one draw; a
-// software rasteriser pays most for each change of paint, and a little for each draw.
+// and the indices, the changes of target among them included. Texture, stencil, blend and
+// uniform state go through the cache in the state, so repeated values make no GL call; every
+// change of them inside the flush goes through it too, or the cache would lie. Consecutive
+// triangle lists painted alike are one draw; a software rasteriser pays most for each change of
+// paint, and a little for each draw.
 #include <cstdint>
 #include <cstring>
 

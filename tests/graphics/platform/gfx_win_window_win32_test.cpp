@@ -298,7 +298,8 @@ TEST(EditorWindow, AContextThatCannotBeMadeCurrentDrawsNothingAndTouchesNoOtherC
     host.Red()->SetColour(kGreen);
     ASSERT_TRUE(host.WaitForTicks(5));
     EXPECT_EQ(host.Red()->draws, draws) << "nothing is drawn without the context";
-    host.Delegate().SetScreenScale(1.5f);  // the drawing surface is remade at the new size
+    gfx.ResizeEditor(test::kEditorWidth, test::kEditorHeight, 0.9f, true);  // the surface is remade
+    EXPECT_EQ(gfx.GetDrawScale(), 0.9f);
     ASSERT_TRUE(host.WaitForTicks(3));
     EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
     EXPECT_TRUE(hostGL.Current());
@@ -307,9 +308,10 @@ TEST(EditorWindow, AContextThatCannotBeMadeCurrentDrawsNothingAndTouchesNoOtherC
   elsewhere->LetGo();
   ASSERT_TRUE(test::PumpMessagesUntil([&] { return host.Red()->draws > redDraws; }));
   test::PumpMessagesFor(50);
-  // At 1.5: the red control from (30, 30) to (180, 120), the blue one to (420, 270).
-  EXPECT_TRUE(SameColour(kGreen, host.FramebufferAt(105, 75)));
-  EXPECT_TRUE(SameColour(test::kBlue, host.FramebufferAt(410, 260))) << "drawn on a surface of the new size";
+  // At 0.9: the red control from (18, 18) to (108, 72), the blue one from (126, 90) to (252, 162).
+  EXPECT_TRUE(SameColour(kGreen, host.FramebufferAt(60, 45)));
+  EXPECT_TRUE(SameColour(test::kBlue, host.FramebufferAt(248, 158))) << "drawn on a surface of the new size";
+  EXPECT_TRUE(SameColour(test::kBackground, host.FramebufferAt(256, 166)));
   EXPECT_TRUE(hostGL.Current());
 
   // Closed while the context cannot be made current: its GL objects go with the context, and
