@@ -10,7 +10,9 @@
 // (canvas, GL driver, vertex work and binning: it cannot spread over cores), building_ms the
 // part spent making the frame's calls before the flush hands them to GL.
 // The GL figures come from one frame counted through the GL table; the state cache shows as
-// far fewer texture, blend and stencil calls than draws. Times include llvmpipe's rasterising
+// far fewer texture, blend and stencil calls than draws. program_binds counts the binds of the
+// program, not the unbind that ends a flush; buffer_uploads the uploads of the vertices and of
+// their index list, not the release of their storage. Times include llvmpipe's rasterising
 // (each frame ends with glFinish).
 #include <algorithm>
 #include <chrono>
@@ -99,8 +101,6 @@ Counts CountCalls(const std::vector<std::string>& calls) {
     counts.textureBinds += call == "glBindTexture";
     counts.blendChanges += call == "glBlendFuncSeparate";
     counts.stencilChanges += call == "glStencilFunc" || call == "glStencilMask";
-    counts.programBinds += call == "glUseProgram";
-    counts.bufferUploads += call == "glBufferData";
   }
   return counts;
 }
@@ -156,8 +156,11 @@ int main(int argc, char** argv) {
     Counts counts;
     {
       test::GLCallLog log(gfx.GLTable());
+      test::GLUploadCounts uploads(gfx.GLTable());
       DrawFrame(gfx, c);
       counts = CountCalls(log.calls);
+      counts.programBinds = uploads.programBinds;
+      counts.bufferUploads = uploads.vertexUploads + uploads.indexUploads;
     }
     double building = 0.0;
     double fastest = 1e9;

@@ -43,14 +43,14 @@ TEST_F(GfxCanvasFrameTest, APartialRedrawKeepsWhatEarlierFramesDrew) {
 }
 
 TEST_F(GfxCanvasFrameTest, TheFrameAndItsCompositeAreOneFlush) {
-  GLCallLog log(gfx_->GLTable());
+  GLUploadCounts counts(gfx_->GLTable());
   Frame([](TestCanvasGfx& g) {
     g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight));
     g.DrawLine(ColourBlue, 0, 0, kWidth, kHeight, nullptr, 2.f);
   });
-  // The program bound and unbound once; the vertices and their index list uploaded once.
-  EXPECT_EQ(log.Count("glUseProgram"), 2);
-  EXPECT_EQ(log.Count("glBufferData"), 2);
+  EXPECT_EQ(counts.programBinds, 1);
+  EXPECT_EQ(counts.vertexUploads, 1);
+  EXPECT_EQ(counts.indexUploads, 1);
   EXPECT_TRUE(PixelNear(ReadWindow(), kWidth - 1, 0, kRed));
 }
 

@@ -54,8 +54,6 @@ enum ShimCounter {
   kBlendCalls,
   kBindTextureCalls,
   kStencilFuncCalls,
-  kBufferDataCalls,
-  kUseProgramCalls,
   kDeleteTexturesCalls,
   kDeleteShaderCalls,
   kStorageCalls,
@@ -261,15 +259,6 @@ void HALCYRA_GLAPI CountStencilFunc(GLenum func, GLint ref, GLuint mask) {
   gCalls[kStencilFuncCalls]++;
   gReal->StencilFunc(func, ref, mask);
 }
-// Vertex uploads only: the index lists go up beside them.
-void HALCYRA_GLAPI CountBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-  if (target == GL_ARRAY_BUFFER) gCalls[kBufferDataCalls]++;
-  gReal->BufferData(target, size, data, usage);
-}
-void HALCYRA_GLAPI CountUseProgram(GLuint program) {
-  if (program != 0) gCalls[kUseProgramCalls]++;
-  gReal->UseProgram(program);
-}
 
 void HALCYRA_GLAPI CountStencilTest(GLenum cap) {
   if (cap == GL_STENCIL_TEST) gCalls[kStencilTestCalls]++;
@@ -300,11 +289,7 @@ TEST_F(GLBackendTest, OneFlushDrawsIntoSeveralTargetsEachAtItsOwnSize) {
   ASSERT_NE(small, nullptr);
   BindAndClear(small);
   BindAndClear(target_);
-  GLTableScope scope;
-  gReal = &scope.Saved();
-  std::memset(gCalls, 0, sizeof(gCalls));
-  TestGL().UseProgram = CountUseProgram;
-  TestGL().BufferData = CountBufferData;
+  GLUploadCounts counts(TestGL());
   const CanvasColour white{1, 1, 1, 1};
   CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
   FillRect(0, 0, 32, 32, white);
@@ -317,8 +302,8 @@ TEST_F(GLBackendTest, OneFlushDrawsIntoSeveralTargetsEachAtItsOwnSize) {
   CanvasBeginFrame(canvas_, kSize / 2, kSize / 2, 1.0f);  // the same target at half the view
   FillRect(28, 0, 4, 4, white);
   const Pixels pixels = Finish();
-  EXPECT_EQ(gCalls[kUseProgramCalls], 1);
-  EXPECT_EQ(gCalls[kBufferDataCalls], 1);
+  EXPECT_EQ(counts.programBinds, 1);
+  EXPECT_EQ(counts.vertexUploads, 1);
   EXPECT_TRUE(PixelNear(pixels, 16, 16, kOpaqueWhite));
   EXPECT_TRUE(PixelNear(pixels, 40, 40, kClear));
   EXPECT_TRUE(PixelNear(pixels, 56, 56, kOpaqueWhite));
@@ -342,12 +327,11 @@ TEST_F(GLBackendTest, RepeatedStateCostsNoGLCalls) {
   TestGL().BlendFuncSeparate = CountBlend;
   TestGL().BindTexture = CountBindTexture;
   TestGL().StencilFunc = CountStencilFunc;
-  TestGL().BufferData = CountBufferData;
-  TestGL().UseProgram = CountUseProgram;
+  GLUploadCounts counts(TestGL());
   for (int i = 0; i < 10; ++i) FillRect(static_cast<float>(i * 6), 0, 4, 4, CanvasColour{1, 1, 1, 1});
   CanvasEndFrame(canvas_);
-  EXPECT_EQ(gCalls[kUseProgramCalls], 1);
-  EXPECT_EQ(gCalls[kBufferDataCalls], 1);
+  EXPECT_EQ(counts.programBinds, 1);
+  EXPECT_EQ(counts.vertexUploads, 1);
   EXPECT_EQ(gCalls[kBlendCalls], 1);
   // One bind to clear the unit at the start, one of the dummy texture, one to unbind at the end.
   EXPECT_EQ(gCalls[kBindTextureCalls], 3);

@@ -39,6 +39,20 @@ struct LoggingEntry<R (*)(A...)> {
   }
 };
 
+GLUploadCounts* gCounts = nullptr;
+GLFunctions gCounted;
+
+void HALCYRA_GLAPI CountProgramBind(GLuint program) {
+  if (program != 0) ++gCounts->programBinds;
+  gCounted.UseProgram(program);
+}
+
+void HALCYRA_GLAPI CountUpload(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
+  if (data != nullptr && target == GL_ARRAY_BUFFER) ++gCounts->vertexUploads;
+  if (data != nullptr && target == GL_ELEMENT_ARRAY_BUFFER) ++gCounts->indexUploads;
+  gCounted.BufferData(target, size, data, usage);
+}
+
 }  // namespace
 
 const char* LoadGLFunctionsFrom(GLFunctions& table, const GLFunctions& from, const char* withheld) {
@@ -59,6 +73,18 @@ GLCallLog::GLCallLog(GLFunctions& table) : table_(table) {
 GLCallLog::~GLCallLog() {
   table_ = gPassThrough;
   gCallLog = nullptr;
+}
+
+GLUploadCounts::GLUploadCounts(GLFunctions& table) : table_(table), saved_(table) {
+  gCounted = table;
+  gCounts = this;
+  table.UseProgram = CountProgramBind;
+  table.BufferData = CountUpload;
+}
+
+GLUploadCounts::~GLUploadCounts() {
+  table_ = saved_;
+  gCounts = nullptr;
 }
 
 int GLCallLog::Count(const std::string& name) const {

@@ -29,4 +29,23 @@ class GLCallLog {
   GLFunctions& table_;
 };
 
+// Counts the binds of a program through the table (not the unbind that ends a flush) and the
+// uploads of vertices and of their index lists (not the release of their storage, which
+// carries no data); puts the table back when it goes. One at a time; over a GLCallLog it
+// counts what the log passes on.
+class GLUploadCounts {
+ public:
+  explicit GLUploadCounts(GLFunctions& table);
+  ~GLUploadCounts();
+  GLUploadCounts(const GLUploadCounts&) = delete;
+  GLUploadCounts& operator=(const GLUploadCounts&) = delete;
+  int programBinds = 0;
+  int vertexUploads = 0;
+  int indexUploads = 0;
+
+ private:
+  GLFunctions& table_;
+  GLFunctions saved_;
+};
+
 }  // namespace plugfw::gfx::test
