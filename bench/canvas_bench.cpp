@@ -92,9 +92,9 @@ struct CountingEntry<R (*)(A...)> {
 };
 
 void CountGLCalls() {
-  gReal = gl;
+  gReal = test::TestGL();
 #define HALCYRA_GL_COUNTING(ret, entry, params) \
-  gl.entry = &CountingEntry<decltype(gl.entry)>::template Call<&GLFunctions::entry>;
+  test::TestGL().entry = &CountingEntry<decltype(test::TestGL().entry)>::template Call<&GLFunctions::entry>;
   HALCYRA_GL_FUNCTIONS(HALCYRA_GL_COUNTING)
 #undef HALCYRA_GL_COUNTING
 }
@@ -118,10 +118,10 @@ Result RunCase(CanvasContext* canvas, const Case& c) {
   gGLCalls = 0;
   frame();
   const int callsPerFrame = gGLCalls;
-  gl.Finish();
+  test::TestGL().Finish();
   const auto start = std::chrono::steady_clock::now();
   for (int f = 0; f < kFrames; ++f) frame();
-  gl.Finish();
+  test::TestGL().Finish();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return Result{seconds * 1e6 / (kFrames * kPathsPerFrame), callsPerFrame};
 }
@@ -154,15 +154,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   CountGLCalls();
-  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias);
+  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias, test::TestGL());
   LayerFramebuffer* target =
       canvas != nullptr ? CreateLayerFramebuffer(canvas, kTargetSize, kTargetSize, 0) : nullptr;
   if (target == nullptr) {
     std::fprintf(stderr, "canvas_bench: no canvas or target\n");
     return 1;
   }
-  gl.BindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
-  gl.Viewport(0, 0, kTargetSize, kTargetSize);
+  test::TestGL().BindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
+  test::TestGL().Viewport(0, 0, kTargetSize, kTargetSize);
   for (const Case& c : Cases()) {
     if (c.name.find(only) == std::string::npos) continue;
     const Result r = RunCase(canvas, c);

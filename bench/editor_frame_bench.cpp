@@ -129,7 +129,7 @@ FrameTime DrawFrame(TestCanvasGfx& gfx, Frame frame) {
   gfx.DrawRectList(rects);
   gfx.SetAllControlsClean();
   const double buildingMs = MsSince(start);
-  plugfw::gfx::gl.Finish();
+  plugfw::gfx::test::TestGL().Finish();
   return {MsSince(start), buildingMs, rects.Count()};
 }
 
@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
     const int width = static_cast<int>(std::lround(Halcyra::kEditorWidth * scale));
     const int height = static_cast<int>(std::lround(Halcyra::kEditorHeight * scale));
     test::WindowTarget window(width, height);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, window.Name());
+    test::TestGL().BindFramebuffer(GL_FRAMEBUFFER, window.Name());
     auto gfx = std::make_unique<TestCanvasGfx>(*plugin, Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale);
     if (!window.Complete() || gfx->CreateRendererContext() == nullptr) {
       std::fprintf(stderr, "editor_frame_bench: no window target or renderer\n");

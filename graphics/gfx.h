@@ -264,8 +264,9 @@ class IGfx {
   virtual const char* GetResourceBundle() const { return ""; }
   virtual const char* ReservedStringHook() const { return ""; }
 
-  // GL context
-  virtual void MakeGLContextCurrent() {}
+  // GL context: true when the editor's context is current afterwards, and only then may GL be
+  // called; pair every call with ReleaseGLContext, whatever it answered. None here.
+  virtual bool MakeGLContextCurrent() { return false; }
   virtual void ReleaseGLContext() {}
 
   // native widgets

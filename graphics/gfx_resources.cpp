@@ -8,7 +8,6 @@
 // owner. So a bitmap is never freed by both.
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/file_bytes.h"
 #include "core/resources.h"
@@ -18,11 +17,6 @@
 
 namespace plugfw::gfx {
 namespace {
-
-// 0 (and anything below 1) asks for the display's scale, rounded up.
-int32_t TargetScale(int32_t asked, float screenScale) {
-  return asked >= 1 ? asked : std::max(1, static_cast<int32_t>(std::ceil(screenScale)));
-}
 
 BitmapRef RefTo(APIBitmap* bitmap, int32_t frames, bool framesHorizontal, const char* name) {
   return BitmapRef(bitmap, std::max(1, frames), framesHorizontal, name);

@@ -1,5 +1,7 @@
 #include "graphics/scaled_image_names.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -7,6 +9,8 @@ namespace plugfw::gfx {
 namespace {
 
 constexpr int32_t kHighestVariant = 3;
+// Far above any display's scale; keeps the rounded scale an integer.
+constexpr float kLargestTargetScale = 64.f;
 
 // Where the extension that moves behind the scale mark starts; the name's end when there is
 // none after the last path separator.
@@ -39,6 +43,12 @@ void ScaledImageName(const char* name, int32_t scale, HeapString& out) {
   const std::string variant =
       whole.substr(0, extension) + "@" + std::to_string(scale) + "x" + whole.substr(extension);
   out.Set(variant.c_str());
+}
+
+int32_t TargetScale(int32_t asked, float screenScale) {
+  if (asked >= 1) return asked;
+  if (!std::isfinite(screenScale) || screenScale <= 0.f) return 1;
+  return static_cast<int32_t>(std::clamp(std::ceil(screenScale), 1.f, kLargestTargetScale));
 }
 
 const char* NameExtension(const char* name) {

@@ -20,6 +20,10 @@ int32_t ScaleSearchOrder(int32_t target, int32_t scales[kMaxScaleCandidates]);
 // "/" or "\" (image.tar.gz at 2 gives image.tar@2x.gz; a name without one gets it at the end).
 void ScaledImageName(const char* name, int32_t scale, HeapString& out);
 
+// Any thread: pure. The scale a bitmap is wanted at: asked when it is 1 or more, else the
+// display's scale rounded up, at least 1 (and 1 for a scale that is no finite positive number).
+int32_t TargetScale(int32_t asked, float screenScale);
+
 // Any thread: pure. What a bitmap's type is judged by: the text after the name's last ".", or the
 // whole name when it has none.
 const char* NameExtension(const char* name);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "graphics/renderer/gl_functions.h"
-
 namespace plugfw::gfx {
 namespace {
 
@@ -36,7 +34,7 @@ bool PresentsThroughGdi() {
   return throughGdi;
 }
 
-bool CopyFramebufferToDc(HDC dc, const PixelRect& area, int32_t width, int32_t height,
+bool CopyFramebufferToDc(const GLFunctions& gl, HDC dc, const PixelRect& area, int32_t width, int32_t height,
                          std::vector<uint8_t>& scratch) {
   const PixelRect clipped = ClipToFramebuffer(area, width, height);
   const int32_t columns = clipped.right - clipped.left;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "graphics/platform/pixel_geometry.h"
+#include "graphics/renderer/gl_functions.h"
 
 namespace plugfw::gfx {
 
@@ -28,10 +29,10 @@ inline constexpr const wchar_t* kWindowsRoadVariable = L"PLUGFW_TEST_WINDOWS_ROA
 // tests asked for the Windows road.
 bool PresentsThroughGdi();
 
-// UI thread, GL current. Copies area (pixels from the top-left, clipped to a framebuffer of
+// UI thread, gl's context current. Copies area (pixels from the top-left, clipped to a framebuffer of
 // width x height) of the framebuffer bound for reading into dc at the same place. scratch is
 // reused between calls. False when nothing was copied.
-bool CopyFramebufferToDc(HDC dc, const PixelRect& area, int32_t width, int32_t height,
+bool CopyFramebufferToDc(const GLFunctions& gl, HDC dc, const PixelRect& area, int32_t width, int32_t height,
                          std::vector<uint8_t>& scratch);
 
 }  // namespace plugfw::gfx

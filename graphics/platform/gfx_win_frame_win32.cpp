@@ -105,6 +105,10 @@ void IGfxWin::Paint() {
       } else {
         SwapBuffers(glContext_.DeviceContext());
       }
+    } else {
+      // Drawing would go to whatever context is current. The controls stay dirty instead, so
+      // a later tick draws them once the context can be had again.
+      SetAllControlsDirty();
     }
   }
   EndPaint(window_, &paint);
@@ -144,9 +148,9 @@ void IGfxWin::CopyFrameToDc(HDC dc, const PixelRect& area) {
   // framebuffer need not: under Wine a hidden window's GL drawable keeps the size it was
   // made with, however the window is sized afterwards.
   const LayerFramebuffer* main = MainFramebuffer();
-  gl.BindFramebuffer(GL_FRAMEBUFFER, main != nullptr ? main->framebuffer : WindowFramebuffer());
-  CopyFramebufferToDc(dc, area, PixelWidth(), PixelHeight(), presentPixels_);
-  gl.BindFramebuffer(GL_FRAMEBUFFER, WindowFramebuffer());
+  GL().BindFramebuffer(GL_FRAMEBUFFER, main != nullptr ? main->framebuffer : WindowFramebuffer());
+  CopyFramebufferToDc(GL(), dc, area, PixelWidth(), PixelHeight(), presentPixels_);
+  GL().BindFramebuffer(GL_FRAMEBUFFER, WindowFramebuffer());
 }
 
 }  // namespace plugfw::gfx

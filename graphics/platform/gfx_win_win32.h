@@ -35,9 +35,9 @@ class IGfxWin final : public IGfxCanvas {
   static constexpr UINT kTickMessage = WM_USER + 1;
   static constexpr UINT_PTR kFrameTimerId = 2;
 
-  // UI thread. Fills the renderer's GL table for the window's context: null when every entry
-  // point was found, else the name of a missing one.
-  using GLLoader = const char* (*)();
+  // UI thread, with the window's context current. Fills the window's GL table from that
+  // context: null when every entry point was found, else the name of a missing one.
+  using GLLoader = const char* (*)(GLFunctions& table);
 
   // UI thread. The editor of delegate at width x height units, ticking at fps, at draw scale.
   IGfxWin(IGfxEditorDelegate& delegate, int32_t width, int32_t height, int32_t fps, float scale);
@@ -92,7 +92,8 @@ class IGfxWin final : public IGfxCanvas {
   void CachePlatformFont(const char* fontId, PlatformFont& font) override;
 
   // UI thread. Nest: only the outermost pair remembers and puts back the context that was current.
-  void MakeGLContextCurrent() override;
+  // False when the window's context could not be made current; what was current stays so.
+  bool MakeGLContextCurrent() override;
   void ReleaseGLContext() override;
 
   // UI thread: the native edit box (finished by the tick) and the native popup menu (modal).

@@ -148,8 +148,9 @@ bool IGfxWin::CreateGLSurface(int width, int height) {
 void IGfxWin::StartRenderer() {
   ScopedGLCurrent current(glContext_);
   if (!current.Current()) return;
-  glLoader_();
-  if (gl.GetError != nullptr) gl.GetError();
+  // This context's own table: another editor's, maybe on another driver, is not touched.
+  glLoader_(GLTable());
+  if (GL().GetError != nullptr) GL().GetError();
   // Without a complete GL table the renderer refuses to start and the window paints nothing.
   CreateRendererContext();
 }
@@ -171,12 +172,8 @@ void IGfxWin::ClosePlatformWindow() {
   if (window_ == nullptr) return;
   StopFramePacing();
   editBox_.Destroy();
-  if (glContext_.Exists()) {
-    ScopedGLCurrent current(glContext_);
-    DestroyRendererContext();
-  } else {
-    DestroyRendererContext();
-  }
+  // Makes the context current itself, and makes no GL call when it cannot.
+  DestroyRendererContext();
   glContext_.Destroy();
   DestroyTooltips();
   if (touchRegistered_) UnregisterTouchWindow(window_);
@@ -194,7 +191,7 @@ const uint8_t* IGfxWin::FindModuleResource(const char* name, const char* type, i
   return FindResourceData(name, type, size, module_);
 }
 
-void IGfxWin::MakeGLContextCurrent() { glContext_.MakeCurrent(); }
+bool IGfxWin::MakeGLContextCurrent() { return glContext_.MakeCurrent(); }
 
 void IGfxWin::ReleaseGLContext() { glContext_.Release(); }
 

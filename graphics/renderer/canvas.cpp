@@ -29,8 +29,6 @@ constexpr float kShortestGradient = 0.0001f;
 constexpr CanvasColour kWhite{1.0f, 1.0f, 1.0f, 1.0f};
 constexpr CanvasColour kBlack{0.0f, 0.0f, 0.0f, 1.0f};
 
-CanvasState* TopState(CanvasContext* ctx) { return &ctx->states[ctx->stateCount - 1]; }
-
 void SetPaintColour(CanvasPaint* paint, CanvasColour colour) {
   std::memset(paint, 0, sizeof(*paint));
   TransformIdentity(paint->xform);
@@ -141,7 +139,7 @@ void CanvasRestore(CanvasContext* ctx) {
 }
 
 void CanvasResetState(CanvasContext* ctx) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   std::memset(state, 0, sizeof(*state));
   SetPaintColour(&state->fill, kWhite);
   SetPaintColour(&state->stroke, kBlack);
@@ -159,70 +157,70 @@ void CanvasResetState(CanvasContext* ctx) {
   state->letterSpacing = 0.0f;
   state->lineHeight = 1.0f;
   state->fontBlur = 0.0f;
-  state->textAlign = kAlignLeft | kAlignBaseline;
+  state->textAlign = kGlyphAlignLeft | kGlyphAlignBaseline;
   state->fontId = 0;
 }
 
-CanvasState* CanvasCurrentState(CanvasContext* ctx) { return TopState(ctx); }
-
-void CanvasResetTransform(CanvasContext* ctx) { TransformIdentity(TopState(ctx)->xform); }
+void CanvasResetTransform(CanvasContext* ctx) { TransformIdentity(CanvasCurrentState(ctx)->xform); }
 
 void CanvasTranslate(CanvasContext* ctx, float x, float y) {
   float t[6];
   TransformTranslate(t, x, y);
-  TransformPremultiply(TopState(ctx)->xform, t);
+  TransformPremultiply(CanvasCurrentState(ctx)->xform, t);
 }
 
 void CanvasScale(CanvasContext* ctx, float x, float y) {
   float t[6];
   TransformScale(t, x, y);
-  TransformPremultiply(TopState(ctx)->xform, t);
+  TransformPremultiply(CanvasCurrentState(ctx)->xform, t);
 }
 
 void CanvasRotate(CanvasContext* ctx, float angle) {
   float t[6];
   TransformRotate(t, angle);
-  TransformPremultiply(TopState(ctx)->xform, t);
+  TransformPremultiply(CanvasCurrentState(ctx)->xform, t);
 }
 
 void CanvasTransform(CanvasContext* ctx, float a, float b, float c, float d, float e, float f) {
   const float t[6] = {a, b, c, d, e, f};
-  TransformPremultiply(TopState(ctx)->xform, t);
+  TransformPremultiply(CanvasCurrentState(ctx)->xform, t);
 }
 
 void CanvasFillColour(CanvasContext* ctx, CanvasColour colour) {
-  SetPaintColour(&TopState(ctx)->fill, colour);
+  SetPaintColour(&CanvasCurrentState(ctx)->fill, colour);
 }
 
 void CanvasFillPaint(CanvasContext* ctx, CanvasPaint paint) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   state->fill = paint;
   TransformMultiply(state->fill.xform, state->xform);
 }
 
 void CanvasStrokeColour(CanvasContext* ctx, CanvasColour colour) {
-  SetPaintColour(&TopState(ctx)->stroke, colour);
+  SetPaintColour(&CanvasCurrentState(ctx)->stroke, colour);
 }
 
 void CanvasStrokePaint(CanvasContext* ctx, CanvasPaint paint) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   state->stroke = paint;
   TransformMultiply(state->stroke.xform, state->xform);
 }
 
-void CanvasStrokeWidth(CanvasContext* ctx, float width) { TopState(ctx)->strokeWidth = width; }
-void CanvasMiterLimit(CanvasContext* ctx, float limit) { TopState(ctx)->miterLimit = limit; }
-void CanvasLineCap(CanvasContext* ctx, int32_t cap) { TopState(ctx)->lineCap = cap; }
-void CanvasLineJoin(CanvasContext* ctx, int32_t join) { TopState(ctx)->lineJoin = join; }
-void CanvasGlobalAlpha(CanvasContext* ctx, float alpha) { TopState(ctx)->alpha = alpha; }
-void CanvasShapeAntiAlias(CanvasContext* ctx, int32_t enabled) { TopState(ctx)->shapeAntiAlias = enabled; }
+void CanvasStrokeWidth(CanvasContext* ctx, float width) { CanvasCurrentState(ctx)->strokeWidth = width; }
+void CanvasMiterLimit(CanvasContext* ctx, float limit) { CanvasCurrentState(ctx)->miterLimit = limit; }
+void CanvasLineCap(CanvasContext* ctx, int32_t cap) { CanvasCurrentState(ctx)->lineCap = cap; }
+void CanvasLineJoin(CanvasContext* ctx, int32_t join) { CanvasCurrentState(ctx)->lineJoin = join; }
+void CanvasGlobalAlpha(CanvasContext* ctx, float alpha) { CanvasCurrentState(ctx)->alpha = alpha; }
+void CanvasShapeAntiAlias(CanvasContext* ctx, int32_t enabled) {
+  CanvasCurrentState(ctx)->shapeAntiAlias = enabled;
+}
 
 void CanvasCompositeFactors(CanvasContext* ctx, int32_t srcFactor, int32_t dstFactor) {
-  TopState(ctx)->composite = CompositeOf(srcFactor, dstFactor);
+  CanvasCurrentState(ctx)->composite = CompositeOf(srcFactor, dstFactor);
 }
 
 void CanvasCompositeFactorsSeparate(CanvasContext* ctx, CanvasCompositeOperation composite) {
-  TopState(ctx)->composite = composite;
+  CanvasCurrentState(ctx)->composite = composite;
 }
 
 CanvasPaint CanvasLinearGradient(float sx, float sy, float ex, float ey, CanvasColour inner,
@@ -296,7 +294,7 @@ CanvasPaint CanvasImagePattern(float ox, float oy, float w, float h, float angle
 }
 
 void CanvasScissor(CanvasContext* ctx, float x, float y, float w, float h) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   w = w > 0.0f ? w : 0.0f;  // also turns NaN into an empty clip
   h = h > 0.0f ? h : 0.0f;
   TransformTranslate(state->scissor.xform, x + w * 0.5f, y + h * 0.5f);
@@ -306,7 +304,7 @@ void CanvasScissor(CanvasContext* ctx, float x, float y, float w, float h) {
 }
 
 void CanvasResetScissor(CanvasContext* ctx) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   std::memset(state->scissor.xform, 0, sizeof(state->scissor.xform));
   state->scissor.extent[0] = -1.0f;
   state->scissor.extent[1] = -1.0f;
@@ -324,7 +322,7 @@ void CanvasAppendCommands(CanvasContext* ctx, const float* values, int count) {
                      static_cast<int64_t>(ctx->commandCount) + count + ctx->commandCapacity / 2)) {
     return;
   }
-  const CanvasState* state = TopState(ctx);
+  const CanvasState* state = CanvasCurrentState(ctx);
   float* out = &ctx->commands[ctx->commandCount];
   int i = 0;
   int kept = 0;
@@ -431,7 +429,7 @@ void CanvasRect(CanvasContext* ctx, float x, float y, float w, float h) {
 }
 
 void CanvasFill(CanvasContext* ctx) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   CanvasPaint paint = state->fill;
   CanvasFlattenPaths(ctx);
   const bool antiAlias = ctx->callbacks.edgeAntiAlias != 0 && state->shapeAntiAlias != 0;
@@ -442,7 +440,7 @@ void CanvasFill(CanvasContext* ctx) {
 }
 
 void CanvasStroke(CanvasContext* ctx) {
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   const float scale = TransformAverageScale(state->xform);
   float strokeWidth = state->strokeWidth * scale;
   // A width that is not a number draws as no width at all.

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-namespace plugfw::gfx {
+#include "graphics/renderer/glyph_cache.h"
 
-struct GlyphCache;
+namespace plugfw::gfx {
 
 struct CanvasColour {
   float r, g, b, a;
@@ -50,16 +50,6 @@ enum CanvasLineStyle : int32_t {
 enum CanvasWinding : int32_t {
   kWindingSolid = 1,
   kWindingHole = 2,
-};
-
-enum CanvasTextAlign : int32_t {
-  kAlignLeft = 1 << 0,
-  kAlignCentre = 1 << 1,
-  kAlignRight = 1 << 2,
-  kAlignTop = 1 << 3,
-  kAlignMiddle = 1 << 4,
-  kAlignBottom = 1 << 5,
-  kAlignBaseline = 1 << 6,
 };
 
 // Path commands as they stand in the command buffer, each followed by its values.
@@ -119,7 +109,7 @@ struct CanvasState {
   float letterSpacing;
   float lineHeight;
   float fontBlur;
-  int32_t textAlign;
+  int32_t textAlign;  // GlyphAlign bits: the glyph cache lays the text out
   int32_t fontId;
 };
 
@@ -225,7 +215,7 @@ void CanvasEndFrame(CanvasContext* ctx);
 void CanvasSave(CanvasContext* ctx);
 void CanvasRestore(CanvasContext* ctx);
 void CanvasResetState(CanvasContext* ctx);
-CanvasState* CanvasCurrentState(CanvasContext* ctx);
+inline CanvasState* CanvasCurrentState(CanvasContext* ctx) { return &ctx->states[ctx->stateCount - 1]; }
 
 // Transforms of six floats. Multiply: t becomes "t, then s"; Premultiply: "s, then t".
 // Any thread: they touch only their arguments.

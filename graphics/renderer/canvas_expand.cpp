@@ -13,14 +13,6 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
 
-CanvasVertex* SetVertex(CanvasVertex* vertex, float x, float y, float u, float v) {
-  vertex->x = x;
-  vertex->y = y;
-  vertex->u = u;
-  vertex->v = v;
-  return vertex + 1;
-}
-
 // Segments of an arc of radius r and the given angle so that no chord strays more than the
 // tolerance from the circle.
 int CurveDivisions(float r, float arc, float tolerance) {

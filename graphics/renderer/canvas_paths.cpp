@@ -174,7 +174,9 @@ void GrowBounds(float* bounds, const CanvasPoint& point) {
   bounds[3] = std::max(bounds[3], point.y);
 }
 
-void FinishPath(CanvasContext* ctx, CanvasPath* path) {
+// Closes a path that comes back to its start, turns it the way its winding asks, and gives
+// each point its direction and length to the next; the bounds grow over it.
+void OrientAndMeasurePath(CanvasContext* ctx, CanvasPath* path) {
   CanvasPathCache* cache = ctx->cache;
   CanvasPoint* points = &cache->points[path->first];
   // A path that comes back to its start is closed; its last point would only repeat the first.
@@ -234,7 +236,7 @@ void CanvasFlattenPaths(CanvasContext* ctx) {
   WalkCommands(ctx);
   cache->bounds[0] = cache->bounds[1] = kBoundsStart;
   cache->bounds[2] = cache->bounds[3] = -kBoundsStart;
-  for (int32_t j = 0; j < cache->pathCount; ++j) FinishPath(ctx, &cache->paths[j]);
+  for (int32_t j = 0; j < cache->pathCount; ++j) OrientAndMeasurePath(ctx, &cache->paths[j]);
 }
 
 void CanvasCalculateJoins(CanvasContext* ctx, float w, int32_t lineJoin, float miterLimit) {

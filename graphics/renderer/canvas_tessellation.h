@@ -27,4 +27,10 @@ int CanvasExpandStroke(CanvasContext* ctx, float w, float fringe, int32_t lineCa
 // Room for `count` vertices in the cache; null when memory cannot be had.
 CanvasVertex* CanvasAllocTempVerts(CanvasContext* ctx, int32_t count);
 
+// Writes one vertex and returns the place of the next.
+inline CanvasVertex* SetVertex(CanvasVertex* vertex, float x, float y, float u, float v) {
+  *vertex = CanvasVertex{x, y, u, v};
+  return vertex + 1;
+}
+
 }  // namespace plugfw::gfx

@@ -16,9 +16,6 @@ namespace {
 constexpr float kFontScaleStep = 0.01f;
 constexpr float kMaxFontScale = 4.0f;
 constexpr int kVerticesPerGlyph = 6;
-constexpr float kSmallestGlyphPixels = 0.2f;
-
-CanvasState* TopState(CanvasContext* ctx) { return &ctx->states[ctx->stateCount - 1]; }
 
 const char* EndOf(const char* start, const char* end) {
   return end != nullptr ? end : start + std::strlen(start);
@@ -32,11 +29,9 @@ float TextScale(CanvasContext* ctx) {
 
 // The glyph cache's state from the canvas's, at the glyphs' scale.
 bool PrepareGlyphState(CanvasContext* ctx, float scale) {
-  const CanvasState* state = TopState(ctx);
+  const CanvasState* state = CanvasCurrentState(ctx);
   if (ctx->glyphs == nullptr || state->fontId < 0 || scale <= 0.0f) return false;
-  // Below two tenths of a pixel the glyph cache makes no glyphs: such text is no text at all.
-  const float pixels = state->fontSize * scale;
-  if (!std::isfinite(pixels) || pixels < kSmallestGlyphPixels) return false;
+  if (!GlyphCacheMakesGlyphsAt(state->fontSize * scale)) return false;
   GlyphCacheSetSize(ctx->glyphs, state->fontSize * scale);
   GlyphCacheSetSpacing(ctx->glyphs, state->letterSpacing * scale);
   GlyphCacheSetBlur(ctx->glyphs, state->fontBlur * scale);
@@ -47,18 +42,13 @@ bool PrepareGlyphState(CanvasContext* ctx, float scale) {
 
 void CanvasRenderTextQuads(CanvasContext* ctx, const CanvasVertex* vertices, int count) {
   if (count <= 0) return;
-  CanvasState* state = TopState(ctx);
+  CanvasState* state = CanvasCurrentState(ctx);
   CanvasPaint paint = state->fill;
   paint.image = ctx->fontImages[ctx->fontImageIndex];
   paint.innerColour.a *= state->alpha;
   paint.outerColour.a *= state->alpha;
   ctx->callbacks.triangles(ctx->callbacks.state, &paint, state->composite, &state->scissor, vertices, count,
                            ctx->fringeWidth);
-}
-
-CanvasVertex* SetVertex(CanvasVertex* vertex, float x, float y, float u, float v) {
-  *vertex = CanvasVertex{x, y, u, v};
-  return vertex + 1;
 }
 
 // Two triangles over the quad in the current transform, both counter-clockwise on screen.
@@ -224,19 +214,23 @@ class RowBreaker {
 
 }  // namespace
 
-void CanvasFontSize(CanvasContext* ctx, float size) { TopState(ctx)->fontSize = size; }
-void CanvasFontBlur(CanvasContext* ctx, float blur) { TopState(ctx)->fontBlur = blur; }
-void CanvasTextLetterSpacing(CanvasContext* ctx, float spacing) { TopState(ctx)->letterSpacing = spacing; }
-void CanvasTextLineHeight(CanvasContext* ctx, float lineHeight) { TopState(ctx)->lineHeight = lineHeight; }
-void CanvasTextAlign(CanvasContext* ctx, int32_t align) { TopState(ctx)->textAlign = align; }
-void CanvasFontFaceId(CanvasContext* ctx, int32_t font) { TopState(ctx)->fontId = font; }
+void CanvasFontSize(CanvasContext* ctx, float size) { CanvasCurrentState(ctx)->fontSize = size; }
+void CanvasFontBlur(CanvasContext* ctx, float blur) { CanvasCurrentState(ctx)->fontBlur = blur; }
+void CanvasTextLetterSpacing(CanvasContext* ctx, float spacing) {
+  CanvasCurrentState(ctx)->letterSpacing = spacing;
+}
+void CanvasTextLineHeight(CanvasContext* ctx, float lineHeight) {
+  CanvasCurrentState(ctx)->lineHeight = lineHeight;
+}
+void CanvasTextAlign(CanvasContext* ctx, int32_t align) { CanvasCurrentState(ctx)->textAlign = align; }
+void CanvasFontFaceId(CanvasContext* ctx, int32_t font) { CanvasCurrentState(ctx)->fontId = font; }
 
 int32_t CanvasFindFont(CanvasContext* ctx, const char* name) {
   return name != nullptr ? GlyphCacheFindFont(ctx->glyphs, name) : -1;
 }
 
 float CanvasFontScale(CanvasContext* ctx) {
-  const float scale = TransformAverageScale(TopState(ctx)->xform);
+  const float scale = TransformAverageScale(CanvasCurrentState(ctx)->xform);
   if (!std::isfinite(scale)) return 0.0f;
   if (scale >= kMaxFontScale) return kMaxFontScale;
   return static_cast<float>(static_cast<int>(scale / kFontScaleStep + 0.5f)) * kFontScaleStep;
@@ -252,7 +246,7 @@ float CanvasText(CanvasContext* ctx, float x, float y, const char* start, const 
   if (capacity > INT32_MAX) return x;
   CanvasVertex* vertices = CanvasAllocTempVerts(ctx, static_cast<int32_t>(capacity));
   if (vertices == nullptr) return x;
-  const float* xform = TopState(ctx)->xform;
+  const float* xform = CanvasCurrentState(ctx)->xform;
 
   GlyphTextIter iter;
   if (!GlyphCacheTextIterInit(ctx->glyphs, &iter, x * scale, y * scale, start, end, kGlyphBitmapRequired)) {

@@ -82,18 +82,20 @@ void* IGfxCanvas::CreateRendererContext() {
   if (canvas_ != nullptr) return canvas_;
   // A driver without every entry point (framebuffer objects above all) gets no renderer, and
   // no GL call is made through the empty table.
-  if (!gl.complete) return nullptr;
+  if (!gl_.complete) return nullptr;
   // Read now, while the window's own framebuffer is bound: at the end of a frame the main
   // framebuffer is, and compositing into that would draw the frame into itself.
   GLint bound = 0;
-  gl.GetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+  gl_.GetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
   windowFramebuffer_ = static_cast<GLuint>(bound);
-  canvas_ = GLCanvasCreate(kGLBackendAntiAlias);
+  canvas_ = GLCanvasCreate(kGLBackendAntiAlias, gl_);
   if (canvas_ != nullptr) ++generation_;
   return canvas_;
 }
 
 void IGfxCanvas::DestroyRendererContext() {
+  ScopedContext context(*this);
+  if (!context.Current() && canvas_ != nullptr) GLCanvasForgetContext(canvas_);
   // Controls may hold layers whose framebuffers are deleted through the canvas.
   RemoveAllControls();
   DiscardLayers();

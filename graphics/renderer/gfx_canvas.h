@@ -4,10 +4,11 @@
 // which the end of the frame composites into the window's framebuffer as one textured
 // rectangle; layers are further framebuffers drawing can be redirected to.
 //
-// UI thread only, with the window's GL context current. Without a canvas (no renderer
-// context yet, or a driver that lacks an entry point) every drawing operation does nothing
-// and makes no GL call. The platform window derives from this class: everything platform
-// stays pure or overridable here.
+// UI thread only, with the window's GL context current. Every GL call goes through this
+// object's own table, which the platform fills from its context before making the renderer
+// context. Without a canvas (no renderer context yet, or a driver that lacks an entry point)
+// every drawing operation does nothing and makes no GL call. The platform window derives from
+// this class: everything platform stays pure or overridable here.
 
 #include <cstdint>
 #include <memory>
@@ -65,9 +66,12 @@ class IGfxCanvas : public IGfx {
   // no canvas) when the GL table is incomplete or the shaders fail.
   void* CreateRendererContext() override;
   // Removes the controls, then frees bitmaps, deferred deletions, the main framebuffer and
-  // the canvas, in that order, while the GL context is current.
+  // the canvas, in that order, with the GL context made current. When it cannot be, no GL
+  // call is made (it would reach whatever context is current): memory is freed and the GL
+  // objects are left to the context's own deletion.
   void DestroyRendererContext() override;
-  // Flushes the frame into the main framebuffer and composites that into the window's.
+  // Flushes the frame into the main framebuffer and, in the same flush, composites that into
+  // the window's, which stays bound.
   void EndFrame() override;
   void DrawBitmap(const BitmapRef& bitmap, const Rect& dest, int32_t srcX, int32_t srcY,
                   const Blend* blend = nullptr) override;
@@ -109,19 +113,22 @@ class IGfxCanvas : public IGfx {
                 const Blend* blend = nullptr) override;
   void PathSetTransform(const PathTransform& transform) override;
   void SetClipRegion(const Rect& clip) override;
-  // Remakes the main framebuffer at the editor's pixel size, cleared once.
+  // Remakes the main framebuffer at the editor's pixel size, cleared once. When the GL context
+  // cannot be made current, at the start of the next frame instead.
   void ResizeDrawSurface() override;
   // Looked for in this object's bitmap cache at the target scale first, so a bitmap redrawn
-  // for the scale is made once.
+  // for the scale is made once. Decoding needs the GL context: without it, nothing is loaded
+  // (nor cached) this time. The same holds for the two loaders below.
   BitmapRef LoadBitmapFromMemory(const char* name, const void* data, int32_t size, int32_t frames = 1,
                                  bool framesHorizontal = false, int32_t targetScale = 0) override;
   // The image of the best scale found, decoded once into this object's bitmap cache; drawn at
   // its own scale, not redrawn. Empty for a name found nowhere or a type not supported.
   BitmapRef LoadBitmapScaled(const char* name, int32_t frames = 1, bool framesHorizontal = false,
                              int32_t targetScale = 0) override;
-  // Cached in this object's bitmap cache, which owns the result.
+  // Cached in this object's bitmap cache, which owns the result; null without the GL context.
   APIBitmap* LoadBitmapDataFromMemory(const char* name, const void* data, int32_t size, float scale) override;
-  // The caller owns the result; an image that does not decode gives a bitmap of size 0.
+  // The caller owns the result; an image that does not decode gives a bitmap of size 0, and
+  // none is made without the GL context.
   APIBitmap* LoadBitmapData(const char* path, float scale, ResourceLocation location,
                             const char* extension) override;
   std::unique_ptr<APIBitmap> CreateOffscreenBitmap(int32_t width, int32_t height, float scale,
@@ -151,11 +158,17 @@ class IGfxCanvas : public IGfx {
   // UI thread.
   CanvasContext* Canvas() const { return canvas_; }
   bool InFrame() const { return inFrame_; }
+  // UI thread. The GL functions of the context this object draws in.
+  const GLFunctions& GL() const { return gl_; }
 
  protected:
   // UI thread. The bytes of a module resource, which live as long as the module; null when
   // there is none. Read from the window's module (GetWinModuleHandle).
   virtual const uint8_t* FindModuleResource(const char* name, const char* type, int32_t* size);
+
+  // UI thread, with the context current, before CreateRendererContext: the table the platform
+  // fills from its context. The renderer context calls through it as long as it stands.
+  GLFunctions& GLTable() { return gl_; }
 
   // UI thread. For the window and the tests: the frame's targets.
   const LayerFramebuffer* MainFramebuffer() const { return mainFramebuffer_; }
@@ -163,6 +176,20 @@ class IGfxCanvas : public IGfx {
 
  private:
   static constexpr int32_t kAlphaByte = 3;
+
+  // The platform's GL context made current for a scope, as it answered.
+  class ScopedContext {
+   public:
+    explicit ScopedContext(IGfx& gfx) : gfx_(gfx), current_(gfx.MakeGLContextCurrent()) {}
+    ~ScopedContext() { gfx_.ReleaseGLContext(); }
+    ScopedContext(const ScopedContext&) = delete;
+    ScopedContext& operator=(const ScopedContext&) = delete;
+    bool Current() const { return current_; }
+
+   private:
+    IGfx& gfx_;
+    bool current_;
+  };
 
   struct TextPlacement {
     float x = 0.f;
@@ -176,12 +203,17 @@ class IGfxCanvas : public IGfx {
   int32_t MainPixelWidth() const;
   int32_t MainPixelHeight() const;
   void BindWindowFramebuffer();
-  void BindMainFramebuffer();
-  void BeginMainCanvasFrame();
+  // The main framebuffer, or the window's while there is none.
+  GLuint MainTarget() const;
+  // Draws into framebuffer from now on (with drawing queued, at its place in the flush), a
+  // canvas frame at the main canvas size begun.
+  void BeginMainCanvasFrame(GLuint framebuffer);
   // Binds the top layer's framebuffer, or the main one, and begins the canvas frame at its size.
   void TargetDrawing();
   // The clip and the transform sent again after a canvas frame restarted mid-drawing.
   void ResendDrawingState();
+  // Queues the main framebuffer's image into the window's framebuffer; the end of the frame
+  // flushes it with the frame.
   void CompositeMainFramebuffer();
   // A framebuffer cleared to nothing, made without disturbing an open frame; null when the
   // driver cannot make it.
@@ -203,10 +235,14 @@ class IGfxCanvas : public IGfx {
   static float UsableWeight(const Blend* blend);
   void FillWithColour(const Colour& colour, const Blend* blend);
   void FillPaintFromPattern(const FillPattern& pattern, const Blend* blend, bool forStroke);
-  void FinishPath(bool preserve);
+  // Back to source-over, and a new path unless the drawn one is to be kept.
+  void EndPathDrawing(bool keepPath);
 
+  GLFunctions gl_;
   CanvasContext* canvas_ = nullptr;
   LayerFramebuffer* mainFramebuffer_ = nullptr;
+  // The main framebuffer no longer has the editor's pixel size: its remaking found no context.
+  bool drawSurfaceStale_ = false;
   bool inFrame_ = false;
   // The framebuffer the window draws into, as bound when the renderer context was made.
   GLuint windowFramebuffer_ = 0;

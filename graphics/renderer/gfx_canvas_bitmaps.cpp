@@ -2,7 +2,6 @@
 // memory, and kept in this object's own bitmap cache, which owns them until the renderer goes.
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,13 +14,6 @@ namespace {
 
 constexpr size_t kExtensionCapacity = 32;  // bytes, NUL included
 constexpr const char* kSupportedExtensions[] = {"png", "jpg", "jpeg"};
-
-// 0 (and anything below 1) asks for the display's scale, rounded up.
-int32_t TargetScale(int32_t asked, float screenScale) {
-  if (asked >= 1) return asked;
-  const float rounded = std::ceil(screenScale);
-  return rounded >= 1.f && rounded < 64.f ? static_cast<int32_t>(rounded) : 1;
-}
 
 }  // namespace
 
@@ -41,18 +33,15 @@ APIBitmap* IGfxCanvas::LoadBitmapData(const char* path, float scale, ResourceLoc
                                       const char* extension) {
   int32_t image = 0;
   if (canvas_ != nullptr && path != nullptr) {
+    ScopedContext context(*this);
+    // Not a failed decode, which would be cached as one: nothing, so a later load tries again.
+    if (!context.Current()) return nullptr;
     if (location == ResourceLocation::kModuleResource) {
       int32_t size = 0;
       const uint8_t* bytes = FindModuleResource(path, extension, &size);
-      if (bytes != nullptr && size > 0) {
-        MakeGLContextCurrent();
-        image = CanvasCreateImageMem(canvas_, 0, bytes, size);
-        ReleaseGLContext();
-      }
+      if (bytes != nullptr && size > 0) image = CanvasCreateImageMem(canvas_, 0, bytes, size);
     } else if (location == ResourceLocation::kFile) {
-      MakeGLContextCurrent();
       image = CanvasCreateImage(canvas_, path, 0);
-      ReleaseGLContext();
     }
   }
   return new (std::nothrow) Bitmap(*this, image, scale);
@@ -64,9 +53,9 @@ APIBitmap* IGfxCanvas::LoadBitmapDataFromMemory(const char* name, const void* da
   if (APIBitmap* cached = bitmapCache_.Find(name, scale)) return cached;
   int32_t image = 0;
   if (canvas_ != nullptr && data != nullptr && size > 0) {
-    MakeGLContextCurrent();
+    ScopedContext context(*this);
+    if (!context.Current()) return nullptr;
     image = CanvasCreateImageMem(canvas_, 0, static_cast<const uint8_t*>(data), size);
-    ReleaseGLContext();
   }
   std::unique_ptr<APIBitmap> bitmap(new (std::nothrow) Bitmap(*this, image, scale));
   // Not cached, the bitmap would have no owner: it is dropped instead.
@@ -93,11 +82,9 @@ BitmapRef IGfxCanvas::LoadBitmapFromMemory(const char* name, const void* data, i
     return BitmapRef(cached, std::max(1, frames), framesHorizontal, name);
   }
   // A bitmap found at another scale is redrawn through a layer, which needs the context.
-  MakeGLContextCurrent();
-  const BitmapRef loaded =
-      IGfx::LoadBitmapFromMemory(name, data, size, frames, framesHorizontal, targetScale);
-  ReleaseGLContext();
-  return loaded;
+  ScopedContext context(*this);
+  if (!context.Current()) return BitmapRef();
+  return IGfx::LoadBitmapFromMemory(name, data, size, frames, framesHorizontal, targetScale);
 }
 
 BitmapRef IGfxCanvas::LoadBitmapScaled(const char* name, int32_t frames, bool framesHorizontal,

@@ -97,7 +97,7 @@ void IGfxCanvas::DrawBitmap(const BitmapRef& bitmap, const Rect& dest, int32_t s
   CanvasFillPaint(canvas_, paint);
   SetCanvasBlendMode(blend);
   CanvasFill(canvas_);
-  FinishPath(false);
+  EndPathDrawing(false);
 }
 
 void IGfxCanvas::DrawFastDropShadow(const Rect& inner, const Rect& outer, float dropOffset, float roundness,

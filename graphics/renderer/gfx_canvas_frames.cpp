@@ -4,7 +4,8 @@
 //
 // A target's canvas frame is begun at its pixel size over the screen scale, so one canvas
 // unit is exactly screen-scale pixels on every target: nothing is stretched by the
-// truncation of a float product, and clips aligned to the pixel grid stay aligned.
+// truncation of a float product, and clips aligned to the pixel grid stay aligned. The
+// composite joins the frame's own flush: one program bind and one vertex upload a frame.
 #include <cmath>
 
 #include "graphics/renderer/gfx_canvas.h"
@@ -26,15 +27,16 @@ int32_t TruncatedSize(float size) {
 // A window not yet on a screen may report no scale.
 float UsableRatio(float ratio) { return std::isfinite(ratio) && ratio > 0.f ? ratio : 1.f; }
 
-void ClearBoundFramebuffer(int32_t width, int32_t height) {
+void ClearBoundFramebuffer(const GLFunctions& gl, int32_t width, int32_t height) {
   gl.Viewport(0, 0, width, height);
   gl.ClearColor(0.f, 0.f, 0.f, 0.f);
   gl.Clear(kClearAll);
 }
 
-void BeginCanvasFrameAt(CanvasContext* canvas, int32_t pixelWidth, int32_t pixelHeight, float screenScale) {
+void BeginCanvasFrameAt(CanvasContext* canvas, GLuint framebuffer, int32_t pixelWidth, int32_t pixelHeight,
+                        float screenScale) {
   const float ratio = UsableRatio(screenScale);
-  gl.Viewport(0, 0, pixelWidth, pixelHeight);
+  GLCanvasDrawInto(canvas, framebuffer, pixelWidth, pixelHeight);
   CanvasBeginFrame(canvas, static_cast<float>(pixelWidth) / ratio, static_cast<float>(pixelHeight) / ratio,
                    ratio);
 }
@@ -54,33 +56,28 @@ int32_t IGfxCanvas::MainPixelHeight() const {
   return TruncatedSize(static_cast<float>(MainCanvasHeight()) * UsableRatio(screenScale_));
 }
 
-void IGfxCanvas::BindWindowFramebuffer() { gl.BindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_); }
+void IGfxCanvas::BindWindowFramebuffer() { gl_.BindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_); }
 
-void IGfxCanvas::BindMainFramebuffer() {
-  gl.BindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_ ? mainFramebuffer_->framebuffer : windowFramebuffer_);
+void IGfxCanvas::BeginMainCanvasFrame(GLuint framebuffer) {
+  BeginCanvasFrameAt(canvas_, framebuffer, MainPixelWidth(), MainPixelHeight(), screenScale_);
 }
 
-void IGfxCanvas::BeginMainCanvasFrame() {
-  BeginCanvasFrameAt(canvas_, MainPixelWidth(), MainPixelHeight(), screenScale_);
+GLuint IGfxCanvas::MainTarget() const {
+  return mainFramebuffer_ ? mainFramebuffer_->framebuffer : windowFramebuffer_;
 }
 
 void IGfxCanvas::TargetDrawing() {
   const DrawLayer* top = TopLayer();
   const auto* layerBitmap = top ? dynamic_cast<const Bitmap*>(top->bitmap.get()) : nullptr;
   if (layerBitmap != nullptr && layerBitmap->Framebuffer() != nullptr) {
-    gl.BindFramebuffer(GL_FRAMEBUFFER, layerBitmap->Framebuffer()->framebuffer);
-    BeginCanvasFrameAt(canvas_, layerBitmap->Width(), layerBitmap->Height(), screenScale_);
+    BeginCanvasFrameAt(canvas_, layerBitmap->Framebuffer()->framebuffer, layerBitmap->Width(),
+                       layerBitmap->Height(), screenScale_);
     return;
   }
   // A layer that got no bitmap keeps the drawing where it was; its unset clip lets nothing
   // through. Outside a frame nothing is drawn but into layers, so the window gets its binding
   // back once they are gone.
-  if (top == nullptr && !inFrame_) {
-    BindWindowFramebuffer();
-  } else {
-    BindMainFramebuffer();
-  }
-  BeginMainCanvasFrame();
+  BeginMainCanvasFrame(top == nullptr && !inFrame_ ? windowFramebuffer_ : MainTarget());
 }
 
 void IGfxCanvas::ResendDrawingState() {
@@ -90,29 +87,29 @@ void IGfxCanvas::ResendDrawingState() {
 }
 
 void IGfxCanvas::BeginFrame() {
+  if (drawSurfaceStale_) ResizeDrawSurface();
   inFrame_ = true;
   IGfx::BeginFrame();
   if (canvas_ == nullptr) return;
   // Explicitly: whatever an earlier call left bound, the clear is the window's, never the
   // main framebuffer's, whose pixels the partial redraws of this frame build on.
   BindWindowFramebuffer();
-  ClearBoundFramebuffer(MainPixelWidth(), MainPixelHeight());
-  BindMainFramebuffer();
-  BeginMainCanvasFrame();
+  ClearBoundFramebuffer(gl_, MainPixelWidth(), MainPixelHeight());
+  BeginMainCanvasFrame(MainTarget());
 }
 
 void IGfxCanvas::EndFrame() {
   if (canvas_ != nullptr) {
-    CanvasEndFrame(canvas_);
     if (mainFramebuffer_ != nullptr) CompositeMainFramebuffer();
+    CanvasEndFrame(canvas_);
   }
   inFrame_ = false;
   FlushDeferredImageDeletes();
 }
 
 void IGfxCanvas::CompositeMainFramebuffer() {
-  BindWindowFramebuffer();
-  BeginMainCanvasFrame();
+  // Queued after what the frame drew into the main framebuffer, and flushed with it.
+  BeginMainCanvasFrame(windowFramebuffer_);
   const float ratio = UsableRatio(screenScale_);
   const float width = static_cast<float>(MainPixelWidth()) / ratio;
   const float height = static_cast<float>(MainPixelHeight()) / ratio;
@@ -124,7 +121,6 @@ void IGfxCanvas::CompositeMainFramebuffer() {
   CanvasFill(canvas_);
   CanvasBeginPath(canvas_);
   CanvasRestore(canvas_);
-  CanvasEndFrame(canvas_);
 }
 
 void IGfxCanvas::UpdateLayer() {
@@ -137,8 +133,8 @@ LayerFramebuffer* IGfxCanvas::MakeClearedFramebuffer(int32_t width, int32_t heig
   if (inFrame_) CanvasEndFrame(canvas_);
   LayerFramebuffer* framebuffer = CreateLayerFramebuffer(canvas_, width, height, 0);
   if (framebuffer != nullptr) {
-    gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer->framebuffer);
-    ClearBoundFramebuffer(width, height);
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, framebuffer->framebuffer);
+    ClearBoundFramebuffer(gl_, width, height);
   }
   if (inFrame_) {
     // The interrupted frame goes on where it was drawing, with its clip and transform.
@@ -163,7 +159,11 @@ std::unique_ptr<APIBitmap> IGfxCanvas::CreateOffscreenBitmap(int32_t width, int3
 
 void IGfxCanvas::ResizeDrawSurface() {
   if (canvas_ == nullptr && mainFramebuffer_ == nullptr) return;
-  MakeGLContextCurrent();
+  ScopedContext context(*this);
+  // Without it GL would reach whatever context is current, a host's maybe: the surface keeps
+  // its size until a frame, which has the context, remakes it.
+  drawSurfaceStale_ = !context.Current();
+  if (drawSurfaceStale_) return;
   // What the frame drew so far goes into the old surface, whose deletion waits for the frame.
   if (inFrame_ && canvas_ != nullptr) CanvasEndFrame(canvas_);
   LayerFramebuffer* old = mainFramebuffer_;
@@ -171,7 +171,6 @@ void IGfxCanvas::ResizeDrawSurface() {
   QueueBitmapDeletion(old);
   // Cleared once, here: frames never clear it, since partial redraws build on its pixels.
   if (canvas_ != nullptr) mainFramebuffer_ = MakeClearedFramebuffer(MainPixelWidth(), MainPixelHeight());
-  ReleaseGLContext();
 }
 
 }  // namespace plugfw::gfx

@@ -33,8 +33,8 @@ void IGfxCanvas::GetLayerBitmapData(DrawLayer& layer, HeapBuffer& pixels) {
   if (pixels.Size() < size) return;
   // Pushing flushes what was drawn so far and binds the layer's framebuffer.
   PushLayer(&layer);
-  gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
-  gl.ReadPixels(0, 0, bitmap->Width(), bitmap->Height(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
+  gl_.ReadPixels(0, 0, bitmap->Width(), bitmap->Height(), GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
   PopLayer();
 }
 
@@ -52,7 +52,7 @@ void IGfxCanvas::ApplyShadowMask(DrawLayer& layer, HeapBuffer& mask, const Layer
     PathRect(layer.bounds);
     CanvasFillColour(canvas_, CanvasColour{0.f, 0.f, 0.f, 0.f});
     CanvasFill(canvas_);
-    FinishPath(false);
+    EndPathDrawing(false);
     PopLayer();
   }
 

@@ -198,9 +198,9 @@ void IGfxCanvas::FillPaintFromPattern(const FillPattern& pattern, const Blend* b
   }
 }
 
-void IGfxCanvas::FinishPath(bool preserve) {
+void IGfxCanvas::EndPathDrawing(bool keepPath) {
   CanvasCompositeFactors(canvas_, kBlendOne, kBlendOneMinusSrcAlpha);
-  if (!preserve) CanvasBeginPath(canvas_);
+  if (!keepPath) CanvasBeginPath(canvas_);
 }
 
 void IGfxCanvas::PathFill(const FillPattern& pattern, const FillOptions& options, const Blend* blend) {
@@ -214,7 +214,7 @@ void IGfxCanvas::PathFill(const FillPattern& pattern, const FillOptions& options
   FillPaintFromPattern(pattern, blend, false);
   SetCanvasBlendMode(blend);
   CanvasFill(canvas_);
-  FinishPath(options.preserve);
+  EndPathDrawing(options.preserve);
 }
 
 void IGfxCanvas::PathStroke(const FillPattern& pattern, float thickness, const StrokeOptions& options,
@@ -228,7 +228,7 @@ void IGfxCanvas::PathStroke(const FillPattern& pattern, float thickness, const S
   CanvasPathWinding(canvas_, kWindingSolid);
   SetCanvasBlendMode(blend);
   CanvasStroke(canvas_);
-  FinishPath(options.preserve);
+  EndPathDrawing(options.preserve);
 }
 
 }  // namespace plugfw::gfx

@@ -1,7 +1,6 @@
 // Text on the canvas: the style's font and alignment, measuring with the glyph cache,
 // single-line and rotated text, rows broken to a width, and the fonts loaded into the glyph
 // cache through the process-wide renderer font cache.
-#include <cmath>
 #include <cstring>
 
 #include "graphics/renderer/gfx_canvas.h"
@@ -11,14 +10,12 @@
 namespace plugfw::gfx {
 namespace {
 
-// The glyph cache makes no glyph below two tenths of a pixel: such text is no text at all.
-constexpr float kSmallestGlyphPixels = 0.2f;
 // The editor's layout names the embedded font one way, the framework's default styles the
 // other; either name must find it, or text in a default style would be silently blank.
 constexpr const char* kEmbeddedFontIds[] = {"KESTRALYN", kDefaultFontId};
 constexpr double kFontScale = 1.0;
 constexpr int kRowsPerBreak = 3;
-constexpr int32_t kHorizontalAlignBits = kAlignLeft | kAlignCentre | kAlignRight;
+constexpr int32_t kHorizontalAlignBits = kGlyphAlignLeft | kGlyphAlignCentre | kGlyphAlignRight;
 
 bool IsEmbeddedFontId(const char* fontId) {
   for (const char* id : kEmbeddedFontIds) {
@@ -83,29 +80,29 @@ int32_t IGfxCanvas::TextAlignment(const TextStyle& style, const Rect& bounds,
   switch (style.align) {
     case TextAlign::kNear:
       placement.x = bounds.left;
-      align = kAlignLeft;
+      align = kGlyphAlignLeft;
       break;
     case TextAlign::kFar:
       placement.x = bounds.right;
-      align = kAlignRight;
+      align = kGlyphAlignRight;
       break;
     case TextAlign::kCentre:
     default:
       placement.x = bounds.CentreX();
-      align = kAlignCentre;
+      align = kGlyphAlignCentre;
       break;
   }
   switch (style.valign) {
     case TextVAlign::kTop:
       placement.y = bounds.top;
-      return align | kAlignTop;
+      return align | kGlyphAlignTop;
     case TextVAlign::kBottom:
       placement.y = bounds.bottom;
-      return align | kAlignBottom;
+      return align | kGlyphAlignBottom;
     case TextVAlign::kMiddle:
     default:
       placement.y = bounds.CentreY();
-      return align | kAlignMiddle;
+      return align | kGlyphAlignMiddle;
   }
 }
 
@@ -116,7 +113,7 @@ bool IGfxCanvas::UseStyleFont(const TextStyle& style, float& scale) {
   CanvasFontFaceId(canvas_, font);
   scale = CanvasFontScale(canvas_) * canvas_->devicePixelRatio;
   const float pixels = style.size * scale;
-  if (font < 0 || !(scale > 0.f) || !std::isfinite(pixels) || pixels < kSmallestGlyphPixels) return false;
+  if (font < 0 || !(scale > 0.f) || !GlyphCacheMakesGlyphsAt(pixels)) return false;
   const CanvasState* state = CanvasCurrentState(canvas_);
   GlyphCache* glyphs = canvas_->glyphs;
   GlyphCacheSetSize(glyphs, pixels);
@@ -187,7 +184,7 @@ void IGfxCanvas::DrawMultiLineText(const TextStyle& style, const char* text, con
     // Rows are placed by their tops, so that the block of them sits in the bounds as the
     // vertical alignment says: its top at the top, its middle in the middle, its bottom at
     // the bottom.
-    CanvasTextAlign(canvas_, (align & kHorizontalAlignBits) | kAlignTop);
+    CanvasTextAlign(canvas_, (align & kHorizontalAlignBits) | kGlyphAlignTop);
     FillWithColour(style.textColour, blend);
     const float rowWidth = bounds.Width();
     const int32_t rows = ForEachTextRow(canvas_, text, rowWidth, [](const CanvasTextRow&, int32_t) {});

@@ -17,7 +17,7 @@ GLBackendState* AsState(void* state) { return static_cast<GLBackendState*>(state
 
 void CheckError(const GLBackendState* state, const char* step) {
   if (!(state->flags & kGLBackendCheckErrors)) return;
-  const GLenum error = gl.GetError();
+  const GLenum error = state->gl->GetError();
   if (error != GL_NO_ERROR) std::printf("Error %08x after %s\n", error, step);
 }
 
@@ -32,7 +32,8 @@ int32_t FragStride() {
 int GLBackendCreate(void* opaque) {
   GLBackendState* state = AsState(opaque);
   // A driver without every entry point (framebuffer objects above all) gets no renderer.
-  if (!gl.complete) return 0;
+  if (state->gl == nullptr || !state->gl->complete) return 0;
+  const GLFunctions& gl = *state->gl;
   CheckError(state, "init");
   const char* options = (state->flags & kGLBackendAntiAlias) ? kEdgeAntiAliasOption : nullptr;
   if (!GLBackendBuildShader(state, "shader", kShaderHeader, options)) return 0;
@@ -52,15 +53,23 @@ int GLBackendCreate(void* opaque) {
 
 void GLBackendViewport(void* opaque, float width, float height, float /*devicePixelRatio*/) {
   GLBackendState* state = AsState(opaque);
-  state->view[0] = width;
-  state->view[1] = height;
+  // The calls already queued keep the view they were made for.
+  float* view = state->view;
+  if (state->callCount > 0) {
+    GLTarget* target = GLBackendQueueTarget(state);
+    if (target == nullptr) return;
+    view = target->view;
+  }
+  view[0] = width;
+  view[1] = height;
 }
 
 void GLBackendDelete(void* opaque) {
   GLBackendState* state = AsState(opaque);
   if (state == nullptr) return;
   // Without the table (the driver lacked an entry point) nothing was made in GL.
-  if (gl.complete) {
+  if (state->gl != nullptr && state->gl->complete) {
+    const GLFunctions& gl = *state->gl;
     if (state->program != 0) gl.DeleteProgram(state->program);
     if (state->vertexShader != 0) gl.DeleteShader(state->vertexShader);
     if (state->fragmentShader != 0) gl.DeleteShader(state->fragmentShader);
@@ -77,12 +86,18 @@ void GLBackendDelete(void* opaque) {
   std::free(state->vertices);
   std::free(state->indices);
   std::free(state->uniforms);
+  std::free(state->targets);
   std::free(state);
 }
 
-CanvasContext* GLCanvasCreate(int32_t flags) {
+void GLCanvasForgetContext(CanvasContext* canvas) {
+  if (canvas != nullptr) AsState(canvas->callbacks.state)->gl = nullptr;
+}
+
+CanvasContext* GLCanvasCreate(int32_t flags, const GLFunctions& gl) {
   auto* state = static_cast<GLBackendState*>(std::calloc(1, sizeof(GLBackendState)));
   if (state == nullptr) return nullptr;
+  state->gl = &gl;
   state->flags = flags;
   CanvasBackendCallbacks callbacks{};
   callbacks.state = state;

@@ -1,10 +1,12 @@
 #pragma once
 // The canvas's OpenGL 2 back end. During a frame it only queues the canvas's fills, strokes
-// and triangle lists (calls, paths, vertices, triangle indices, fragment uniforms); the flush
-// that ends the frame issues all GL work with one program, one upload each of the vertices and
-// the indices, and cached GL state. It owns
+// and triangle lists (calls, paths, vertices, triangle indices, fragment uniforms) and the
+// changes of the framebuffer they draw into; the flush that ends the frame issues all GL work
+// with one program, one upload each of the vertices and the indices, and cached GL state. It
+// owns
 // the GL textures behind canvas image ids, and makes the framebuffers that layers draw into.
-// UI thread, with the GL context current; every GL call goes through the table `gl`.
+// UI thread, with the GL context current; every GL call goes through that context's table,
+// given at creation.
 
 #include <cstdint>
 
@@ -32,6 +34,17 @@ enum GLCallType : int32_t {
   kCallConvexFill = 2,
   kCallStroke = 3,
   kCallTriangles = 4,
+  kCallTarget = 5,  // draws nothing: the calls after it draw into its GLTarget
+};
+
+// Where the calls after a kCallTarget draw: a framebuffer bound at a viewport of its pixel
+// size, or the one bound kept, and the view size in canvas units.
+struct GLTarget {
+  int32_t bindsFramebuffer;  // 0: framebuffer and viewport stay as they are
+  GLuint framebuffer;
+  int32_t viewportWidth;
+  int32_t viewportHeight;
+  float view[2];
 };
 
 struct GLBlendFactors {
@@ -62,6 +75,7 @@ struct GLCall {
   GLBlendFactors blend;
   int32_t indexOffset;
   int32_t indexCount;
+  int32_t target;  // kCallTarget: its entry in the target queue
 };
 
 struct GLPath {
@@ -91,6 +105,7 @@ struct GLFragUniforms {
 inline constexpr int kGLFragVectors = 11;
 
 struct GLBackendState {
+  const GLFunctions* gl;  // the table of the context the canvas draws in; null once forgotten
   GLuint program;
   GLuint fragmentShader;
   GLuint vertexShader;
@@ -98,7 +113,7 @@ struct GLBackendState {
   GLint texLocation;
   GLint fragLocation;
   GLTextureRecord* textures;
-  float view[2];
+  float view[2];  // of the queue's first calls; a GLTarget holds the view of those after it
   int32_t textureCount;
   int32_t textureCapacity;
   int32_t lastTextureId;
@@ -121,6 +136,9 @@ struct GLBackendState {
   uint8_t* uniforms;
   int32_t uniformCapacity;  // blocks
   int32_t uniformCount;     // blocks
+  GLTarget* targets;
+  int32_t targetCapacity;
+  int32_t targetCount;
   // What GL holds now, so that repeated values make no GL call. Valid during a flush only.
   GLuint boundTexture;
   GLuint stencilMask;
@@ -154,13 +172,30 @@ void GLBackendTriangles(void* state, const CanvasPaint* paint, CanvasCompositeOp
 // Frees the state itself too.
 void GLBackendDelete(void* state);
 
-// UI thread, GL current. A canvas over a fresh back end with the given GLBackendFlags; null
-// when the GL table is incomplete, the shaders fail or memory runs out.
-CanvasContext* GLCanvasCreate(int32_t flags);
+// UI thread, GL current. The canvas's calls from now on draw into framebuffer, at a viewport of
+// width x height pixels. With calls queued the change takes its place among them and is made
+// by the flush, so that a frame drawn into several targets is still one flush; with none it is
+// made now. A cancelled queue drops its changes too.
+void GLCanvasDrawInto(CanvasContext* canvas, GLuint framebuffer, int width, int height);
 
-// Internal to the back end: its texture records and the uniform blocks of the queue. UI thread.
+// UI thread. For a canvas whose context cannot be made current any more: from now on its back
+// end makes no GL call, which would reach whatever context is current. Flushes drop their
+// calls, textures and framebuffers are neither made nor updated, and deletions free memory
+// only; the GL objects go with the context.
+void GLCanvasForgetContext(CanvasContext* canvas);
+
+// UI thread, gl's context current. A canvas over a fresh back end with the given
+// GLBackendFlags, calling GL through gl, which must outlive it; null when the table is
+// incomplete, the shaders fail or memory runs out.
+CanvasContext* GLCanvasCreate(int32_t flags, const GLFunctions& gl);
+
+// Internal to the back end: its texture records, the uniform blocks of the queue, and the
+// target the calls queued from now on draw into: the last call's own when it is a target
+// change, else a new change that keeps framebuffer and view (null when memory runs out).
+// UI thread.
 GLTextureRecord* GLBackendFindTexture(GLBackendState* state, int image);
 GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset);
+GLTarget* GLBackendQueueTarget(GLBackendState* state);
 
 // An offscreen target: a framebuffer with an RGBA canvas image as colour and a stencil buffer.
 struct LayerFramebuffer {

@@ -2,11 +2,7 @@
 
 namespace plugfw::gfx {
 
-const char* LoadGLFunctions(GLProcResolver resolve, void* user) {
-  if (resolve == nullptr) {
-    UnloadGLFunctions();
-    return "resolver";
-  }
+const char* LoadGLFunctions(GLFunctions& table, GLProcResolver resolve, void* user) {
   GLFunctions loaded;
   const char* missing = nullptr;
   // The table is filled whole or not at all: a half-loaded table would let the back end
@@ -20,17 +16,13 @@ const char* LoadGLFunctions(GLProcResolver resolve, void* user) {
       loaded.entry = reinterpret_cast<ret(HALCYRA_GLAPI*) params>(address); \
     }                                                                       \
   }
+  if (resolve == nullptr) missing = "resolver";
   HALCYRA_GL_FUNCTIONS(HALCYRA_GL_LOAD)
 #undef HALCYRA_GL_LOAD
-  if (missing != nullptr) {
-    UnloadGLFunctions();
-    return missing;
-  }
-  loaded.complete = true;
-  gl = loaded;
-  return nullptr;
+  // Assigned last: the resolver may read from the table it fills.
+  loaded.complete = missing == nullptr;
+  table = loaded.complete ? loaded : GLFunctions{};
+  return missing;
 }
-
-void UnloadGLFunctions() { gl = GLFunctions{}; }
 
 }  // namespace plugfw::gfx

@@ -1,10 +1,12 @@
 #pragma once
 // The OpenGL entry points, types and constants the renderer uses, declared here so that no
-// portable file includes a system GL header. Every GL call goes through the one table `gl`,
-// which LoadGLFunctions fills from a resolver (name -> address): the window's loader on
-// Windows, a headless Mesa context in the native tests. A table that lacks any entry point
-// is left empty, and the GL back end then refuses to start.
-// UI thread, with the GL context current, like every GL call.
+// portable file includes a system GL header. Every GL call goes through the table of the
+// context it is made in: each editor window loads its own from its context (two windows may
+// run on two drivers), so one window's load never changes what another calls. LoadGLFunctions
+// fills a table from a resolver (name -> address): the window's loader on Windows, a headless
+// Mesa context in the native tests. A table that lacks any entry point is left empty, and the
+// GL back end then refuses to start.
+// UI thread, with the table's context current, like every GL call.
 
 #include <cstddef>
 #include <cstdint>
@@ -205,23 +207,19 @@ struct GLFunctions {
   bool complete = false;
 };
 
-// The process's one table. Tests may replace single entries to watch or refuse calls.
-inline GLFunctions gl;
-
 // Asks for the address of a GL entry point by its full name ("glBindTexture"); null when the
 // context has none. `user` is passed through.
 using GLProcResolver = void* (*)(const char* name, void* user);
 
-// UI thread. Fills `gl` from the resolver. Returns null when every entry point was found;
-// otherwise the name of the first missing one, and `gl` is left empty (complete false).
-const char* LoadGLFunctions(GLProcResolver resolve, void* user);
+// UI thread, with the table's context current. Fills table from the resolver. Returns null when
+// every entry point was found; otherwise the name of the first missing one, and table is left
+// empty (complete false).
+const char* LoadGLFunctions(GLFunctions& table, GLProcResolver resolve, void* user);
 
-// UI thread. Empties `gl`: afterwards the GL back end refuses to start.
-void UnloadGLFunctions();
-
-// Windows only (gl_functions_win32.cpp): the window's loader over the current WGL context,
-// asking wglGetProcAddress first and opengl32's exports second. Returns what LoadGLFunctions
-// returns, or "opengl32.dll" / "wglGetProcAddress" when those cannot be had.
-const char* LoadGLFunctionsFromWGL();
+// Windows only (gl_functions_win32.cpp). UI thread: the window's loader over the current WGL
+// context, asking wglGetProcAddress first and opengl32's exports second. Returns what
+// LoadGLFunctions returns, or "opengl32.dll" / "wglGetProcAddress" when those cannot be had
+// (table then empty).
+const char* LoadGLFunctionsFromWGL(GLFunctions& table);
 
 }  // namespace plugfw::gfx

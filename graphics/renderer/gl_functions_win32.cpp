@@ -31,20 +31,20 @@ void* ResolveWithWgl(const char* name, void* user) {
 
 }  // namespace
 
-const char* LoadGLFunctionsFromWGL() {
+const char* LoadGLFunctionsFromWGL(GLFunctions& table) {
   HMODULE opengl32 = LoadLibraryW(L"opengl32.dll");
   if (opengl32 == nullptr) {
-    UnloadGLFunctions();
+    table = GLFunctions{};
     return "opengl32.dll";
   }
   void* entry = reinterpret_cast<void*>(GetProcAddress(opengl32, "wglGetProcAddress"));
   if (entry == nullptr) {
     FreeLibrary(opengl32);
-    UnloadGLFunctions();
+    table = GLFunctions{};
     return "wglGetProcAddress";
   }
   WglLoader loader{opengl32, reinterpret_cast<WglGetProcAddress>(entry)};
-  const char* missing = LoadGLFunctions(&ResolveWithWgl, &loader);
+  const char* missing = LoadGLFunctions(table, &ResolveWithWgl, &loader);
   // The window's context keeps opengl32 loaded, so the addresses stay valid.
   FreeLibrary(opengl32);
   return missing;

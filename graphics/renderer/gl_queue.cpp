@@ -1,5 +1,6 @@
 // Queueing: the canvas's fills, strokes and triangle lists become calls with their paths,
-// vertices and fragment uniforms, all in arrays reused from frame to frame. No GL call here.
+// vertices and fragment uniforms, and changes of target calls of their own, all in arrays
+// reused from frame to frame. No GL call here.
 // Everything but a stencil fill is queued as its vertices and one indexed triangle list over
 // them, so that it is one draw and the flush can join it to the next call when that one is
 // painted the same way.
@@ -19,6 +20,7 @@ constexpr int32_t kMinPaths = 128;
 constexpr int32_t kMinUniformBlocks = 128;
 constexpr int32_t kMinVertices = 4096;
 constexpr int32_t kMinIndices = 8192;
+constexpr int32_t kMinTargets = 4;
 constexpr int32_t kBoundsQuadVertices = 4;
 constexpr float kNoStrokeThreshold = -1.0f;
 // Far beyond any frame; keeps index counts and byte sizes clear of overflow.
@@ -194,12 +196,12 @@ ListSize StrokeListSize(const CanvasPath* paths, int pathCount) {
 
 // The queue lengths before a call, so that a call that cannot be queued whole leaves no trace.
 struct QueueMark {
-  int32_t calls, paths, vertices, indices, uniforms;
+  int32_t calls, paths, vertices, indices, uniforms, targets;
 };
 
 QueueMark MarkQueue(const GLBackendState* state) {
-  return QueueMark{state->callCount, state->pathCount, state->vertexCount, state->indexCount,
-                   state->uniformCount};
+  return QueueMark{state->callCount,  state->pathCount,    state->vertexCount,
+                   state->indexCount, state->uniformCount, state->targetCount};
 }
 
 void DropCall(GLBackendState* state, const QueueMark& mark) {
@@ -208,6 +210,12 @@ void DropCall(GLBackendState* state, const QueueMark& mark) {
   state->vertexCount = mark.vertices;
   state->indexCount = mark.indices;
   state->uniformCount = mark.uniforms;
+  state->targetCount = mark.targets;
+}
+
+// The view the calls queued last were made for.
+const float* ViewInEffect(const GLBackendState* state) {
+  return state->targetCount > 0 ? state->targets[state->targetCount - 1].view : state->view;
 }
 
 GLCall* NewCall(GLBackendState* state, int32_t type, const CanvasPaint* paint,
@@ -312,6 +320,26 @@ void QueueConvexFill(GLBackendState* state, const CanvasPaint* paint, CanvasComp
 
 GLFragUniforms* GLBackendFragUniforms(GLBackendState* state, int32_t offset) {
   return reinterpret_cast<GLFragUniforms*>(&state->uniforms[offset]);
+}
+
+GLTarget* GLBackendQueueTarget(GLBackendState* state) {
+  if (state->callCount > 0 && state->calls[state->callCount - 1].type == kCallTarget) {
+    return &state->targets[state->calls[state->callCount - 1].target];
+  }
+  const float* inEffect = ViewInEffect(state);
+  const float view[2] = {inEffect[0], inEffect[1]};
+  const QueueMark mark = MarkQueue(state);
+  const int32_t call = Reserve(state->calls, state->callCapacity, state->callCount, 1, kMinCalls);
+  const int32_t target = Reserve(state->targets, state->targetCapacity, state->targetCount, 1, kMinTargets);
+  if (call < 0 || target < 0) {
+    DropCall(state, mark);
+    return nullptr;
+  }
+  std::memset(&state->calls[call], 0, sizeof(GLCall));
+  state->calls[call].type = kCallTarget;
+  state->calls[call].target = target;
+  state->targets[target] = GLTarget{0, 0, 0, 0, {view[0], view[1]}};
+  return &state->targets[target];
 }
 
 void GLBackendFill(void* opaque, const CanvasPaint* paint, CanvasCompositeOperation composite,

@@ -109,33 +109,33 @@ void ReadInfoLog(InfoLogReader read, GLuint object, GLchar (&log)[kInfoLogLength
   log[length] = '\0';
 }
 
-void PrintShaderError(GLuint shader, const char* name, const char* type) {
+void PrintShaderError(const GLFunctions& gl, GLuint shader, const char* name, const char* type) {
   GLchar log[kInfoLogLength + 1];
   ReadInfoLog(gl.GetShaderInfoLog, shader, log);
   std::printf("Shader %s/%s error:\n%s\n", name, type, log);
 }
 
-void PrintProgramError(GLuint program, const char* name) {
+void PrintProgramError(const GLFunctions& gl, GLuint program, const char* name) {
   GLchar log[kInfoLogLength + 1];
   ReadInfoLog(gl.GetProgramInfoLog, program, log);
   std::printf("Program %s error:\n%s\n", name, log);
 }
 
-bool CompileShader(GLuint shader, const char* header, const char* options, const char* source,
-                   const char* name, const char* type) {
+bool CompileShader(const GLFunctions& gl, GLuint shader, const char* header, const char* options,
+                   const char* source, const char* name, const char* type) {
   const GLchar* strings[3] = {header, options != nullptr ? options : "", source};
   gl.ShaderSource(shader, 3, strings, nullptr);
   gl.CompileShader(shader);
   GLint status = 0;
   gl.GetShaderiv(shader, GL_COMPILE_STATUS, &status);
   if (status != GL_TRUE) {
-    PrintShaderError(shader, name, type);
+    PrintShaderError(gl, shader, name, type);
     return false;
   }
   return true;
 }
 
-void DeleteProgramObjects(GLuint program, GLuint vertexShader, GLuint fragmentShader) {
+void DeleteProgramObjects(const GLFunctions& gl, GLuint program, GLuint vertexShader, GLuint fragmentShader) {
   if (program != 0) gl.DeleteProgram(program);
   if (vertexShader != 0) gl.DeleteShader(vertexShader);
   if (fragmentShader != 0) gl.DeleteShader(fragmentShader);
@@ -144,13 +144,14 @@ void DeleteProgramObjects(GLuint program, GLuint vertexShader, GLuint fragmentSh
 }  // namespace
 
 bool GLBackendBuildShader(GLBackendState* state, const char* name, const char* header, const char* options) {
+  const GLFunctions& gl = *state->gl;
   const GLuint program = gl.CreateProgram();
   const GLuint vertexShader = gl.CreateShader(GL_VERTEX_SHADER);
   const GLuint fragmentShader = gl.CreateShader(GL_FRAGMENT_SHADER);
   if (program == 0 || vertexShader == 0 || fragmentShader == 0 ||
-      !CompileShader(vertexShader, header, options, kVertexSource, name, "vert") ||
-      !CompileShader(fragmentShader, header, options, kFragmentSource, name, "frag")) {
-    DeleteProgramObjects(program, vertexShader, fragmentShader);
+      !CompileShader(gl, vertexShader, header, options, kVertexSource, name, "vert") ||
+      !CompileShader(gl, fragmentShader, header, options, kFragmentSource, name, "frag")) {
+    DeleteProgramObjects(gl, program, vertexShader, fragmentShader);
     return false;
   }
   gl.AttachShader(program, vertexShader);
@@ -161,8 +162,8 @@ bool GLBackendBuildShader(GLBackendState* state, const char* name, const char* h
   GLint status = 0;
   gl.GetProgramiv(program, GL_LINK_STATUS, &status);
   if (status != GL_TRUE) {
-    PrintProgramError(program, name);
-    DeleteProgramObjects(program, vertexShader, fragmentShader);
+    PrintProgramError(gl, program, name);
+    DeleteProgramObjects(gl, program, vertexShader, fragmentShader);
     return false;
   }
   state->program = program;

@@ -37,14 +37,14 @@ GLTextureRecord* AllocTexture(GLBackendState* state) {
 GLenum PixelFormat(int32_t type) { return type == kTextureRgba ? GL_RGBA : GL_LUMINANCE; }
 
 // Rows of `rowLength` pixels, starting `skipPixels` in and `skipRows` down.
-void SetUnpack(GLint alignment, GLint rowLength, GLint skipPixels, GLint skipRows) {
+void SetUnpack(const GLFunctions& gl, GLint alignment, GLint rowLength, GLint skipPixels, GLint skipRows) {
   gl.PixelStorei(GL_UNPACK_ALIGNMENT, alignment);
   gl.PixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
   gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels);
   gl.PixelStorei(GL_UNPACK_SKIP_ROWS, skipRows);
 }
 
-void RestoreUnpack() { SetUnpack(4, 0, 0, 0); }
+void RestoreUnpack(const GLFunctions& gl) { SetUnpack(gl, 4, 0, 0, 0); }
 
 GLint MinFilter(int32_t flags) {
   const bool mipmaps = (flags & kImageGenerateMipmaps) != 0;
@@ -65,7 +65,8 @@ GLTextureRecord* GLBackendFindTexture(GLBackendState* state, int image) {
 int GLBackendCreateTexture(void* opaque, int type, int width, int height, int imageFlags,
                            const uint8_t* data) {
   GLBackendState* state = AsState(opaque);
-  if (width <= 0 || height <= 0) return 0;
+  if (state->gl == nullptr || width <= 0 || height <= 0) return 0;
+  const GLFunctions& gl = *state->gl;
   GLTextureRecord* record = AllocTexture(state);
   if (record == nullptr) return 0;
   gl.GenTextures(1, &record->texture);
@@ -74,7 +75,7 @@ int GLBackendCreateTexture(void* opaque, int type, int width, int height, int im
   record->type = type;
   record->flags = imageFlags;
   gl.BindTexture(GL_TEXTURE_2D, record->texture);
-  SetUnpack(1, width, 0, 0);
+  SetUnpack(gl, 1, width, 0, 0);
   if (imageFlags & kImageGenerateMipmaps) gl.TexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 1);
   const GLenum format = PixelFormat(type);
   gl.TexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, format, GL_UNSIGNED_BYTE,
@@ -86,33 +87,38 @@ int GLBackendCreateTexture(void* opaque, int type, int width, int height, int im
                    (imageFlags & kImageRepeatX) ? GL_REPEAT : GL_CLAMP_TO_EDGE);
   gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T,
                    (imageFlags & kImageRepeatY) ? GL_REPEAT : GL_CLAMP_TO_EDGE);
-  RestoreUnpack();
+  RestoreUnpack(gl);
   gl.BindTexture(GL_TEXTURE_2D, 0);
   return record->id;
 }
 
 int GLBackendDeleteTexture(void* opaque, int image) {
-  GLTextureRecord* record = GLBackendFindTexture(AsState(opaque), image);
+  GLBackendState* state = AsState(opaque);
+  GLTextureRecord* record = GLBackendFindTexture(state, image);
   if (record == nullptr) return 0;
-  if (record->texture != 0 && !(record->flags & kImageNoDelete)) gl.DeleteTextures(1, &record->texture);
+  if (record->texture != 0 && !(record->flags & kImageNoDelete) && state->gl != nullptr) {
+    state->gl->DeleteTextures(1, &record->texture);
+  }
   std::memset(record, 0, sizeof(*record));
   return 1;
 }
 
 int GLBackendUpdateTexture(void* opaque, int image, int x, int y, int width, int height,
                            const uint8_t* data) {
-  GLTextureRecord* record = GLBackendFindTexture(AsState(opaque), image);
-  if (record == nullptr) return 0;
+  GLBackendState* state = AsState(opaque);
+  GLTextureRecord* record = GLBackendFindTexture(state, image);
+  if (record == nullptr || state->gl == nullptr) return 0;
+  const GLFunctions& gl = *state->gl;
   // GL would read the rectangle out of `data` by the texture's row length: it must lie inside.
   if (data == nullptr || x < 0 || y < 0 || width <= 0 || height <= 0 || x > record->width - width ||
       y > record->height - height) {
     return 0;
   }
   gl.BindTexture(GL_TEXTURE_2D, record->texture);
-  SetUnpack(1, record->width, x, y);
+  SetUnpack(gl, 1, record->width, x, y);
   const GLenum format = PixelFormat(record->type);
   gl.TexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, format, GL_UNSIGNED_BYTE, data);
-  RestoreUnpack();
+  RestoreUnpack(gl);
   gl.BindTexture(GL_TEXTURE_2D, 0);
   return 1;
 }

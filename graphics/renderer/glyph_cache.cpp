@@ -62,6 +62,7 @@ constexpr int32_t kNameCapacity = 64;
 constexpr int32_t kScratchAlignment = 16;
 constexpr int32_t kGlyphPadding = 2;  // around the ink, beyond the blur
 constexpr int32_t kWhiteBlockSize = 2;
+constexpr int16_t kSmallestGlyphTenths = 2;
 constexpr int32_t kMaxDimension = std::numeric_limits<int16_t>::max();
 
 struct OverflowBlock {
@@ -336,11 +337,15 @@ int16_t GlyphBlurSteps(float blur) {
   return blur >= 0.0f ? static_cast<int16_t>(std::min<float>(blur, kGlyphMaxBlur)) : 0;
 }
 
+bool GlyphCacheMakesGlyphsAt(float pixels) {
+  return std::isfinite(pixels) && GlyphSizeInTenths(pixels) >= kSmallestGlyphTenths;
+}
+
 Glyph* GlyphCacheGetGlyph(GlyphCache* cache, int32_t fontIndex, uint32_t codePoint, int16_t size,
                           int16_t blur, int32_t bitmapOption, bool* atlasFull) {
   if (atlasFull) *atlasFull = false;
   GlyphFont* font = FontAt(cache, fontIndex);
-  if (!font || size < 2) return nullptr;
+  if (!font || size < kSmallestGlyphTenths) return nullptr;
   blur = static_cast<int16_t>(std::clamp<int32_t>(blur, 0, kGlyphMaxBlur));
   ResetScratch(cache);
   uint32_t bucket = HashCodePoint(codePoint) & 255;

@@ -128,6 +128,10 @@ void GlyphCacheSetBlur(GlyphCache* cache, float blur);
 void GlyphCacheSetSpacing(GlyphCache* cache, float spacing);
 void GlyphCacheSetAlign(GlyphCache* cache, int32_t align);
 
+// Any thread: pure. Whether glyphs are made at a size of this many pixels: a finite size of
+// two tenths of a pixel or more. Text at a smaller size is no text at all.
+bool GlyphCacheMakesGlyphsAt(float pixels);
+
 // UI thread. The glyph for the code point at size tenths of a pixel and blur (capped at
 // 20); with kGlyphBitmapRequired it is rasterised into the atlas. Null for sizes below 2
 // tenths, a font the cache does not hold, or no place left in the atlas, which alone sets

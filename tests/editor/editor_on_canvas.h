@@ -29,7 +29,7 @@ class EditorOnCanvas {
     window = std::make_unique<plugfw::gfx::test::WindowTarget>(width, height);
     if (!window->Complete()) return ::testing::AssertionFailure() << "no window framebuffer";
     // The window's framebuffer is bound when the window makes the renderer context.
-    plugfw::gfx::gl.BindFramebuffer(plugfw::gfx::GL_FRAMEBUFFER, window->Name());
+    plugfw::gfx::test::TestGL().BindFramebuffer(plugfw::gfx::GL_FRAMEBUFFER, window->Name());
     gfx = std::make_unique<Gfx>(*plugin, Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale);
     if (gfx->CreateRendererContext() == nullptr) return ::testing::AssertionFailure() << "no renderer";
     gfx->Resize(Halcyra::kEditorWidth, Halcyra::kEditorHeight, scale, 1.f);

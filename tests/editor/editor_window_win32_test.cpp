@@ -80,8 +80,8 @@ class EditorWindowTest : public ::testing::Test {
     const int height = bottom - top;
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     gfx_->MakeGLContextCurrent();
-    plugfw::gfx::gl.ReadPixels(left, Halcyra::kEditorHeight - bottom, width, height, plugfw::gfx::GL_RGBA,
-                               plugfw::gfx::GL_UNSIGNED_BYTE, rows.data());
+    gfx_->GL().ReadPixels(left, Halcyra::kEditorHeight - bottom, width, height, plugfw::gfx::GL_RGBA,
+                          plugfw::gfx::GL_UNSIGNED_BYTE, rows.data());
     gfx_->ReleaseGLContext();
     // GL reads bottom-up.
     std::vector<uint8_t> topDown(rows.size());

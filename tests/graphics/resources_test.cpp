@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +105,21 @@ TEST(ScaledImageNames, TheScaleMarkGoesBeforeTheLastExtensionOfTheFileName) {
   EXPECT_STREQ(NameExtension("knob.PNG"), "PNG");
   EXPECT_STREQ(NameExtension("image.tar.gz"), "gz");
   EXPECT_STREQ(NameExtension("knob"), "knob");
+}
+
+TEST(ScaledImageNames, TheTargetScaleIsTheAskedOneOrTheDisplaysRoundedUp) {
+  struct Case {
+    int32_t asked;
+    float screenScale;
+    int32_t target;
+  };
+  const Case cases[] = {
+      {2, 1.25f, 2}, {0, 1.25f, 2}, {0, 1.f, 1}, {0, 1.5f, 2},     {-1, 3.f, 3},  {0, 0.5f, 1},
+      {0, 0.f, 1},   {0, -2.f, 1},  {0, NAN, 1}, {0, INFINITY, 1}, {0, 1e9f, 64},  // far beyond any display,
+                                                                                   // held where it still
+                                                                                   // names a scale
+  };
+  for (const Case& c : cases) EXPECT_EQ(TargetScale(c.asked, c.screenScale), c.target) << c.screenScale;
 }
 
 TEST(ScaledImageNames, KeysAreFnv1aOfTheNameAndScale) {

@@ -172,6 +172,20 @@ class EditorHost {
   // The layout attaches the drawn text entry, which then takes text entries from the edit box.
   void AttachTextEntryAtLayout() { textEntry_ = true; }
 
+  // The editor window's framebuffer at a pixel from its top-left, as the last frame left it;
+  // transparent black when the context cannot be made current.
+  Colour FramebufferAt(int x, int y) const {
+    IGfxWin& gfx = *Gfx();
+    RECT client = {};
+    GetClientRect(Window(), &client);
+    uint8_t rgba[4] = {};
+    if (gfx.MakeGLContextCurrent()) {
+      gfx.GL().ReadPixels(x, client.bottom - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    }
+    gfx.ReleaseGLContext();
+    return Colour(rgba[3], rgba[0], rgba[1], rgba[2]);
+  }
+
   // Pumps until the editor has taken at least n more frame ticks.
   bool WaitForTicks(int n, DWORD timeoutMs = 3000) {
     const int until = ticks_ + n;

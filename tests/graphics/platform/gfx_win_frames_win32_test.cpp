@@ -58,7 +58,7 @@ class EditorFrames : public testing::Test {
     IGfxWin& gfx = *host_.Gfx();
     gfx.MakeGLContextCurrent();
     uint8_t rgba[4] = {};
-    gl.ReadPixels(x, test::kEditorHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    gfx.GL().ReadPixels(x, test::kEditorHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     gfx.ReleaseGLContext();
     return Colour(rgba[3], rgba[0], rgba[1], rgba[2]);
   }

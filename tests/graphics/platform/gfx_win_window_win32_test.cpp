@@ -1,15 +1,23 @@
 // The editor window's life under Wine: the child window it opens, reopening in place, closing
-// twice, two editors at once, a window or GL that cannot be had, and the frame ticks.
+// twice, two editors at once, a window or GL that cannot be had, a GL context that cannot be
+// made current, and the frame ticks.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "graphics/platform/window_class_win32.h"
 #include "graphics/renderer/gl_functions.h"
 #include "tests/graphics/platform/editor_window_fixture_win32.h"
+#include "tests/graphics/renderer/gl_table_doubles.h"
 
 namespace plugfw::gfx {
 namespace {
@@ -160,39 +168,57 @@ TEST(EditorWindow, AWindowThatCannotBeMadeLeavesNothingRegistered) {
   gfx.ClosePlatformWindow();
 }
 
+// A GL context of the host's own in a window beside the editor, current on the UI thread while
+// it stands, as a host that draws with GL has it.
+class HostGLContext {
+ public:
+  explicit HostGLContext(HWND parent)
+      : window_(CreateWindowExW(0, L"STATIC", L"host GL", WS_CHILD, 0, 0, 16, 16, parent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr)),
+        dc_(GetDC(window_)) {
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof(format);
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 32;
+    if (SetPixelFormat(dc_, ChoosePixelFormat(dc_, &format), &format)) context_ = wglCreateContext(dc_);
+    if (context_ != nullptr) wglMakeCurrent(dc_, context_);
+  }
+  ~HostGLContext() {
+    wglMakeCurrent(nullptr, nullptr);
+    if (context_ != nullptr) wglDeleteContext(context_);
+    ReleaseDC(window_, dc_);
+    DestroyWindow(window_);
+  }
+  HostGLContext(const HostGLContext&) = delete;
+  HostGLContext& operator=(const HostGLContext&) = delete;
+  HGLRC Context() const { return context_; }
+  HDC DeviceContext() const { return dc_; }
+  bool Current() const { return context_ != nullptr && wglGetCurrentContext() == context_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+  HGLRC context_ = nullptr;
+};
+
 TEST(EditorWindow, GivesTheHostsGLContextBackAfterOpening) {
   EditorHost host;
-  HWND hostWindow = CreateWindowExW(0, L"STATIC", L"host GL", WS_CHILD, 0, 0, 16, 16, host.Parent(), nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
-  HDC hostDc = GetDC(hostWindow);
-  PIXELFORMATDESCRIPTOR format = {};
-  format.nSize = sizeof(format);
-  format.nVersion = 1;
-  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  format.iPixelType = PFD_TYPE_RGBA;
-  format.cColorBits = 32;
-  ASSERT_TRUE(SetPixelFormat(hostDc, ChoosePixelFormat(hostDc, &format), &format));
-  HGLRC hostContext = wglCreateContext(hostDc);
-  ASSERT_TRUE(wglMakeCurrent(hostDc, hostContext));
+  HostGLContext hostGL(host.Parent());
+  ASSERT_TRUE(hostGL.Current());
 
   ASSERT_NE(host.Open(), nullptr);
-  EXPECT_EQ(wglGetCurrentContext(), hostContext);
-  EXPECT_EQ(wglGetCurrentDC(), hostDc);
+  EXPECT_EQ(wglGetCurrentContext(), hostGL.Context());
+  EXPECT_EQ(wglGetCurrentDC(), hostGL.DeviceContext());
   host.Close();
-  EXPECT_EQ(wglGetCurrentContext(), hostContext);
-
-  wglMakeCurrent(nullptr, nullptr);
-  wglDeleteContext(hostContext);
-  ReleaseDC(hostWindow, hostDc);
-  DestroyWindow(hostWindow);
+  EXPECT_EQ(wglGetCurrentContext(), hostGL.Context());
 }
 
-// A driver without framebuffer objects.
-const char* LoadGLWithoutFramebuffers() {
-  LoadGLFunctionsFromWGL();
-  gl.GenFramebuffers = nullptr;
-  gl.complete = false;
-  return "glGenFramebuffers";
+// A driver without framebuffer objects: the window's load fails and leaves its table empty.
+const char* LoadGLWithoutFramebuffers(GLFunctions& table) {
+  LoadGLFunctionsFromWGL(table);
+  return test::LoadGLFunctionsFrom(table, table, "glGenFramebuffers");
 }
 
 TEST(EditorWindow, AMissingGLFunctionGivesAWindowThatPaintsNothingAndDoesNotCrash) {
@@ -212,6 +238,145 @@ TEST(EditorWindow, AMissingGLFunctionGivesAWindowThatPaintsNothingAndDoesNotCras
   EditorHost next;
   ASSERT_NE(next.Open(), nullptr);
   EXPECT_TRUE(next.Gfx()->RendererReady()) << "the next editor loads the whole table again";
+}
+
+// Opaque colours match within a step of rounding.
+::testing::AssertionResult SameColour(const Colour& expected, const Colour& actual) {
+  if (std::abs(expected.red - actual.red) <= 2 && std::abs(expected.green - actual.green) <= 2 &&
+      std::abs(expected.blue - actual.blue) <= 2) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "expected (" << expected.red << ", " << expected.green << ", " << expected.blue << ") got ("
+         << actual.red << ", " << actual.green << ", " << actual.blue << ")";
+}
+
+const Colour kGreen(255, 20, 200, 40);
+
+// Each window calls GL through the table its own context gave it: another window's load that
+// fails empties only that window's.
+TEST(EditorWindow, ASecondEditorWhoseGLLoadFailsLeavesTheFirstDrawing) {
+  EditorHost first;
+  ASSERT_NE(first.Open(), nullptr);
+  ASSERT_TRUE(first.Gfx()->RendererReady());
+  EditorHost second(&LoadGLWithoutFramebuffers);
+  ASSERT_NE(second.Open(), nullptr);
+  EXPECT_FALSE(second.Gfx()->RendererReady());
+
+  const int draws = first.Red()->draws;
+  first.Red()->SetColour(kGreen);
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return first.Red()->draws > draws; }));
+  EXPECT_TRUE(first.Gfx()->RendererReady());
+  EXPECT_TRUE(SameColour(kGreen, first.FramebufferAt(70, 50)));
+  EXPECT_TRUE(SameColour(test::kBlue, first.FramebufferAt(210, 140)));
+}
+
+// The editor's context made current by a thread of its own, so that the UI thread's
+// wglMakeCurrent fails, as a driver may refuse it.
+class ContextHeldByAnotherThread {
+ public:
+  ContextHeldByAnotherThread(HDC dc, HGLRC context)
+      : thread_([this, dc, context] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          held_ = wglMakeCurrent(dc, context) != FALSE;
+          started_ = true;
+          changed_.notify_all();
+          changed_.wait(lock, [this] { return letGo_; });
+          if (held_) wglMakeCurrent(nullptr, nullptr);
+        }) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return started_; });
+  }
+  ~ContextHeldByAnotherThread() { LetGo(); }
+  ContextHeldByAnotherThread(const ContextHeldByAnotherThread&) = delete;
+  ContextHeldByAnotherThread& operator=(const ContextHeldByAnotherThread&) = delete;
+
+  bool Held() const { return held_; }
+  void LetGo() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      letGo_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool started_ = false;
+  bool held_ = false;
+  bool letGo_ = false;
+  std::thread thread_;
+};
+
+// The table the window's own loader filled, so that the test sees every GL call of its renderer.
+GLFunctions* gEditorTable = nullptr;
+const char* LoadGLAndRememberTheTable(GLFunctions& table) {
+  gEditorTable = &table;
+  return LoadGLFunctionsFromWGL(table);
+}
+
+std::unique_ptr<ContextHeldByAnotherThread> HoldEditorContextElsewhere(IGfxWin& gfx) {
+  HDC dc = nullptr;
+  HGLRC context = nullptr;
+  if (gfx.MakeGLContextCurrent()) {
+    dc = wglGetCurrentDC();
+    context = wglGetCurrentContext();
+  }
+  gfx.ReleaseGLContext();
+  return std::make_unique<ContextHeldByAnotherThread>(dc, context);
+}
+
+// While the window's context cannot be made current, GL would reach whatever context is: the
+// host's. Nothing of the editor's may go there, and nothing may be lost: once the context is
+// back, the editor draws what changed meanwhile, at the size it has now.
+TEST(EditorWindow, AContextThatCannotBeMadeCurrentDrawsNothingAndTouchesNoOtherContext) {
+  EditorHost host(&LoadGLAndRememberTheTable);
+  HostGLContext hostGL(host.Parent());
+  ASSERT_TRUE(hostGL.Current());
+  ASSERT_NE(host.Open(), nullptr);
+  IGfxWin& gfx = *host.Gfx();
+  ASSERT_TRUE(gfx.RendererReady());
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return host.Red()->draws > 0; }));
+  std::unique_ptr<ContextHeldByAnotherThread> elsewhere = HoldEditorContextElsewhere(gfx);
+  ASSERT_TRUE(elsewhere->Held());
+  EXPECT_FALSE(gfx.MakeGLContextCurrent()) << "a context current in another thread is refused";
+  gfx.ReleaseGLContext();
+  {
+    test::GLCallLog log(*gEditorTable);
+    const int draws = host.Red()->draws;
+    host.Red()->SetColour(kGreen);
+    ASSERT_TRUE(host.WaitForTicks(5));
+    EXPECT_EQ(host.Red()->draws, draws) << "nothing is drawn without the context";
+    gfx.ResizeEditor(test::kEditorWidth, test::kEditorHeight, 0.9f, true);  // the surface is remade
+    EXPECT_EQ(gfx.GetDrawScale(), 0.9f);
+    ASSERT_TRUE(host.WaitForTicks(3));
+    EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
+    EXPECT_TRUE(hostGL.Current());
+  }
+  const int redDraws = host.Red()->draws;
+  elsewhere->LetGo();
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return host.Red()->draws > redDraws; }));
+  test::PumpMessagesFor(50);
+  // At 0.9: the red control from (18, 18) to (108, 72), the blue one from (126, 90) to (252, 162).
+  EXPECT_TRUE(SameColour(kGreen, host.FramebufferAt(60, 45)));
+  EXPECT_TRUE(SameColour(test::kBlue, host.FramebufferAt(248, 158))) << "drawn on a surface of the new size";
+  EXPECT_TRUE(SameColour(test::kBackground, host.FramebufferAt(256, 166)));
+  EXPECT_TRUE(hostGL.Current());
+
+  // Closed while the context cannot be made current: its GL objects go with the context, and
+  // none of their deletions reaches the host's context.
+  elsewhere = HoldEditorContextElsewhere(gfx);
+  ASSERT_TRUE(elsewhere->Held());
+  {
+    test::GLCallLog log(*gEditorTable);
+    gfx.ClosePlatformWindow();
+    EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
+  }
+  elsewhere->LetGo();
+  EXPECT_TRUE(hostGL.Current());
+  host.Close();
 }
 
 TEST(EditorWindow, TicksComeAtAboutSixtyASecondThroughTheFallback) {

@@ -46,7 +46,7 @@ class CanvasTextTest : public RecordingCanvasTest {
     GlyphCacheSetSize(canvas_->glyphs, size);
     GlyphCacheSetSpacing(canvas_->glyphs, 0.0f);
     GlyphCacheSetBlur(canvas_->glyphs, 0.0f);
-    GlyphCacheSetAlign(canvas_->glyphs, kAlignLeft | kAlignBaseline);
+    GlyphCacheSetAlign(canvas_->glyphs, kGlyphAlignLeft | kGlyphAlignBaseline);
     return GlyphCacheTextBounds(canvas_->glyphs, 0, 0, text, nullptr, nullptr);
   }
 

@@ -1,33 +1,12 @@
 #include "tests/graphics/renderer/gfx_canvas_fixture.h"
 
 #include <cmath>
-#include <cstring>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 namespace plugfw::gfx::test {
-namespace {
-
-// ---- A table without one entry point ----
-
-struct Withholding {
-  const GLFunctions* saved;
-  const char* withheld;
-};
-
-void* ResolveFromSaved(const char* name, void* user) {
-  const auto* withholding = static_cast<const Withholding*>(user);
-  if (std::strcmp(name, withholding->withheld) == 0) return nullptr;
-#define HALCYRA_GL_FROM_SAVED(ret, entry, params) \
-  if (std::strcmp(name, "gl" #entry) == 0) return reinterpret_cast<void*>(withholding->saved->entry);
-  HALCYRA_GL_FUNCTIONS(HALCYRA_GL_FROM_SAVED)
-#undef HALCYRA_GL_FROM_SAVED
-  return nullptr;
-}
-
-}  // namespace
 
 Bytes EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
   Bytes png;
@@ -43,20 +22,19 @@ Bytes EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
 Pixels ReadFramebuffer(GLuint name, int width, int height) {
   Pixels pixels(width, height);
   GLint previous = 0;
-  gl.GetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
-  gl.BindFramebuffer(GL_FRAMEBUFFER, name);
-  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-  gl.ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
-  gl.BindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  TestGL().GetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, name);
+  TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+  TestGL().ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
   return pixels;
 }
 
-WithheldGLFunction::WithheldGLFunction(const char* name) : saved_(gl) {
-  Withholding withholding{&saved_, name};
-  missing = LoadGLFunctions(&ResolveFromSaved, &withholding);
+WithheldGLFunction::WithheldGLFunction(GLFunctions& table, const char* name) : table_(table), saved_(table) {
+  missing = LoadGLFunctionsFrom(table_, saved_, name);
 }
 
-WithheldGLFunction::~WithheldGLFunction() { gl = saved_; }
+WithheldGLFunction::~WithheldGLFunction() { table_ = saved_; }
 
 void GfxCanvasTest::SetUp() {
   const char* reason = nullptr;
@@ -68,7 +46,7 @@ void GfxCanvasTest::TearDown() {
   if (gfx_) gfx_->DestroyRendererContext();
   gfx_.reset();
   window_.reset();
-  gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void GfxCanvasTest::Remake(float drawScale, float screenScale) {
@@ -79,7 +57,7 @@ void GfxCanvasTest::Remake(float drawScale, float screenScale) {
   window_ = std::make_unique<WindowTarget>(PixelWidth(), PixelHeight());
   ASSERT_TRUE(window_->Complete());
   // The window's framebuffer is bound when the window makes the renderer context.
-  gl.BindFramebuffer(GL_FRAMEBUFFER, window_->Name());
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, window_->Name());
   gfx_ = std::make_unique<TestCanvasGfx>(delegate_, kWidth, kHeight, drawScale);
   ASSERT_NE(gfx_->CreateRendererContext(), nullptr);
   gfx_->Resize(kWidth, kHeight, drawScale, screenScale);

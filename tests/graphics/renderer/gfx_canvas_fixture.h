@@ -24,16 +24,19 @@ Bytes EncodePng(int width, int height, const std::vector<uint8_t>& rgba);
 // Reads the framebuffer `name` (rows bottom-up, premultiplied RGBA).
 Pixels ReadFramebuffer(GLuint name, int width, int height);
 
-// Withholds one entry point from the table, as a poor driver would, until it goes; then the
+// Loads table again without one entry point, as from a poor driver, until it goes; then the
 // full table is back.
 class WithheldGLFunction {
  public:
-  explicit WithheldGLFunction(const char* name);
+  WithheldGLFunction(GLFunctions& table, const char* name);
   ~WithheldGLFunction();
+  WithheldGLFunction(const WithheldGLFunction&) = delete;
+  WithheldGLFunction& operator=(const WithheldGLFunction&) = delete;
   // The loader's answer: the name of the missing function.
   const char* missing = nullptr;
 
  private:
+  GLFunctions& table_;
   GLFunctions saved_;
 };
 

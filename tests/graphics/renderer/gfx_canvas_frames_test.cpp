@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "graphics/rect_list.h"
 #include "tests/graphics/renderer/gfx_canvas_fixture.h"
@@ -39,9 +42,21 @@ TEST_F(GfxCanvasFrameTest, APartialRedrawKeepsWhatEarlierFramesDrew) {
   EXPECT_TRUE(PixelNear(window, 0, 0, kRed));
 }
 
+TEST_F(GfxCanvasFrameTest, TheFrameAndItsCompositeAreOneFlush) {
+  GLUploadCounts counts(gfx_->GLTable());
+  Frame([](TestCanvasGfx& g) {
+    g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight));
+    g.DrawLine(ColourBlue, 0, 0, kWidth, kHeight, nullptr, 2.f);
+  });
+  EXPECT_EQ(counts.programBinds, 1);
+  EXPECT_EQ(counts.vertexUploads, 1);
+  EXPECT_EQ(counts.indexUploads, 1);
+  EXPECT_TRUE(PixelNear(ReadWindow(), kWidth - 1, 0, kRed));
+}
+
 TEST_F(GfxCanvasFrameTest, BeginFrameClearsTheWindowWhateverWasLeftBound) {
   Frame([](TestCanvasGfx& g) { g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight)); });
-  gl.BindFramebuffer(GL_FRAMEBUFFER, gfx_->MainFramebuffer()->framebuffer);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, gfx_->MainFramebuffer()->framebuffer);
   Frame([](TestCanvasGfx&) {});
   EXPECT_TRUE(PixelNear(ReadMain(), 32, 24, kRed));
   EXPECT_TRUE(PixelNear(ReadWindow(), 32, 24, kRed));
@@ -229,7 +244,7 @@ TEST_F(GfxCanvasFrameTest, AnOffscreenBitmapMadeInsideAFrameLeavesTheFrameDrawin
 TEST_F(GfxCanvasFrameTest, ABitmapDeletedInsideAFrameKeepsItsFramebufferUntilTheFrameEnds) {
   std::unique_ptr<APIBitmap> bitmap = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
   ASSERT_NE(bitmap, nullptr);
-  GLCallLog log;
+  GLCallLog log(gfx_->GLTable());
   gfx_->BeginFrame();
   bitmap.reset();
   EXPECT_EQ(log.Count("glDeleteFramebuffers"), 0);
@@ -243,7 +258,7 @@ TEST_F(GfxCanvasFrameTest, ABitmapDeletedInsideAFrameKeepsItsFramebufferUntilThe
 
 TEST_F(GfxCanvasFrameTest, DestroyingTheRendererFlushesQueuedDeletionsBeforeTheCanvasGoes) {
   std::unique_ptr<APIBitmap> bitmap = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
-  GLCallLog log;
+  GLCallLog log(gfx_->GLTable());
   gfx_->BeginFrame();
   bitmap.reset();  // queued: the frame is open
   gfx_->DestroyRendererContext();
@@ -259,16 +274,101 @@ TEST_F(GfxCanvasFrameTest, WithoutACanvasNothingTouchesGL) {
   std::unique_ptr<APIBitmap> kept = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
   ASSERT_NE(kept, nullptr);
   gfx_->DestroyRendererContext();
-  const GLFunctions saved = gl;
-  UnloadGLFunctions();  // any GL call now dereferences null
+  gfx_->GLTable() = GLFunctions{};  // any GL call now dereferences null
   kept.reset();
   gfx_->BeginFrame();
   gfx_->FillRect(ColourRed, Rect(0, 0, 10, 10));
   gfx_->EndFrame();
   gfx_->ResizeDrawSurface();
   gfx_.reset();
-  gl = saved;
   EXPECT_FALSE(kept);
+}
+
+// Each editor calls GL through the table its own context gave it. Another editor's load, one
+// that fails or one from another driver, changes nothing of what this one calls.
+TEST_F(GfxCanvasFrameTest, ASecondEditorWhoseGLLoadFailsLeavesTheFirstDrawing) {
+  GfxTestDelegate secondDelegate(0);
+  TestCanvasGfx second(secondDelegate, kWidth, kHeight);
+  WithheldGLFunction poorDriver(second.GLTable(), "glGenFramebuffers");
+  ASSERT_NE(poorDriver.missing, nullptr);
+  EXPECT_EQ(second.CreateRendererContext(), nullptr);
+  Frame([](TestCanvasGfx& g) { g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight)); });
+  const Pixels window = ReadWindow();
+  EXPECT_TRUE(PixelNear(window, 20, 20, kRed));
+  EXPECT_TRUE(PixelNear(window, kWidth - 1, kHeight - 1, kRed));
+}
+
+TEST_F(GfxCanvasFrameTest, EachEditorCallsOnlyTheDriverItsOwnContextGaveIt) {
+  WindowTarget secondWindow(PixelWidth(), PixelHeight());
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, secondWindow.Name());
+  GfxTestDelegate secondDelegate(0);
+  TestCanvasGfx second(secondDelegate, kWidth, kHeight);
+  GLCallLog secondDriver(second.GLTable());  // its entry points differ from the first's
+  ASSERT_NE(second.CreateRendererContext(), nullptr);
+  second.Resize(kWidth, kHeight, 1.f, 1.f);
+  const size_t secondsOwn = secondDriver.calls.size();
+  EXPECT_GT(secondsOwn, 0u);
+
+  Frame([](TestCanvasGfx& g) { g.FillRect(ColourRed, Rect(0, 0, kWidth, kHeight)); });
+  EXPECT_EQ(secondDriver.calls.size(), secondsOwn) << "the first editor drew through the second's driver";
+  EXPECT_TRUE(PixelNear(ReadWindow(), 20, 20, kRed));
+
+  second.BeginFrame();
+  second.FillRect(ColourBlue, Rect(0, 0, kWidth, kHeight));
+  second.EndFrame();
+  EXPECT_GT(secondDriver.Count("glDrawElements"), 0);
+  EXPECT_TRUE(PixelNear(ReadFramebuffer(secondWindow.Name(), PixelWidth(), PixelHeight()), 20, 20, kBlue));
+  second.DestroyRendererContext();
+}
+
+// While the editor's context cannot be made current, GL would reach whatever context is (a
+// host's, say): nothing of the renderer's work may go there, and none of it may be lost.
+TEST_F(GfxCanvasFrameTest, WithoutItsContextTheRendererMakesNoGLCallAndCatchesUpLater) {
+  const Bytes png = EncodePng(4, 4, std::vector<uint8_t>(4 * 4 * 4, 255));
+  const auto size = static_cast<int32_t>(png.size());
+  const std::string path = ::testing::TempDir() + "gfx_canvas_red.png";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(png.data(), 1, png.size(), file);
+  std::fclose(file);
+  gfx_->contextCanBeMadeCurrent = false;
+  {
+    GLCallLog log(gfx_->GLTable());
+    gfx_->Resize(kWidth, kHeight, 1.f, 2.f);
+    EXPECT_TRUE(gfx_->LoadBitmapFromMemory("red.png", png.data(), size).Empty());
+    EXPECT_EQ(gfx_->LoadBitmapDataFromMemory("red.png", png.data(), size, 1.f), nullptr);
+    EXPECT_TRUE(gfx_->LoadBitmapScaled(path.c_str(), 1, false, 1).Empty());
+    EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
+  }
+  EXPECT_EQ(gfx_->releaseCalls, gfx_->makeCurrentCalls) << "every pair ended";
+
+  gfx_->contextCanBeMadeCurrent = true;
+  const BitmapRef loaded = gfx_->LoadBitmapScaled(path.c_str(), 1, false, 1);
+  std::remove(path.c_str());
+  ASSERT_FALSE(loaded.Empty()) << "a load without the context was not cached as a failure";
+  EXPECT_EQ(loaded.bitmap->Width(), 4);
+  EXPECT_EQ(gfx_->LoadBitmapFromMemory("red.png", png.data(), size).width, 4);
+  Frame([](TestCanvasGfx&) {});
+  int width = 0, height = 0;
+  ASSERT_TRUE(LayerFramebufferSize(gfx_->MainFramebuffer(), &width, &height));
+  EXPECT_EQ(width, 2 * kWidth) << "the first frame with the context remade the surface";
+  EXPECT_EQ(height, 2 * kHeight);
+}
+
+TEST_F(GfxCanvasFrameTest, DestroyedWithoutItsContextTheRendererFreesMemoryOnly) {
+  std::unique_ptr<APIBitmap> layer = gfx_->CreateOffscreenBitmap(8, 8, 1.f, 1.f, false);
+  ASSERT_NE(layer, nullptr);
+  const Bytes png = EncodePng(2, 2, std::vector<uint8_t>(2 * 2 * 4, 255));
+  ASSERT_NE(gfx_->LoadBitmapDataFromMemory("white.png", png.data(), static_cast<int32_t>(png.size()), 1.f),
+            nullptr);
+  gfx_->BeginFrame();
+  layer.reset();  // its framebuffer waits for the end of the frame
+  gfx_->contextCanBeMadeCurrent = false;
+  GLCallLog log(gfx_->GLTable());
+  gfx_->DestroyRendererContext();
+  EXPECT_EQ(gfx_->Canvas(), nullptr);
+  EXPECT_EQ(gfx_->MainFramebuffer(), nullptr);
+  EXPECT_TRUE(log.calls.empty()) << "first GL call: " << log.calls.front();
 }
 
 class GfxCanvasPoorDriverTest : public GfxCanvasTest, public ::testing::WithParamInterface<const char*> {};
@@ -278,10 +378,10 @@ class GfxCanvasPoorDriverTest : public GfxCanvasTest, public ::testing::WithPara
 TEST_P(GfxCanvasPoorDriverTest, ACanvasWithoutItsGLFunctionsStaysNullAndDrawsNothing) {
   gfx_->DestroyRendererContext();
   gfx_.reset();
-  WithheldGLFunction withheld(GetParam());
+  TestCanvasGfx g(delegate_, kWidth, kHeight);
+  WithheldGLFunction withheld(g.GLTable(), GetParam());
   ASSERT_NE(withheld.missing, nullptr);
   EXPECT_STREQ(withheld.missing, GetParam());
-  TestCanvasGfx g(delegate_, kWidth, kHeight);
   EXPECT_EQ(g.CreateRendererContext(), nullptr);
   EXPECT_EQ(g.GetDrawContext(), nullptr);
   g.ResizeDrawSurface();

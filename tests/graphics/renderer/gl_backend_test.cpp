@@ -8,25 +8,10 @@
 #include "graphics/renderer/canvas.h"
 #include "graphics/renderer/gl_backend.h"
 #include "tests/graphics/renderer/gl_canvas_fixture.h"
+#include "tests/graphics/renderer/gl_table_doubles.h"
 
 namespace plugfw::gfx::test {
 namespace {
-
-struct WithholdingResolver {
-  const GLFunctions* table;
-  const char* withheld;
-};
-
-// Answers from a loaded table, except for the one name it withholds.
-void* ResolveFromTable(const char* name, void* user) {
-  const auto* resolver = static_cast<const WithholdingResolver*>(user);
-  if (resolver->withheld != nullptr && std::strcmp(name, resolver->withheld) == 0) return nullptr;
-#define HALCYRA_GL_LOOKUP(ret, entry, params) \
-  if (std::strcmp(name, "gl" #entry) == 0) return reinterpret_cast<void*>(resolver->table->entry);
-  HALCYRA_GL_FUNCTIONS(HALCYRA_GL_LOOKUP)
-#undef HALCYRA_GL_LOOKUP
-  return nullptr;
-}
 
 class GLBackendStart : public ::testing::TestWithParam<const char*> {
  protected:
@@ -37,19 +22,17 @@ class GLBackendStart : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(GLBackendStart, MissingEntryPointLeavesNoCanvas) {
-  GLTableScope scope;
-  WithholdingResolver resolver{&scope.Saved(), GetParam()};
-  const char* missing = LoadGLFunctions(&ResolveFromTable, &resolver);
+  GLFunctions table;
+  const char* missing = LoadGLFunctionsFrom(table, TestGL(), GetParam());
   ASSERT_NE(missing, nullptr);
   EXPECT_STREQ(missing, GetParam());
-  EXPECT_FALSE(gl.complete);
-  EXPECT_EQ(gl.BindTexture, nullptr);  // nothing half-loaded to call through
-  EXPECT_EQ(GLCanvasCreate(kGLBackendAntiAlias), nullptr);
+  EXPECT_FALSE(table.complete);
+  EXPECT_EQ(table.BindTexture, nullptr);  // nothing half-loaded to call through
+  EXPECT_EQ(GLCanvasCreate(kGLBackendAntiAlias, table), nullptr);
 
   // The same context with every entry point starts.
-  resolver.withheld = nullptr;
-  ASSERT_EQ(LoadGLFunctions(&ResolveFromTable, &resolver), nullptr);
-  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias);
+  ASSERT_EQ(LoadGLFunctionsFrom(table, TestGL()), nullptr);
+  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias, table);
   EXPECT_NE(canvas, nullptr);
   CanvasDelete(canvas);
 }
@@ -59,9 +42,10 @@ INSTANTIATE_TEST_SUITE_P(Withheld, GLBackendStart,
                                            "glStencilOpSeparate", "glBlendFuncSeparate", "glViewport"));
 
 TEST(GLFunctionLoading, NoResolverLoadsNothing) {
-  GLTableScope scope;
-  EXPECT_NE(LoadGLFunctions(nullptr, nullptr), nullptr);
-  EXPECT_FALSE(gl.complete);
+  GLFunctions table = TestGL();
+  EXPECT_NE(LoadGLFunctions(table, nullptr, nullptr), nullptr);
+  EXPECT_FALSE(table.complete);
+  EXPECT_EQ(table.Viewport, nullptr);
 }
 
 // Shims that stand in for single GL entry points. They forward to the table the scope saved.
@@ -70,8 +54,6 @@ enum ShimCounter {
   kBlendCalls,
   kBindTextureCalls,
   kStencilFuncCalls,
-  kBufferDataCalls,
-  kUseProgramCalls,
   kDeleteTexturesCalls,
   kDeleteShaderCalls,
   kStorageCalls,
@@ -97,10 +79,10 @@ TEST(GLBackendShader, CompileFailureIsReportedAndReleased) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.GetShaderiv = FailFragmentCompile;
-  gl.DeleteShader = CountDeleteShader;
+  TestGL().GetShaderiv = FailFragmentCompile;
+  TestGL().DeleteShader = CountDeleteShader;
   ::testing::internal::CaptureStdout();
-  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias);
+  CanvasContext* canvas = GLCanvasCreate(kGLBackendAntiAlias, TestGL());
   const std::string printed = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(canvas, nullptr);
   EXPECT_EQ(printed.rfind("Shader shader/frag error:\n", 0), 0u) << printed;
@@ -139,7 +121,7 @@ TEST_F(GLBackendTest, ImageMarkedNotOwnedKeepsItsGLTexture) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.DeleteTextures = CountDeleteTextures;
+  TestGL().DeleteTextures = CountDeleteTextures;
   const int32_t borrowed = CanvasCreateImageRgba(canvas_, 2, 2, kImageNoDelete, nullptr);
   const GLuint texture = GLBackendFindTexture(State(), borrowed)->texture;
   CanvasDeleteImage(canvas_, borrowed);
@@ -202,7 +184,7 @@ TEST_F(GLBackendTest, FramebufferWithoutEightBitStencilRetriesWithDepthStencil) 
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.RenderbufferStorage = RefuseStencilIndex8;
+  TestGL().RenderbufferStorage = RefuseStencilIndex8;
   LayerFramebuffer* layer = CreateLayerFramebuffer(canvas_, 40, 24, 0);
   ASSERT_NE(layer, nullptr);
   EXPECT_EQ(gCalls[kStorageCalls], 2);
@@ -227,11 +209,11 @@ TEST_F(GLBackendTest, FramebufferThatCannotBeCompletedLeavesBindingsAndNoImage) 
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.RenderbufferStorage = RefuseAllStorage;
+  TestGL().RenderbufferStorage = RefuseAllStorage;
   const int32_t textureRecords = State()->lastTextureId;
   EXPECT_EQ(CreateLayerFramebuffer(canvas_, 16, 16, 0), nullptr);
   GLint bound = 0;
-  gl.GetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+  TestGL().GetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
   EXPECT_EQ(static_cast<GLuint>(bound), target_->framebuffer);
   // Its image was made and deleted again.
   EXPECT_EQ(State()->lastTextureId, textureRecords + 1);
@@ -242,7 +224,7 @@ TEST_F(GLBackendTest, FramebufferThatCannotBeCompletedLeavesBindingsAndNoImage) 
 TEST_F(GLBackendTest, WithoutEdgeAntiAliasingStencilFillsFollowEachOther) {
   // Without the fringe pass a fill ends on a different stencil function than it starts
   // with; the next fill must still find the stencil pass as it expects.
-  CanvasContext* hard = GLCanvasCreate(0);
+  CanvasContext* hard = GLCanvasCreate(0, TestGL());
   ASSERT_NE(hard, nullptr);
   LayerFramebuffer* layer = CreateLayerFramebuffer(hard, kSize, kSize, 0);
   ASSERT_NE(layer, nullptr);
@@ -256,8 +238,8 @@ TEST_F(GLBackendTest, WithoutEdgeAntiAliasingStencilFillsFollowEachOther) {
   }
   CanvasEndFrame(hard);
   Pixels pixels(kSize, kSize);
-  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-  gl.ReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+  TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+  TestGL().ReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
   for (int x : {4, 20, 36, 52}) EXPECT_TRUE(PixelNear(pixels, x, 4, kOpaqueWhite)) << x;
   EXPECT_TRUE(PixelNear(pixels, 12, 4, kClear));
   DeleteLayerFramebuffer(layer);
@@ -277,15 +259,6 @@ void HALCYRA_GLAPI CountStencilFunc(GLenum func, GLint ref, GLuint mask) {
   gCalls[kStencilFuncCalls]++;
   gReal->StencilFunc(func, ref, mask);
 }
-// Vertex uploads only: the index lists go up beside them.
-void HALCYRA_GLAPI CountBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-  if (target == GL_ARRAY_BUFFER) gCalls[kBufferDataCalls]++;
-  gReal->BufferData(target, size, data, usage);
-}
-void HALCYRA_GLAPI CountUseProgram(GLuint program) {
-  if (program != 0) gCalls[kUseProgramCalls]++;
-  gReal->UseProgram(program);
-}
 
 void HALCYRA_GLAPI CountStencilTest(GLenum cap) {
   if (cap == GL_STENCIL_TEST) gCalls[kStencilTestCalls]++;
@@ -296,7 +269,7 @@ TEST_F(GLBackendTest, OneConvexPathNeedsNoStencilAndTwoDo) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.Enable = CountStencilTest;
+  TestGL().Enable = CountStencilTest;
   FillRect(4, 4, 8, 8, CanvasColour{1, 1, 1, 1});
   CanvasEndFrame(canvas_);
   EXPECT_EQ(gCalls[kStencilTestCalls], 0);
@@ -309,19 +282,56 @@ TEST_F(GLBackendTest, OneConvexPathNeedsNoStencilAndTwoDo) {
   EXPECT_EQ(gCalls[kStencilTestCalls], 1);
 }
 
+// Each call draws into the target and at the view it was queued for, whatever comes after it
+// in the same flush.
+TEST_F(GLBackendTest, OneFlushDrawsIntoSeveralTargetsEachAtItsOwnSize) {
+  LayerFramebuffer* small = CreateLayerFramebuffer(canvas_, 16, 8, 0);
+  ASSERT_NE(small, nullptr);
+  BindAndClear(small);
+  BindAndClear(target_);
+  GLUploadCounts counts(TestGL());
+  const CanvasColour white{1, 1, 1, 1};
+  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  FillRect(0, 0, 32, 32, white);
+  GLCanvasDrawInto(canvas_, small->framebuffer, 16, 8);
+  CanvasBeginFrame(canvas_, 16, 8, 1.0f);
+  FillRect(8, 0, 8, 8, white);
+  GLCanvasDrawInto(canvas_, target_->framebuffer, kSize, kSize);
+  CanvasBeginFrame(canvas_, kSize, kSize, 1.0f);
+  FillRect(48, 48, 16, 16, white);
+  CanvasBeginFrame(canvas_, kSize / 2, kSize / 2, 1.0f);  // the same target at half the view
+  FillRect(28, 0, 4, 4, white);
+  const Pixels pixels = Finish();
+  EXPECT_EQ(counts.programBinds, 1);
+  EXPECT_EQ(counts.vertexUploads, 1);
+  EXPECT_TRUE(PixelNear(pixels, 16, 16, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(pixels, 40, 40, kClear));
+  EXPECT_TRUE(PixelNear(pixels, 56, 56, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(pixels, 60, 4, kOpaqueWhite)) << "4 units at half the view are 8 pixels";
+  EXPECT_TRUE(PixelNear(pixels, 52, 4, kClear));
+
+  Pixels inSmall(16, 8);
+  TestGL().BindFramebuffer(GL_FRAMEBUFFER, small->framebuffer);
+  TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+  TestGL().ReadPixels(0, 0, 16, 8, GL_RGBA, GL_UNSIGNED_BYTE, inSmall.Data());
+  EXPECT_TRUE(PixelNear(inSmall, 12, 4, kOpaqueWhite));
+  EXPECT_TRUE(PixelNear(inSmall, 4, 4, kClear));
+  DeleteLayerFramebuffer(small);
+  BindAndClear(target_);
+}
+
 TEST_F(GLBackendTest, RepeatedStateCostsNoGLCalls) {
   GLTableScope scope;
   gReal = &scope.Saved();
   std::memset(gCalls, 0, sizeof(gCalls));
-  gl.BlendFuncSeparate = CountBlend;
-  gl.BindTexture = CountBindTexture;
-  gl.StencilFunc = CountStencilFunc;
-  gl.BufferData = CountBufferData;
-  gl.UseProgram = CountUseProgram;
+  TestGL().BlendFuncSeparate = CountBlend;
+  TestGL().BindTexture = CountBindTexture;
+  TestGL().StencilFunc = CountStencilFunc;
+  GLUploadCounts counts(TestGL());
   for (int i = 0; i < 10; ++i) FillRect(static_cast<float>(i * 6), 0, 4, 4, CanvasColour{1, 1, 1, 1});
   CanvasEndFrame(canvas_);
-  EXPECT_EQ(gCalls[kUseProgramCalls], 1);
-  EXPECT_EQ(gCalls[kBufferDataCalls], 1);
+  EXPECT_EQ(counts.programBinds, 1);
+  EXPECT_EQ(counts.vertexUploads, 1);
   EXPECT_EQ(gCalls[kBlendCalls], 1);
   // One bind to clear the unit at the start, one of the dummy texture, one to unbind at the end.
   EXPECT_EQ(gCalls[kBindTextureCalls], 3);

@@ -99,10 +99,10 @@ class GLBatchingTest : public GLCanvasTest {
   Pixels Draw(const std::vector<Shape>& shapes, bool flushEach) {
     GLTableScope scope;
     gReal = &scope.Saved();
-    gl.DrawArrays = CountDraw;
-    gl.DrawElements = CountIndexedDraw;
-    gl.Uniform4fv = CountUniforms;
-    gl.BindTexture = CountBind;
+    TestGL().DrawArrays = CountDraw;
+    TestGL().DrawElements = CountIndexedDraw;
+    TestGL().Uniform4fv = CountUniforms;
+    TestGL().BindTexture = CountBind;
     gDraws = gUniformUploads = gTextureBinds = 0;
     RestartFrame();
     for (const Shape& shape : shapes) {

@@ -56,11 +56,13 @@ inline ::testing::AssertionResult PixelNear(const Pixels& pixels, int x, int y, 
          << expected.a << ")";
 }
 
-// Puts the table back as it was when the scope ends, whatever the test replaced.
+// Puts the tests' table back as it was when the scope ends, whatever the test replaced.
 class GLTableScope {
  public:
-  GLTableScope() : saved_(gl) {}
-  ~GLTableScope() { gl = saved_; }
+  GLTableScope() : saved_(TestGL()) {}
+  ~GLTableScope() { TestGL() = saved_; }
+  GLTableScope(const GLTableScope&) = delete;
+  GLTableScope& operator=(const GLTableScope&) = delete;
   const GLFunctions& Saved() const { return saved_; }
 
  private:
@@ -77,7 +79,7 @@ class GLCanvasTest : public ::testing::Test {
   void SetUp() override {
     const char* reason = nullptr;
     ASSERT_TRUE(EnsureGLTestContext(&reason)) << reason;
-    canvas_ = GLCanvasCreate(kGLBackendAntiAlias);
+    canvas_ = GLCanvasCreate(kGLBackendAntiAlias, TestGL());
     ASSERT_NE(canvas_, nullptr);
     target_ = CreateLayerFramebuffer(canvas_, kSize, kSize, 0);
     ASSERT_NE(target_, nullptr);
@@ -88,24 +90,24 @@ class GLCanvasTest : public ::testing::Test {
   void TearDown() override {
     DeleteLayerFramebuffer(target_);
     CanvasDelete(canvas_);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+    TestGL().BindFramebuffer(GL_FRAMEBUFFER, 0);
   }
 
   static void BindAndClear(const LayerFramebuffer* framebuffer) {
     int width = 0, height = 0;
     LayerFramebufferSize(framebuffer, &width, &height);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer->framebuffer);
-    gl.Viewport(0, 0, width, height);
-    gl.ClearColor(0, 0, 0, 0);
-    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    TestGL().BindFramebuffer(GL_FRAMEBUFFER, framebuffer->framebuffer);
+    TestGL().Viewport(0, 0, width, height);
+    TestGL().ClearColor(0, 0, 0, 0);
+    TestGL().Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   }
 
   // Ends the frame and reads the bound framebuffer.
   Pixels Finish(int width = kSize, int height = kSize) {
     CanvasEndFrame(canvas_);
     Pixels pixels(width, height);
-    gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl.ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
+    TestGL().PixelStorei(GL_PACK_ALIGNMENT, 1);
+    TestGL().ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.Data());
     return pixels;
   }
 

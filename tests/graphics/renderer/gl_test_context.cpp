@@ -1,6 +1,5 @@
 #include "tests/graphics/renderer/gl_test_context.h"
 
-#include "graphics/renderer/gl_functions.h"
 #include "tests/graphics/renderer/gl_test_platform.h"
 
 namespace plugfw::gfx::test {
@@ -9,13 +8,18 @@ namespace {
 const char* LoadTable() {
 #if defined(_WIN32)
   // The program's own loader, as the editor window runs it.
-  return LoadGLFunctionsFromWGL();
+  return LoadGLFunctionsFromWGL(TestGL());
 #else
-  return LoadGLFunctions(&ResolvePlatformGLFunction, nullptr);
+  return LoadGLFunctions(TestGL(), &ResolvePlatformGLFunction, nullptr);
 #endif
 }
 
 }  // namespace
+
+GLFunctions& TestGL() {
+  static GLFunctions table;
+  return table;
+}
 
 bool EnsureGLTestContext(const char** reason) {
   static const char* const failure = []() -> const char* {

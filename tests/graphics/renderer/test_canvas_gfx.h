@@ -1,8 +1,8 @@
 #pragma once
 // A concrete IGfxCanvas for the tests and benchmarks: its platform operations do nothing (the
-// real window derives from IGfxCanvas the same way), module resources come from a map, and a
-// framebuffer object of the caller's plays the window's framebuffer. UI thread, with the
-// tests' GL context current.
+// real window derives from IGfxCanvas the same way), its GL table is a copy of the tests'
+// context's, module resources come from a map, and a framebuffer object of the caller's plays
+// the window's framebuffer. UI thread, with the tests' GL context current.
 
 #include <cstdint>
 #include <map>
@@ -13,6 +13,8 @@
 #include "graphics/renderer/gfx_canvas.h"
 #include "graphics/renderer/gl_backend.h"
 #include "tests/graphics/platform/font_fixtures.h"
+#include "tests/graphics/renderer/gl_table_doubles.h"
+#include "tests/graphics/renderer/gl_test_context.h"
 
 namespace plugfw::gfx::test {
 
@@ -28,17 +30,23 @@ class BytesFont : public PlatformFont {
 
 class TestCanvasGfx : public IGfxCanvas {
  public:
+  // Its table is the tests' context's as loaded then, as a window loads its context's.
   TestCanvasGfx(IGfxEditorDelegate& delegate, int32_t width, int32_t height, float drawScale = 1.f)
-      : IGfxCanvas(delegate, width, height, 30, drawScale) {}
+      : IGfxCanvas(delegate, width, height, 30, drawScale) {
+    GLTable() = TestGL();
+  }
 
   // Module resources by name, as the window's module would hold them.
   std::map<std::string, Bytes> resources;
   int32_t makeCurrentCalls = 0;
   int32_t releaseCalls = 0;
+  // What MakeGLContextCurrent answers: false plays a context that cannot be made current.
+  bool contextCanBeMadeCurrent = true;
 
   // Changes the size and scales as a resize would, and remakes the drawing surface.
   void Resize(int32_t width, int32_t height, float drawScale, float screenScale);
 
+  using IGfxCanvas::GLTable;
   using IGfxCanvas::MainFramebuffer;
   using IGfxCanvas::WindowFramebuffer;
 
@@ -64,7 +72,10 @@ class TestCanvasGfx : public IGfxCanvas {
   void CachePlatformFont(const char*, PlatformFont&) override {}
   void ShowNativeTextEntry(int32_t, const TextStyle&, const Rect&, int32_t, const char*) override {}
   IPopupMenu* ShowNativePopupMenu(IPopupMenu&, const Rect&, bool&) override { return nullptr; }
-  void MakeGLContextCurrent() override { ++makeCurrentCalls; }
+  bool MakeGLContextCurrent() override {
+    ++makeCurrentCalls;
+    return contextCanBeMadeCurrent;
+  }
   void ReleaseGLContext() override { ++releaseCalls; }
 
  protected:
@@ -86,16 +97,6 @@ class WindowTarget {
   GLuint framebuffer_ = 0;
   GLuint texture_ = 0;
   bool complete_ = false;
-};
-
-// Calls into the GL table recorded in order, by the names given; every other call passes
-// through untouched. Puts the table back when it goes.
-class GLCallLog {
- public:
-  GLCallLog();
-  ~GLCallLog();
-  std::vector<std::string> calls;
-  int Count(const std::string& name) const;
 };
 
 }  // namespace plugfw::gfx::test
