@@ -20,6 +20,11 @@ class EngineMath {
   explicit EngineMath(MathPath path) : reference_(path == MathPath::kReference) {}
 
   bool IsReference() const { return reference_; }
+  // Whether the engine may reuse what it worked out before (a value whose inputs have not moved, a
+  // settled weight) or pass over a stage that would change no output bit. The reference path never
+  // does: it works everything out on every sample, so a test that holds the fast path to it also
+  // catches a shortcut that is not exact.
+  bool TakesShortcuts() const { return !reference_; }
 
   // sin(2π·turns).
   double SinTurns(double turns) const {

@@ -33,7 +33,7 @@ VoiceStage::VoiceStage(MathPath math) : math_(math) {
     humanizeSeed_[v] = HashUnit(v, kHumanizeSeed);
     cachedLevelDb_[v] = std::numeric_limits<double>::quiet_NaN();
     cachedRampCents_[v] = std::numeric_limits<double>::quiet_NaN();
-    cachedRampWindow_[v] = std::numeric_limits<double>::quiet_NaN();
+    cachedRampWindowSamples_[v] = std::numeric_limits<double>::quiet_NaN();
   }
 }
 
@@ -105,9 +105,11 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
   const double spread = p.Value(kParamSpread);
   const double humanize = p.Value(kParamHumanize);
   const double detune = p.Value(kParamDetune);
-  const double window = p.Stepped(kParamModel) == kModelMicroPitch
-                            ? MicroPitchWindowSeconds(p.Value(kParamBaseDelay))
-                            : kDetuneWindowSeconds;
+  const double windowSeconds = p.Stepped(kParamModel) == kModelMicroPitch
+                                   ? MicroPitchWindowSeconds(p.Value(kParamBaseDelay))
+                                   : kDetuneWindowSeconds;
+  const double windowSamples = windowSeconds * in.sampleRate;
+  const bool reuse = in.math.TakesShortcuts();
   double activeBefore = 0.0;
   double gainSum = 0.0;
   lanes_.soundingCount = 0;
@@ -124,7 +126,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     }
     activeBefore += state_.active[v];
     state_.levelDb[v] = tiltDb + p.Value(VoiceParamIndex(v, kVoiceLevel));
-    if (state_.levelDb[v] != cachedLevelDb_[v]) {
+    if (!reuse || state_.levelDb[v] != cachedLevelDb_[v]) {
       cachedLevelDb_[v] = state_.levelDb[v];
       levelGain_[v] = in.math.DbToGain(state_.levelDb[v]);
     }
@@ -135,10 +137,11 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
         static_cast<double>(p.Value(kParamBaseDelay)) + p.Value(VoiceParamIndex(v, kVoiceDelayOffset));
     phaseOffsetTurns_[v] = p.Value(VoiceParamIndex(v, kVoicePhaseOffset)) / 360.0;
     detuneCents_[v] = detune + p.Value(VoiceParamIndex(v, kVoiceDetuneOffset));
-    if (detuneCents_[v] != cachedRampCents_[v] || window != cachedRampWindow_[v]) {
+    // Keyed on both inputs of the formula: the window in samples carries the rate.
+    if (!reuse || detuneCents_[v] != cachedRampCents_[v] || windowSamples != cachedRampWindowSamples_[v]) {
       cachedRampCents_[v] = detuneCents_[v];
-      cachedRampWindow_[v] = window;
-      rampStep_[v] = PitchRampRate(in.math.Exp2(detuneCents_[v] / 1200.0), window * in.sampleRate);
+      cachedRampWindowSamples_[v] = windowSamples;
+      rampStep_[v] = PitchRampRate(in.math.Exp2(detuneCents_[v] / 1200.0), windowSamples);
     }
     rampsMoving_ = rampsMoving_ || rampStep_[v] != 0.0;
     depthScalePercent_[v] = p.Value(VoiceParamIndex(v, kVoiceDepthScale));

@@ -90,7 +90,7 @@ class VoiceStage {
   double levelGain_[kVoiceCount] = {};
   double cachedLevelDb_[kVoiceCount];
   double cachedRampCents_[kVoiceCount];
-  double cachedRampWindow_[kVoiceCount];
+  double cachedRampWindowSamples_[kVoiceCount];
   double gainSum_ = 0.0;
   // What the lanes read: the layout above, the sounding voices in order, and the per-sample values.
   VoiceLaneInputs lanes_;
