@@ -120,7 +120,8 @@ class ChorusEngine {
   Measurement measurement_;
 
   double inputGain_ = 1.0;
-  double noiseGain_ = 0.0;
+  DbGain sidechainTrim_;
+  DbGain noiseGain_;
   double splitLowHz_ = 180.0;
   double splitHighHz_ = 3500.0;
   double driftPhase_ = 0.0;

@@ -54,18 +54,17 @@ StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteC
 
 void Detector::Clear() {
   envelopeLevel = rmsState_ = peakState_ = duckDb = 0.0;
-  duckGain = 0.0;
-  cachedDuckDb_ = std::nan("");  // the first sample computes the gain
+  duckGain = 1.0;
+  duckGainFromDb_ = DbGain();
   cachedLevel_ = -1.0;
 }
 
-void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent,
+void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent, double trim,
                    const ParamSmoother& params, const TransportState& transport, const EngineMath& math) {
   const int detector = params.Stepped(kParamEnvelopeDetector);
   const bool external = sidechainPresent && detector == kDetectorExternal;
   const StereoVector source = external ? sidechain : routed;
   const double a = source.Left(), b = source.Right();
-  const double trim = coefficients.sidechainTrim;
   const double attack = coefficients.envelopeAttack, release = coefficients.envelopeRelease;
   Follow(peakState_, trim * std::max(std::fabs(a), std::fabs(b)), attack, release);
   Follow(rmsState_, trim * trim * (a * a + b * b) / 2.0, attack, release);
@@ -76,7 +75,7 @@ void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPr
   const float envelopeRate = params.Value(kParamEnvelopeRate);
   const float duck = params.Value(kParamDuck);
   const bool levelUsed = envelopeDepth != 0.0f || envelopeRate != 0.0f || duck != 0.0f;
-  if (levelUsed && envelopeLevel != cachedLevel_) {
+  if ((levelUsed && envelopeLevel != cachedLevel_) || !math.TakesShortcuts()) {
     cachedLevel_ = envelopeLevel;
     cachedLevelDb_ = math.GainToDb(envelopeLevel, kLevelFloor);
   }
@@ -95,10 +94,7 @@ void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPr
     const double gap = goal - duckDb;
     if (gap < kSnapEpsilon && gap > -kSnapEpsilon) duckDb = goal;
   }
-  if (duckDb != cachedDuckDb_) {
-    cachedDuckDb_ = duckDb;
-    duckGain = math.DbToGain(duckDb);
-  }
+  duckGain = duckGainFromDb_.For(duckDb, math);
 }
 
 void BandSplit::Clear() {
@@ -107,7 +103,8 @@ void BandSplit::Clear() {
 }
 
 StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
-                                      const double bandWeights[kBandChoiceCount], DelayLines& lines) {
+                                      const double bandWeights[kBandChoiceCount], DelayLines& lines,
+                                      const EngineMath& math) {
   const double wFull = bandWeights[kBandFull];
   const double wLow = bandWeights[kBandLow];
   const double wMid = bandWeights[kBandMid];
@@ -120,7 +117,9 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
   const StereoVector third = feedback / StereoVector::Both(3.0);
   // The whole input chorused: every other weight is exactly 0 and the bands are finite, so the
   // weighted sums below reduce to these, bit for bit, and nothing remains.
-  if (wFull == 1.0 && wLow == 0.0 && wMid == 0.0 && wHigh == 0.0 && wSide == 0.0 && wMidOnly == 0.0) {
+  const bool wholeInput =
+      wFull == 1.0 && wLow == 0.0 && wMid == 0.0 && wHigh == 0.0 && wSide == 0.0 && wMidOnly == 0.0;
+  if (wholeInput && math.TakesShortcuts()) {
     WriteLines(lines, x + feedback, third + low, third + mid, third + high);
     return StereoVector();
   }

@@ -6,6 +6,7 @@
 // below always goes the same way. Pure values; any thread.
 
 #include <cmath>
+#include <limits>
 
 #include "core/math_constants.h"
 #include "effect/fast_math.h"
@@ -67,6 +68,23 @@ class EngineMath {
 
  private:
   bool reference_;
+};
+
+// A gain worked out from decibels again only when the decibels move (on every call on the reference
+// path), for the gains that follow a gliding control on every sample.
+class DbGain {
+ public:
+  double For(double db, const EngineMath& math) {
+    if (db != db_ || !math.TakesShortcuts()) {
+      db_ = db;
+      gain_ = math.DbToGain(db);
+    }
+    return gain_;
+  }
+
+ private:
+  double db_ = std::numeric_limits<double>::quiet_NaN();
+  double gain_ = 0.0;
 };
 
 }  // namespace halcyra

@@ -33,35 +33,19 @@ float ToOutputSample(double x) {
 void OutputStage::Clear() {
   monoBass.Clear();
   dcFilter.Clear();
-  monoBassRunning_ = true;
-  dcRunning_ = true;
-}
-
-void OutputStage::ParamsChanged(const ParamSmoother& params) {
-  wetShare_ = params.Value(kParamMix) / 100.0;
-  const double balance = params.Value(kParamBalance);
-  balanceGains_ = StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
 }
 
 StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
   const double m = (wet.Left() + wet.Right()) / 2.0;
   double s = (wet.Left() - wet.Right()) / 2.0;
-  const double amount = params.Value(kParamMonoBass) * 0.01;
-  // With no mono bass the filtered side is multiplied by 0: the filter rests until it is needed.
-  if (amount != 0.0) {
-    if (!monoBassRunning_) monoBass.Clear();
-    monoBassRunning_ = true;
-    const double sideBass = monoBass.Run(StereoVector::Both(s)).Left();
-    s = s - amount * sideBass;
-  } else {
-    monoBassRunning_ = false;
-  }
-  s = s * params.Value(kParamWidth) * 0.01;
+  // The filter runs also while the amount is 0, so turning the mono bass up finds it settled.
+  const double sideBass = monoBass.Run(StereoVector::Both(s)).Left();
+  s = (s - params.Value(kParamMonoBass) * 0.01 * sideBass) * params.Value(kParamWidth) * 0.01;
   return {m + s, m - s};
 }
 
 OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, StereoVector raw,
-                                    StereoVector sidechain, const ModeWeights& weights,
+                                    StereoVector trimmedSidechain, const ModeWeights& weights,
                                     const ParamSmoother& params) {
   const StereoVector widened = ApplyWidthAndMonoBass(wet, params);
   const double wSide = weights.band[kBandSideOnly];
@@ -71,7 +55,7 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
   frame.wetOut =
       wMidOnly * Mono(widened) + StereoVector(wSide, -wSide) * Side(widened) + rest * widened + remainder;
 
-  const double mix = wetShare_;
+  const double mix = params.Value(kParamMix) / 100.0;
   const StereoVector y = (1.0 - mix) * weights.dryPolarity * raw + mix * frame.wetOut;
   const StereoVector routed = WeightedMix(weights.outputRoute, [y](int route) {
     switch (route) {
@@ -105,18 +89,14 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
       case 6:  // Side
         return Side(out);
       case 7:  // External
-        return sidechain * sidechainTrim;
+        return trimmedSidechain;
       default:  // Output
         return out;
     }
   });
-  if (weights.dc != 0.0) {
-    if (!dcRunning_) dcFilter.Clear();
-    dcRunning_ = true;
-    m -= weights.dc * dcFilter.Run(m);
-  } else {
-    dcRunning_ = false;
-  }
+  // Like the mono bass, the DC filter runs while it is off: switched on, it removes the offset in
+  // the 5 ms of its crossfade.
+  m -= weights.dc * dcFilter.Run(m);
   m *= StereoVector::Both(outputGain);
   frame.output = weights.bypass * raw + (1.0 - weights.bypass) * m;
   return frame;

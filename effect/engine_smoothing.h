@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "effect/diffusion_chain.h"
 #include "effect/modulation.h"
 #include "effect/param_table.h"
 
@@ -37,7 +38,6 @@ constexpr int kBandChoiceCount = 6;
 constexpr int kInputRouteCount = 5;
 constexpr int kOutputRouteCount = 5;
 constexpr int kMonitorCount = 8;
-constexpr int kDiffusionStageCount = 6;
 
 enum ProcessBand : int { kBandFull = 0, kBandLow, kBandMid, kBandHigh, kBandSideOnly, kBandMidOnly };
 

@@ -31,7 +31,6 @@ VoiceStage::VoiceStage(MathPath math) : math_(math) {
   lanes_.panGainRight = panGainRight_;
   for (int v = 0; v < kVoiceCount; ++v) {
     humanizeSeed_[v] = HashUnit(v, kHumanizeSeed);
-    cachedLevelDb_[v] = std::numeric_limits<double>::quiet_NaN();
     cachedRampCents_[v] = std::numeric_limits<double>::quiet_NaN();
     cachedRampWindowSamples_[v] = std::numeric_limits<double>::quiet_NaN();
   }
@@ -126,11 +125,7 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     }
     activeBefore += state_.active[v];
     state_.levelDb[v] = tiltDb + p.Value(VoiceParamIndex(v, kVoiceLevel));
-    if (!reuse || state_.levelDb[v] != cachedLevelDb_[v]) {
-      cachedLevelDb_[v] = state_.levelDb[v];
-      levelGain_[v] = in.math.DbToGain(state_.levelDb[v]);
-    }
-    state_.gain[v] = levelGain_[v] * state_.active[v] * normalisation;
+    state_.gain[v] = levelGain_[v].For(state_.levelDb[v], in.math) * state_.active[v] * normalisation;
     gainSum += std::fabs(state_.gain[v]);
     rateFactor_[v] = 1.0 + humanizeSeed_[v] * kHumanizePerPercent * humanize;
     centerMs_[v] =
@@ -162,8 +157,10 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
 }
 
 void VoiceStage::AdvanceModulation(const Inputs& in) {
-  // The steps change only with the rate, which the envelope or the tempo may move.
-  if (in.effectiveRateHz != cycleStepRateHz_) {
+  const bool shortcuts = in.math.TakesShortcuts();
+  // The steps change only with the rate, which the envelope or the tempo may move, and with the
+  // layout, whose refresh drops them.
+  if (in.effectiveRateHz != cycleStepRateHz_ || !shortcuts) {
     const ParamSmoother& p = in.params;
     for (int v = 0; v < kVoiceCount; ++v) {
       state_.rate[v] = rateFactor_[v] * in.effectiveRateHz * p.Value(VoiceParamIndex(v, kVoiceRateRatio));
@@ -174,14 +171,14 @@ void VoiceStage::AdvanceModulation(const Inputs& in) {
   for (int v = 0; v < kVoiceCount; v += 2) {
     (StereoVector::Load(state_.cycles + v) + StereoVector::Load(cycleStep_ + v)).Store(state_.cycles + v);
   }
-  if (rampsMoving_) {
+  // A ramp that does not move stays where it is: it is in [0, 1), where Frac changes nothing.
+  if (rampsMoving_ || !shortcuts) {
     for (int v = 0; v < kVoiceCount; v += 2) {
       const StereoVector step = StereoVector::Load(rampStep_ + v);
-      const StereoVector ramp = StereoVector::Load(state_.ramp + v);
-      Select(step != StereoVector(), Frac(ramp + step), ramp).Store(state_.ramp + v);
+      Frac(StereoVector::Load(state_.ramp + v) + step).Store(state_.ramp + v);
     }
   }
-  if (offsetsGliding_) {
+  if (offsetsGliding_ || !shortcuts) {
     bool gliding = false;
     for (int v = 0; v < kVoiceCount; ++v) {
       StepToward(state_.cycleOffset[v], 0.0, in.coef5ms);
@@ -228,7 +225,6 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
   lanes.driftSine = in.weights.structure[static_cast<int>(Structure::kVintageEnsemble)] > kSilentWeight
                         ? in.math.SinTurns(in.driftPhase)
                         : 0.0;
-  lanes.feedbackActive = in.feedbackActive;
   const VoiceLaneSums lanesSums = render_(lanes);
   return {lanesSums.wet, lanesSums.taps, gainSum_};
 }

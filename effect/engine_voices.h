@@ -34,7 +34,6 @@ class VoiceStage {
     double effectiveDepthMs;
     double effectiveRateHz;
     double driftPhase;
-    bool feedbackActive;  // the taps are read only while the feedback can return them
   };
   struct Sums {
     StereoVector wet;
@@ -87,8 +86,7 @@ class VoiceStage {
   double rampStep_[kVoiceCount] = {};
   double cycleStep_[kVoiceCount] = {};  // rate / fs, for the rate it was worked out at
   double cycleStepRateHz_ = -1.0;
-  double levelGain_[kVoiceCount] = {};
-  double cachedLevelDb_[kVoiceCount];
+  DbGain levelGain_[kVoiceCount];
   double cachedRampCents_[kVoiceCount];
   double cachedRampWindowSamples_[kVoiceCount];
   double gainSum_ = 0.0;

@@ -399,11 +399,10 @@ VoiceLaneSums RenderVoiceLanes(const VoiceLaneInputs& in) {
     // The copy of an odd last voice is muted.
     const Quad gains = Quad::Voices(state.gain[a], pair ? state.gain[b] : 0.0);
     wet += samples * gains * panGains;
-    // The feedback reads the plain main lines at the voice's mean delay, whatever the structure.
-    if (in.feedbackActive) {
-      const Quad d = ClampedDelayLanes(meanDelayMs, in.sampleRate);
-      taps += panGains * gains * ReadLines((*in.lines)[kMainLine], d, weights.interpolation);
-    }
+    // The feedback reads the plain main lines at the voice's mean delay, whatever the structure;
+    // its filters hear the taps even while the loop returns nothing.
+    const Quad d = ClampedDelayLanes(meanDelayMs, in.sampleRate);
+    taps += panGains * gains * ReadLines((*in.lines)[kMainLine], d, weights.interpolation);
   }
   return {SumVoices(wet), SumVoices(taps)};
 }
