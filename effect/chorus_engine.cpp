@@ -14,7 +14,7 @@ constexpr double kEnsembleLowPassHz = 7500.0;
 
 }  // namespace
 
-ChorusEngine::ChorusEngine(MathPath math) : math_(math), voices_(math) {}
+ChorusEngine::ChorusEngine(MathPath math) : math_(math), weights_(math_.TakesShortcuts()), voices_(math) {}
 
 double ChorusEngine::ClampSampleRate(double requestedRate) {
   if (!std::isfinite(requestedRate) || requestedRate <= 0.0) return kDefaultSampleRate;
@@ -172,6 +172,7 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
     transport_.resyncPending = false;
   }
   UpdateClockSteps();
+  wetChain_.BeginBlock(params_, weights_, math_);
   const bool hasSidechain = sidechainPresent && sidechain != nullptr;
   measurement_.BeginBlock(DisplayReaderPresent(), params_, sidechainPresent);
 
@@ -184,11 +185,11 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
 
     const StereoVector raw(ReadInputSample(inL, n), ReadInputSample(inR, n));
     const StereoVector sc = ReadSidechain(sidechain, hasSidechain, n);
-    const StereoVector x = RouteInput(raw, weights_.inputRoute, inputGain_);
+    const StereoVector x = RouteInput(raw, weights_, inputGain_);
     const double trim = sidechainTrim_.For(params_.Value(kParamScTrim), math_);
     detector_.Run(x, sc, hasSidechain, trim, params_, transport_, math_);
     const StereoVector remainder =
-        bandSplit_.SplitAndWrite(x, feedback_.State(), weights_.band, lines_, math_);
+        bandSplit_.SplitAndWrite(x, feedback_.State(), weights_.band, weights_.settledBand, lines_);
 
     const VoiceStage::Sums sums =
         voices_.Render({params_, weights_, lines_, math_, sampleRate_, coef5ms_, detector_.effectiveDepthMs,

@@ -20,7 +20,9 @@ bool DiffusionChain::Resize(double sampleRate) {
   std::size_t longest = 1;
   for (int j = 0; j < kDiffusionStageCount; ++j) {
     for (int ch = 0; ch < 2; ++ch) {
-      delays_[j][ch] = static_cast<std::size_t>(DelayFor(j, ch == 1, sampleRate));
+      // Every rate the engine runs at gives 17 samples or more; catching up two samples at a time
+      // needs 2.
+      delays_[j][ch] = static_cast<std::size_t>(std::max(DelayFor(j, ch == 1, sampleRate), 2));
       longest = std::max(longest, delays_[j][ch]);
     }
   }
@@ -39,6 +41,47 @@ bool DiffusionChain::Resize(double sampleRate) {
 void DiffusionChain::Clear() {
   if (rings_) std::fill(rings_.get(), rings_.get() + 2 * ringLength_ * kDiffusionStageCount, 0.0);
   position_ = 0;
+  heldCount_ = 0;
+}
+
+void DiffusionChain::CatchUp() {
+  const int count = heldCount_;
+  heldCount_ = 0;
+  if (!rings_) return;
+  double* ring = rings_.get();
+  for (int j = 0; j < kDiffusionStageCount; ++j, ring += 2 * ringLength_) {
+    CatchUpChannel(ring, position_, delays_[j][0], heldLeft_, count);
+    CatchUpChannel(ring + ringLength_, position_, delays_[j][1], heldRight_, count);
+  }
+  position_ = (position_ + static_cast<std::size_t>(count)) & mask_;
+}
+
+// In pieces where neither the written nor the read position wraps. Each sample reads one written
+// its delay (at least 2) before, so two neighbours never depend on each other.
+void DiffusionChain::CatchUpChannel(double* ring, std::size_t start, std::size_t delay, const double* held,
+                                    int count) const {
+  int n = 0;
+  while (n < count) {
+    const std::size_t write = (start + static_cast<std::size_t>(n)) & mask_;
+    const std::size_t read = (write - delay) & mask_;
+    const int piece = static_cast<int>(
+        std::min({static_cast<std::size_t>(count - n), ringLength_ - write, ringLength_ - read}));
+    double* out = ring + write;
+    const double* in = ring + read;
+    const double* x = held + n;
+    int k = 0;
+    for (; k + 2 <= piece; k += 2) {
+      StereoVector stored;
+      Allpass(StereoVector::Load(x + k), StereoVector::Load(in + k), stored);
+      stored.Store(out + k);
+    }
+    if (k < piece) {
+      StereoVector stored;
+      Allpass(StereoVector::Both(x[k]), StereoVector::Both(in[k]), stored);
+      out[k] = stored.Left();
+    }
+    n += piece;
+  }
 }
 
 }  // namespace halcyra

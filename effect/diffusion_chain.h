@@ -2,8 +2,8 @@
 // DiffusionChain: the wet chain's six allpass stages for both channels. Every stage runs and is
 // written on every sample, also while it is not mixed in, so a stage switched in continues from
 // what it has been hearing. All twelve delays share one write position in rings of a power-of-two
-// length, each ring holding a stage's left and right samples side by side. Resize and Clear are
-// Set-up; Run is for the audio thread: constant time, no allocation.
+// length, one per stage and channel. Resize and Clear are Set-up; Run, Hold and CatchUp are for
+// the audio thread: no allocation.
 
 #include <cstddef>
 #include <memory>
@@ -17,8 +17,6 @@ constexpr int kDiffusionStageCount = 6;  // the most the `stages` control sets
 
 class DiffusionChain {
  public:
-  static constexpr double kAllpassGain = 0.55;
-
   // The stage delay in samples for stage `stage` (0..5) of a channel at a rate; the right channel
   // is stretched slightly so the two sides decorrelate.
   static int DelayFor(int stage, bool rightChannel, double sampleRate);
@@ -32,28 +30,61 @@ class DiffusionChain {
   // One sample through the six stages in turn: stage j mixes in amount × stageActive[j] of its
   // allpass output.
   StereoVector Run(StereoVector x, double amount, const double stageActive[kDiffusionStageCount]) {
+    if (heldCount_ > 0) CatchUp();
     if (!rings_) return x;
-    const std::size_t position = position_, mask = mask_, stride = 2 * ringLength_;
-    const StereoVector gain = StereoVector::Both(kAllpassGain);
+    const std::size_t position = position_, mask = mask_, length = ringLength_;
     const StereoVector amountBoth = StereoVector::Both(amount);
-    double* ring = rings_.get();
-    for (int j = 0; j < kDiffusionStageCount; ++j, ring += stride) {
-      const std::size_t left = (position - delays_[j][0]) & mask;
-      const std::size_t right = (position - delays_[j][1]) & mask;
-      const StereoVector y = StereoVector(ring[2 * left], ring[2 * right + 1]) - gain * x;
-      SanitizeSample(FlushTiny(x + gain * y)).Store(ring + 2 * position);
+    double* left = rings_.get();
+    for (int j = 0; j < kDiffusionStageCount; ++j, left += 2 * length) {
+      double* right = left + length;
+      const StereoVector delayed(left[(position - delays_[j][0]) & mask],
+                                 right[(position - delays_[j][1]) & mask]);
+      StereoVector stored;
+      const StereoVector y = Allpass(x, delayed, stored);
+      left[position] = stored.Left();
+      right[position] = stored.Right();
       x += amountBoth * (y - x) * stageActive[j];
     }
     position_ = (position + 1) & mask;
     return x;
   }
 
+  // For a stretch in which no stage is mixed in (the amount 0 on every sample): the chain's output
+  // is its input, and every stage hears that same input. Hold keeps the sample for the stages and
+  // returns it; CatchUp runs each stage and channel straight through what was held, two samples at
+  // a time, which leaves them exactly as Run would have. Run and a full hold catch up by themselves.
+  StereoVector Hold(StereoVector x) {
+    heldLeft_[heldCount_] = x.Left();
+    heldRight_[heldCount_] = x.Right();
+    if (++heldCount_ == kHeldCapacity) CatchUp();
+    return x;
+  }
+  void CatchUp();
+
  private:
+  static constexpr int kHeldCapacity = 512;
+  static constexpr double kAllpassGain = 0.55;
+
+  // One stage's allpass on two lanes (the two channels, or two samples of one): its output for
+  // the input x and the sample written its delay ago, and what it stores in that one's place.
+  static HALCYRA_INLINE StereoVector Allpass(StereoVector x, StereoVector delayed, StereoVector& stored) {
+    const StereoVector gain = StereoVector::Both(kAllpassGain);
+    const StereoVector y = delayed - gain * x;
+    stored = SanitizeSample(FlushTiny(x + gain * y));
+    return y;
+  }
+  // One channel of one stage over the held samples, from the ring position `start` on.
+  void CatchUpChannel(double* ring, std::size_t start, std::size_t delay, const double* held,
+                      int count) const;
+
   std::unique_ptr<double[]> rings_;
   std::size_t ringLength_ = 0;  // samples per channel and stage, a power of two
   std::size_t mask_ = 0;
   std::size_t position_ = 0;
   std::size_t delays_[kDiffusionStageCount][2] = {};
+  double heldLeft_[kHeldCapacity] = {};
+  double heldRight_[kHeldCapacity] = {};
+  int heldCount_ = 0;
 };
 
 }  // namespace halcyra

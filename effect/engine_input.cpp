@@ -24,30 +24,35 @@ StereoVector SignedSqrt(StereoVector x) { return CopySign(Sqrt(Abs(x)), x); }
 
 }  // namespace
 
-StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteCount], double inputGain) {
+namespace {
+
+HALCYRA_INLINE StereoVector InputRoute(StereoVector raw, int route) {
+  const double l = raw.Left(), r = raw.Right();
+  switch (route) {
+    case 1:  // Mono Sum
+      return StereoVector::Both((l + r) / 2.0);
+    case 2:  // Left
+      return StereoVector::Both(l);
+    case 3:  // Right
+      return StereoVector::Both(r);
+    case 4:  // Decode MS
+      return StereoVector(l + r, l - r);
+    default:  // Stereo
+      return raw;
+  }
+}
+
+}  // namespace
+
+StereoVector RouteInput(StereoVector raw, const ModeWeights& weights, double inputGain) {
   StereoVector x;
-  for (int k = 0; k < kInputRouteCount; ++k) {
-    const double w = routeWeights[k];
+  // With one route settled only its weight is looked at.
+  const int settled = weights.settledInputRoute;
+  const int first = settled >= 0 ? settled : 0, end = settled >= 0 ? settled + 1 : kInputRouteCount;
+  for (int k = first; k < end; ++k) {
+    const double w = weights.inputRoute[k];
     if (w == 0.0) continue;
-    const double l = raw.Left(), r = raw.Right();
-    StereoVector route = raw;  // Stereo
-    switch (k) {
-      case 1:  // Mono Sum
-        route = StereoVector::Both((l + r) / 2.0);
-        break;
-      case 2:  // Left
-        route = StereoVector::Both(l);
-        break;
-      case 3:  // Right
-        route = StereoVector::Both(r);
-        break;
-      case 4:  // Decode MS
-        route = StereoVector(l + r, l - r);
-        break;
-      default:
-        break;
-    }
-    x += w * SanitizeSample(route);
+    x += w * SanitizeSample(InputRoute(raw, k));
   }
   return inputGain * x;
 }
@@ -103,8 +108,8 @@ void BandSplit::Clear() {
 }
 
 StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
-                                      const double bandWeights[kBandChoiceCount], DelayLines& lines,
-                                      const EngineMath& math) {
+                                      const double bandWeights[kBandChoiceCount], int settledBand,
+                                      DelayLines& lines) {
   const double wFull = bandWeights[kBandFull];
   const double wLow = bandWeights[kBandLow];
   const double wMid = bandWeights[kBandMid];
@@ -116,10 +121,8 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
   const StereoVector low = lo, mid = hi - lo, high = x - hi;
   const StereoVector third = feedback / StereoVector::Both(3.0);
   // The whole input chorused: every other weight is exactly 0 and the bands are finite, so the
-  // weighted sums below reduce to these, bit for bit, and nothing remains.
-  const bool wholeInput =
-      wFull == 1.0 && wLow == 0.0 && wMid == 0.0 && wHigh == 0.0 && wSide == 0.0 && wMidOnly == 0.0;
-  if (wholeInput && math.TakesShortcuts()) {
+  // weighted sums below come to these same values, and nothing remains.
+  if (settledBand == kBandFull) {
     WriteLines(lines, x + feedback, third + low, third + mid, third + high);
     return StereoVector();
   }

@@ -32,7 +32,7 @@ inline double ReadInputSample(const float* channel, int n) {
 }
 
 // The routed and trimmed input: each route's value clamped, weighted by the smoothed routing.
-StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteCount], double inputGain);
+StereoVector RouteInput(StereoVector raw, const ModeWeights& weights, double inputGain);
 
 class Detector {
  public:
@@ -69,9 +69,9 @@ class BandSplit {
   void Clear();
   // Splits the routed input into the part that is chorused, written with the feedback into the
   // main, band and companded lines, and the remainder, returned, that rejoins after the wet path.
+  // `settledBand`: as ModeWeights reports it.
   StereoVector SplitAndWrite(StereoVector x, StereoVector feedback,
-                             const double bandWeights[kBandChoiceCount], DelayLines& lines,
-                             const EngineMath& math);
+                             const double bandWeights[kBandChoiceCount], int settledBand, DelayLines& lines);
 
   OnePole lowSplit;
   OnePole highSplit;

@@ -12,11 +12,13 @@ constexpr double kOutputLimit = static_cast<double>(FLT_MAX);
 StereoVector Mono(StereoVector v) { return StereoVector::Both((v.Left() + v.Right()) / 2.0); }
 StereoVector Side(StereoVector v) { return StereoVector::Both((v.Left() - v.Right()) / 2.0); }
 
-// Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out.
+// Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out,
+// and with one choice settled only its weight is looked at.
 template <int kCount, typename Source>
-StereoVector WeightedMix(const double (&weights)[kCount], Source source) {
+StereoVector WeightedMix(const double (&weights)[kCount], int settled, Source source) {
   StereoVector sum;
-  for (int k = 0; k < kCount; ++k) {
+  const int first = settled >= 0 ? settled : 0, end = settled >= 0 ? settled + 1 : kCount;
+  for (int k = first; k < end; ++k) {
     if (weights[k] == 0.0) continue;
     sum += weights[k] * source(k);
   }
@@ -38,9 +40,12 @@ void OutputStage::Clear() {
 StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
   const double m = (wet.Left() + wet.Right()) / 2.0;
   double s = (wet.Left() - wet.Right()) / 2.0;
-  // The filter runs also while the amount is 0, so turning the mono bass up finds it settled.
+  // The filter runs also while the amount is 0, so turning the mono bass up finds it settled; at 0
+  // it takes nothing from the side, and the side does not wait for it.
   const double sideBass = monoBass.Run(StereoVector::Both(s)).Left();
-  s = (s - params.Value(kParamMonoBass) * 0.01 * sideBass) * params.Value(kParamWidth) * 0.01;
+  const float amount = params.Value(kParamMonoBass);
+  if (amount != 0.0f) s = s - amount * 0.01 * sideBass;
+  s = s * params.Value(kParamWidth) * 0.01;
   return {m + s, m - s};
 }
 
@@ -57,7 +62,7 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
 
   const double mix = params.Value(kParamMix) / 100.0;
   const StereoVector y = (1.0 - mix) * weights.dryPolarity * raw + mix * frame.wetOut;
-  const StereoVector routed = WeightedMix(weights.outputRoute, [y](int route) {
+  const StereoVector routed = WeightedMix(weights.outputRoute, weights.settledOutputRoute, [y](int route) {
     switch (route) {
       case 1:  // Mono Sum
       case 2:  // Mid
@@ -75,7 +80,7 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
       routed * StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
 
   const StereoVector wetOut = frame.wetOut;
-  StereoVector m = WeightedMix(weights.monitor, [&](int source) {
+  StereoVector m = WeightedMix(weights.monitor, weights.settledMonitor, [&](int source) {
     switch (source) {
       case 1:  // Raw Dry
         return raw;
@@ -96,7 +101,8 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
   });
   // Like the mono bass, the DC filter runs while it is off: switched on, it removes the offset in
   // the 5 ms of its crossfade.
-  m -= weights.dc * dcFilter.Run(m);
+  const StereoVector dc = dcFilter.Run(m);
+  if (weights.dc != 0.0) m -= weights.dc * dc;
   m *= StereoVector::Both(outputGain);
   frame.output = weights.bypass * raw + (1.0 - weights.bypass) * m;
   return frame;

@@ -83,6 +83,10 @@ int ActiveVoiceCount(int model, int voices);
 
 class ModeWeights {
  public:
+  // `reportSettled`: whether the settled choices below are reported (the reference path, which
+  // takes no shortcut, leaves them at -1).
+  explicit ModeWeights(bool reportSettled = true) : reportSettled_(reportSettled) {}
+
   // Every weight one-hot on (or equal to) its goal; `bypassRequest` is the Process argument.
   void Snap(const ParamSmoother& params, bool bypassRequest);
   // One 5 ms (bypass 3 ms) step toward the goals. A settled set stays untouched until
@@ -107,12 +111,20 @@ class ModeWeights {
   // The structures above the silent weight, in order.
   int activeStructures[kStructureCount] = {};
   int activeStructureCount = 0;
+  // The choice whose weight is exactly 1 with every other exactly 0, or -1 while they cross-fade:
+  // a weighted sum over a settled vector need look at that choice alone.
+  int settledWave = -1;
+  int settledBand = -1;
+  int settledInputRoute = -1;
+  int settledOutputRoute = -1;
+  int settledMonitor = -1;
 
  private:
   struct Goals;
   Goals GoalsFor(const ParamSmoother& params, bool bypassRequest) const;
   void ListActiveStructures();
 
+  bool reportSettled_;
   bool settled_ = false;
 };
 

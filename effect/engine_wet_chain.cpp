@@ -23,6 +23,15 @@ void WetChain::Clear() {
   toneShelf.Clear();
 }
 
+// The amount is exactly 0 on every sample of the block when the diffusion control is 0 and not
+// gliding, and Diffused Chorus neither sounds nor is chosen (its weight then stays 0).
+void WetChain::BeginBlock(const ParamSmoother& params, const ModeWeights& weights, const EngineMath& math) {
+  constexpr int kDiffused = static_cast<int>(Structure::kDiffusedChorus);
+  diffusionOut_ = math.TakesShortcuts() && params.Value(kParamDiffusion) == 0.0f &&
+                  params.Targets()[kParamDiffusion] == 0.0f && weights.structure[kDiffused] == 0.0 &&
+                  static_cast<int>(params.Targets()[kParamModel]) != kDiffused;
+}
+
 StereoVector WetChain::Run(StereoVector w, const ModeWeights& weights, const ParamSmoother& params,
                            double duckGain, const EngineMath& math) {
   StereoVector x = w;
@@ -45,7 +54,7 @@ StereoVector WetChain::Run(StereoVector w, const ModeWeights& weights, const Par
   const double amount =
       std::max(params.Value(kParamDiffusion) * 0.01,
                kDiffusedChorusAmount * weights.structure[static_cast<int>(Structure::kDiffusedChorus)]);
-  x = diffusion_.Run(x, amount, weights.stageActive);
+  x = diffusionOut_ ? diffusion_.Hold(x) : diffusion_.Run(x, amount, weights.stageActive);
   return x * duckGain * weights.wetPolarity;
 }
 

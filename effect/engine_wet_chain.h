@@ -20,6 +20,9 @@ class WetChain {
   bool Resize(double sampleRate);
   void Clear();
 
+  // Before a block's samples: whether the diffusion stays out of the signal for all of it, which
+  // lets the stages run after the block instead of sample by sample.
+  void BeginBlock(const ParamSmoother& params, const ModeWeights& weights, const EngineMath& math);
   // One sample of the cross-blended voice sum through the chain.
   StereoVector Run(StereoVector w, const ModeWeights& weights, const ParamSmoother& params, double duckGain,
                    const EngineMath& math);
@@ -34,6 +37,7 @@ class WetChain {
 
  private:
   DiffusionChain diffusion_;
+  bool diffusionOut_ = false;
 };
 
 class FeedbackPath {

@@ -69,6 +69,19 @@ HALCYRA_INLINE Quad ClampedDelayLanes(Quad delayMs, double sampleRate) {
   return Min(Max(Quad::Both(DelayLine::kMinDelaySamples), d), Quad::Both(kLaneMaxReadFraction * sampleRate));
 }
 
+// Where each lane's run of four neighbours starts in its line, oldest first: the oldest is the
+// whole delay plus 3 writes ago, wrapped into the line. False while some lane's oldest neighbour
+// lies beyond what has been written since the last clear. Lines are far shorter than 2^31.
+HALCYRA_INLINE bool RunStarts(__m128i whole, std::size_t writeIndex, std::size_t filled, std::size_t size,
+                              int32_t starts[4]) {
+  const __m128i ago = _mm_add_epi32(whole, _mm_set1_epi32(3));
+  const __m128i write = _mm_set1_epi32(static_cast<int32_t>(writeIndex));
+  const __m128i wrap = _mm_and_si128(_mm_cmpgt_epi32(ago, write), _mm_set1_epi32(static_cast<int32_t>(size)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(starts), _mm_add_epi32(_mm_sub_epi32(write, ago), wrap));
+  const __m128i unwritten = _mm_cmpgt_epi32(ago, _mm_set1_epi32(static_cast<int32_t>(filled)));
+  return _mm_movemask_epi8(unwritten) == 0;
+}
+
 // DelayLine::ReadBlended on four lanes: lanes 0 and 2 read the left line, 1 and 3 the right.
 HALCYRA_INLINE Quad ReadLines(const DelayLine (&lines)[2], Quad delay, double cubicWeight) {
   const DelayLine& left = lines[0];
@@ -77,28 +90,25 @@ HALCYRA_INLINE Quad ReadLines(const DelayLine (&lines)[2], Quad delay, double cu
   // every lane inside its line even if they ever differed.
   const Quad maximum = Quad::Both(std::min(left.MaxDelaySamples(), right.MaxDelaySamples()));
   const Quad clamped = Min(Max(Quad::Both(DelayLine::kMinDelaySamples), delay), maximum);
-  int32_t whole[4];
-  TruncateToInts(clamped, whole);
+  const __m128i whole = WholeParts(clamped);
   const Quad t = clamped - TruncateSmall(clamped);
-  // The oldest of each lane's four neighbours, in writes ago.
-  const std::size_t ago[4] = {static_cast<std::size_t>(whole[0]) + 3, static_cast<std::size_t>(whole[1]) + 3,
-                              static_cast<std::size_t>(whole[2]) + 3, static_cast<std::size_t>(whole[3]) + 3};
   const std::size_t writeIndex = left.WriteIndex(), filled = left.Filled(), size = left.Size();
   const bool inStep = right.WriteIndex() == writeIndex && right.Filled() == filled && right.Size() == size;
-  const std::size_t longest = std::max(std::max(ago[0], ago[1]), std::max(ago[2], ago[3]));
+  int32_t starts[4];
   Quad older, x1, x0, newer;
-  if (inStep && longest <= filled) {
+  if (inStep && RunStarts(whole, writeIndex, filled, size, starts)) {
     // Steady state: each lane's neighbours lie in one unbroken run of its line.
-    auto run = [writeIndex, size](const DelayLine& line, std::size_t writesAgo) {
-      return line.Data() + (writeIndex >= writesAgo ? writeIndex - writesAgo : writeIndex + size - writesAgo);
-    };
-    const double* runs[4] = {run(left, ago[0]), run(right, ago[1]), run(left, ago[2]), run(right, ago[3])};
+    const double* runs[4] = {left.Data() + starts[0], right.Data() + starts[1], left.Data() + starts[2],
+                             right.Data() + starts[3]};
     GatherRuns(runs, older, x1, x0, newer);
   } else {
+    int32_t wholeParts[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(wholeParts), whole);
     const DelayLine* laneLines[4] = {&left, &right, &left, &right};
     double o[4], a[4], b[4], n[4];
     for (int lane = 0; lane < 4; ++lane) {
-      const DelayLine::Neighbours k = laneLines[lane]->NeighboursAt(static_cast<std::size_t>(whole[lane]));
+      const DelayLine::Neighbours k =
+          laneLines[lane]->NeighboursAt(static_cast<std::size_t>(wholeParts[lane]));
       o[lane] = k.older;
       a[lane] = k.x1;
       b[lane] = k.x0;
@@ -169,8 +179,11 @@ class VoicePairRender {
       g = Select(p < Quad::Both(s), p * 0.5 / Quad::Both(s), 0.5 + (p - s) * 0.5 / Quad::Both(1.0 - s));
     }
     Quad sum;
+    // With one shape settled only its weight is looked at.
+    const int settled = in_.weights->settledWave;
+    const int first = settled >= 0 ? settled : 0, end = settled >= 0 ? settled + 1 : kWaveShapeCount;
     const double* weights = in_.weights->wave;
-    for (int w = 0; w < kWaveShapeCount; ++w) {
+    for (int w = first; w < end; ++w) {
       if (!(weights[w] > 0.0)) continue;
       sum += weights[w] * WaveValue(static_cast<WaveShape>(w), g, p, cycle, seeds);
     }
@@ -375,7 +388,10 @@ template <class Math>
 VoiceLaneSums RenderVoiceLanes(const VoiceLaneInputs& in) {
   const ModeWeights& weights = *in.weights;
   VoiceState& state = *in.state;
-  Quad wet, taps;
+  Quad wet;
+  // The feedback taps of each pair, read once every wet read is under way.
+  Quad tapDelays[kVoiceCount / 2], tapGains[kVoiceCount / 2];
+  int pairs = 0;
   for (int i = 0; i < in.soundingCount; i += 2) {
     const int a = in.sounding[i];
     const bool pair = i + 1 < in.soundingCount;
@@ -401,8 +417,11 @@ VoiceLaneSums RenderVoiceLanes(const VoiceLaneInputs& in) {
     wet += samples * gains * panGains;
     // The feedback reads the plain main lines at the voice's mean delay, whatever the structure;
     // its filters hear the taps even while the loop returns nothing.
-    const Quad d = ClampedDelayLanes(meanDelayMs, in.sampleRate);
-    taps += panGains * gains * ReadLines((*in.lines)[kMainLine], d, weights.interpolation);
+    tapDelays[pairs] = ClampedDelayLanes(meanDelayMs, in.sampleRate);
+    tapGains[pairs++] = panGains * gains;
   }
+  Quad taps;
+  for (int k = 0; k < pairs; ++k)
+    taps += tapGains[k] * ReadLines((*in.lines)[kMainLine], tapDelays[k], weights.interpolation);
   return {SumVoices(wet), SumVoices(taps)};
 }
