@@ -44,6 +44,14 @@ void DiffusionChain::Clear() {
   heldCount_ = 0;
 }
 
+AllpassRunner DiffusionChain::WideRunner() {
+#if defined(__GNUC__) && defined(__x86_64__)
+  if (diffusion_avx2::kAllpassRun != nullptr && __builtin_cpu_supports("avx2"))
+    return diffusion_avx2::kAllpassRun;
+#endif
+  return nullptr;
+}
+
 void DiffusionChain::CatchUp() {
   const int count = heldCount_;
   heldCount_ = 0;
@@ -69,7 +77,7 @@ void DiffusionChain::CatchUpChannel(double* ring, std::size_t start, std::size_t
     double* out = ring + write;
     const double* in = ring + read;
     const double* x = held + n;
-    int k = 0;
+    int k = wide_ != nullptr ? wide_(out, in, x, kAllpassGain, piece) : 0;
     for (; k + 2 <= piece; k += 2) {
       StereoVector stored;
       Allpass(StereoVector::Load(x + k), StereoVector::Load(in + k), stored);

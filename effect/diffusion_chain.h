@@ -15,6 +15,14 @@ namespace halcyra {
 
 constexpr int kDiffusionStageCount = 6;  // the most the `stages` control sets
 
+// One stage and channel's allpass over a stretch of samples: out[k] from x[k] and delayed[k], for
+// the first samples of `count` in whole groups of the runner's width; returns how many it did.
+using AllpassRunner = int (*)(double* out, const double* delayed, const double* x, double gain, int count);
+namespace diffusion_avx2 {
+// Null where the compiler cannot target AVX2.
+extern const AllpassRunner kAllpassRun;
+}  // namespace diffusion_avx2
+
 class DiffusionChain {
  public:
   // The stage delay in samples for stage `stage` (0..5) of a channel at a rate; the right channel
@@ -63,6 +71,8 @@ class DiffusionChain {
 
  private:
   static constexpr int kHeldCapacity = 512;
+  // The catch-up four samples at a time where the processor has AVX2, else nothing (two at a time).
+  static AllpassRunner WideRunner();
   static constexpr double kAllpassGain = 0.55;
 
   // One stage's allpass on two lanes (the two channels, or two samples of one): its output for
@@ -77,6 +87,7 @@ class DiffusionChain {
   void CatchUpChannel(double* ring, std::size_t start, std::size_t delay, const double* held,
                       int count) const;
 
+  AllpassRunner wide_ = WideRunner();
   std::unique_ptr<double[]> rings_;
   std::size_t ringLength_ = 0;  // samples per channel and stage, a power of two
   std::size_t mask_ = 0;
