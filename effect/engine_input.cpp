@@ -59,7 +59,7 @@ StereoVector RouteInput(StereoVector raw, const ModeWeights& weights, double inp
 
 void Detector::Clear() {
   envelopeLevel = rmsState_ = peakState_ = duckDb = 0.0;
-  duckGain = 1.0;
+  duckGain = 0.0;
   duckGainFromDb_ = DbGain();
   cachedLevel_ = -1.0;
 }

@@ -18,7 +18,7 @@ namespace {
 
 constexpr double kRates[] = {44100.0, 48000.0, 96000.0, 192000.0, 22050.0};
 // Long enough for the recipes' delayed voices to reach the output at every rate.
-constexpr double kSecondsPerRate = 0.015;
+constexpr double kSecondsPerRate = 0.0125;
 
 bool SameBits(const float* a, const float* b, int count) {
   return std::memcmp(a, b, sizeof(float) * static_cast<std::size_t>(count)) == 0;
