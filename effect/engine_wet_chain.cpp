@@ -66,9 +66,13 @@ void FeedbackPath::Clear() {
 
 void FeedbackPath::Run(StereoVector taps, double voiceGainSum, double interpolationWeight,
                        const ParamSmoother& params) {
-  const double norm = (1.0 + 0.25 * interpolationWeight) * 2.0 * std::max(voiceGainSum, 1.0);
   const double polarity = params.Stepped(kParamFeedbackPolarity) != 0 ? -1.0 : 1.0;
-  const double gain = polarity * params.Value(kParamFeedback) * 0.01 / norm;
+  const double amount = params.Value(kParamFeedback);
+  // At 0 the gain is a zero of the polarity's sign whatever the normaliser.
+  const double gain = amount == 0.0
+                          ? polarity * 0.0
+                          : polarity * amount * 0.01 /
+                                ((1.0 + 0.25 * interpolationWeight) * 2.0 * std::max(voiceGainSum, 1.0));
   const double xf = params.Value(kParamCrossFeed) * 0.01;
   const StereoVector source = taps.Swapped() * xf + taps * (1.0 - xf);
   const StereoVector hp = source - highPass.Run(source);
