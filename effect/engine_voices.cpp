@@ -148,6 +148,11 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     }
   }
   gainSum_ = gainSum;
+  // With every ramp still, the update leaves each ramp where one Frac puts it (a ramp can have
+  // rounded up to exactly 1): taking that one step here makes skipping the updates exact.
+  if (!rampsMoving_) {
+    for (int v = 0; v < kVoiceCount; v += 2) Frac(StereoVector::Load(state_.ramp + v)).Store(state_.ramp + v);
+  }
   cycleStepRateHz_ = -1.0;
   lanes_.stereoPhase = p.Value(kParamStereoPhase) / 360.0;
   lanes_.phaseTurn = p.Value(kParamPhase) / 360.0;
