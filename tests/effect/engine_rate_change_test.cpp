@@ -17,7 +17,8 @@ namespace halcyra {
 namespace {
 
 constexpr double kRates[] = {44100.0, 48000.0, 96000.0, 192000.0, 22050.0};
-// Long enough for the recipes' delayed voices to reach the output at every rate.
+// Enough for the filters, the detector, the pitch ramps and the nearer voices to reach the output
+// at every rate, and short enough for the sanitiser builds.
 constexpr double kSecondsPerRate = 0.0125;
 
 bool SameBits(const float* a, const float* b, int count) {
