@@ -14,7 +14,7 @@ constexpr double kEnsembleLowPassHz = 7500.0;
 
 }  // namespace
 
-ChorusEngine::ChorusEngine(MathPath math) : math_(math), voices_(math) {}
+ChorusEngine::ChorusEngine(MathPath math) : math_(math), weights_(math_.TakesShortcuts()), voices_(math) {}
 
 double ChorusEngine::ClampSampleRate(double requestedRate) {
   if (!std::isfinite(requestedRate) || requestedRate <= 0.0) return kDefaultSampleRate;
@@ -59,7 +59,6 @@ void ChorusEngine::Prime(bool bypassRequest) {
   params_.Snap();
   weights_.Snap(params_, bypassRequest);
   voices_.Prime(params_);
-  output_.ParamsChanged(params_);
   lastBypassRequest_ = bypassRequest;
   coefficientsDirty_ = true;
   UpdateCoefficients();
@@ -85,12 +84,14 @@ void ChorusEngine::PassThrough(const float* const* inputs, float* const* outputs
 
 void ChorusEngine::StepParameters(bool bypassRequest) {
   const ParamSmoother::Change change = params_.Step(coef20ms_);
-  if (change != ParamSmoother::kNothing) {
+  // What the parameters feed is worked out again when they move, and on the reference path, which
+  // takes nothing as settled, on every sample.
+  const bool shortcuts = math_.TakesShortcuts();
+  if (change != ParamSmoother::kNothing || !shortcuts) {
     coefficientsDirty_ = true;
     voices_.ParamsChanged();
-    output_.ParamsChanged(params_);
     UpdateClockSteps();
-    if (change & ParamSmoother::kSteppedApplied) weights_.GoalsChanged();
+    if ((change & ParamSmoother::kSteppedApplied) || !shortcuts) weights_.GoalsChanged();
   }
   if ((sampleCounter_ & (kCoefficientInterval - 1)) == 0) UpdateCoefficients();
   ++sampleCounter_;
@@ -107,10 +108,6 @@ void ChorusEngine::UpdateCoefficients() {
   output_.outputGain = gain(p.Value(kParamOutput));
   wetChain_.driveGain = gain(p.Value(kParamAnalogDrive));
   wetChain_.driveNorm = 1.0 / std::tanh(wetChain_.driveGain);
-  const double trim = gain(p.Value(kParamScTrim));
-  detector_.coefficients.sidechainTrim = trim;
-  output_.sidechainTrim = trim;
-  noiseGain_ = gain(p.Value(kParamNoiseLevel));
   detector_.coefficients.envelopeAttack = TimeCoefficient(p.Value(kParamEnvelopeAttack), fs);
   detector_.coefficients.envelopeRelease = TimeCoefficient(p.Value(kParamEnvelopeRelease), fs);
   detector_.coefficients.duckAttack = TimeCoefficient(p.Value(kParamDuckAttack), fs);
@@ -175,6 +172,7 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
     transport_.resyncPending = false;
   }
   UpdateClockSteps();
+  wetChain_.BeginBlock(params_, weights_, math_);
   const bool hasSidechain = sidechainPresent && sidechain != nullptr;
   measurement_.BeginBlock(DisplayReaderPresent(), params_, sidechainPresent);
 
@@ -187,21 +185,23 @@ void ChorusEngine::Process(const float* const* inputs, float* const* outputs, in
 
     const StereoVector raw(ReadInputSample(inL, n), ReadInputSample(inR, n));
     const StereoVector sc = ReadSidechain(sidechain, hasSidechain, n);
-    const StereoVector x = RouteInput(raw, weights_.inputRoute, inputGain_);
-    detector_.Run(x, sc, hasSidechain, params_, transport_, math_);
-    const StereoVector remainder = bandSplit_.SplitAndWrite(x, feedback_.State(), weights_.band, lines_);
+    const StereoVector x = RouteInput(raw, weights_, inputGain_);
+    const double trim = sidechainTrim_.For(params_.Value(kParamScTrim), math_);
+    detector_.Run(x, sc, hasSidechain, trim, params_, transport_, math_);
+    const StereoVector remainder =
+        bandSplit_.SplitAndWrite(x, feedback_.State(), weights_.band, weights_.settledBand, lines_);
 
     const VoiceStage::Sums sums =
         voices_.Render({params_, weights_, lines_, math_, sampleRate_, coef5ms_, detector_.effectiveDepthMs,
-                        detector_.effectiveRateHz, driftPhase_, FeedbackPath::Active(params_)});
+                        detector_.effectiveRateHz, driftPhase_});
     const double blend =
         voicing::kDimensionBlend * weights_.structure[static_cast<int>(Structure::kDimension)];
     const StereoVector blended = (1.0 - blend) * sums.wet + blend * sums.wet.Swapped();
     feedback_.Run(sums.taps, sums.gainSum, weights_.interpolation, params_);
 
     StereoVector wet = wetChain_.Run(blended, weights_, params_, detector_.duckGain, math_);
-    wet = noise_.Add(wet, weights_.noise, noiseGain_);
-    const OutputStage::Frame frame = output_.Run(wet, remainder, raw, sc, weights_, params_);
+    wet = noise_.Add(wet, weights_.noise, noiseGain_.For(params_.Value(kParamNoiseLevel), math_));
+    const OutputStage::Frame frame = output_.Run(wet, remainder, raw, sc * trim, weights_, params_);
 
     const float sampleL = ToOutputSample(frame.output.Left());
     const float sampleR = ToOutputSample(frame.output.Right());

@@ -6,7 +6,8 @@
 // them. SetParameters, SetTransport and Process are for the audio thread and never allocate or
 // lock; Reset allocates (Set-up); the snapshot readers and SetDisplayReaderPresent may be called
 // from any thread. An engine made with MathPath::kReference computes every transcendental
-// function exactly: the tests hold the fast path to it.
+// function exactly and works every value out on every sample, with nothing cached or passed
+// over: the tests hold the fast path to it.
 
 #include <atomic>
 #include <cstdint>
@@ -115,7 +116,8 @@ class ChorusEngine {
   Measurement measurement_;
 
   double inputGain_ = 1.0;
-  double noiseGain_ = 0.0;
+  DbGain sidechainTrim_;
+  DbGain noiseGain_;
   double splitLowHz_ = 180.0;
   double splitHighHz_ = 3500.0;
   double driftPhase_ = 0.0;

@@ -19,30 +19,35 @@ StereoVector SignedSqrt(StereoVector x) { return CopySign(Sqrt(Abs(x)), x); }
 
 }  // namespace
 
-StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteCount], double inputGain) {
+namespace {
+
+HALCYRA_INLINE StereoVector InputRoute(StereoVector raw, int route) {
+  const double l = raw.Left(), r = raw.Right();
+  switch (route) {
+    case 1:  // Mono Sum
+      return MidOf(raw);
+    case 2:  // Left
+      return StereoVector::Both(l);
+    case 3:  // Right
+      return StereoVector::Both(r);
+    case 4:  // Decode MS
+      return StereoVector(l + r, l - r);
+    default:  // Stereo
+      return raw;
+  }
+}
+
+}  // namespace
+
+StereoVector RouteInput(StereoVector raw, const ModeWeights& weights, double inputGain) {
   StereoVector x;
-  for (int k = 0; k < kInputRouteCount; ++k) {
-    const double w = routeWeights[k];
+  // With one route settled only its weight is looked at.
+  const int settled = weights.settledInputRoute;
+  const int first = settled >= 0 ? settled : 0, end = settled >= 0 ? settled + 1 : kInputRouteCount;
+  for (int k = first; k < end; ++k) {
+    const double w = weights.inputRoute[k];
     if (w == 0.0) continue;
-    const double l = raw.Left(), r = raw.Right();
-    StereoVector route = raw;  // Stereo
-    switch (k) {
-      case 1:  // Mono Sum
-        route = MidOf(raw);
-        break;
-      case 2:  // Left
-        route = StereoVector::Both(l);
-        break;
-      case 3:  // Right
-        route = StereoVector::Both(r);
-        break;
-      case 4:  // Decode MS
-        route = StereoVector(l + r, l - r);
-        break;
-      default:
-        break;
-    }
-    x += w * SanitizeSample(route);
+    x += w * SanitizeSample(InputRoute(raw, k));
   }
   return inputGain * x;
 }
@@ -50,17 +55,16 @@ StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteC
 void Detector::Clear() {
   envelopeLevel = rmsState_ = peakState_ = duckDb = 0.0;
   duckGain = 0.0;
-  cachedDuckDb_ = std::nan("");  // the first sample computes the gain
+  duckGainFromDb_ = DbGain();
   cachedLevel_ = -1.0;
 }
 
-void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent,
+void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent, double trim,
                    const ParamSmoother& params, const TransportState& transport, const EngineMath& math) {
   const int detector = params.Stepped(kParamEnvelopeDetector);
   const bool external = FollowsSidechain(detector, sidechainPresent);
   const StereoVector source = external ? sidechain : routed;
   const double a = source.Left(), b = source.Right();
-  const double trim = coefficients.sidechainTrim;
   const double attack = coefficients.envelopeAttack, release = coefficients.envelopeRelease;
   Follow(peakState_, trim * std::max(std::fabs(a), std::fabs(b)), attack, release);
   Follow(rmsState_, trim * trim * (a * a + b * b) / 2.0, attack, release);
@@ -71,7 +75,7 @@ void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPr
   const float envelopeRate = params.Value(kParamEnvelopeRate);
   const float duck = params.Value(kParamDuck);
   const bool levelUsed = envelopeDepth != 0.0f || envelopeRate != 0.0f || duck != 0.0f;
-  if (levelUsed && envelopeLevel != cachedLevel_) {
+  if ((levelUsed && envelopeLevel != cachedLevel_) || !math.TakesShortcuts()) {
     cachedLevel_ = envelopeLevel;
     cachedLevelDb_ = math.GainToDb(envelopeLevel, kLevelFloor);
   }
@@ -87,10 +91,7 @@ void Detector::Run(StereoVector routed, StereoVector sidechain, bool sidechainPr
   const double goal = -0.01 * std::clamp(envDb - params.Value(kParamDuckThreshold), 0.0, kMaxDuckDb) * duck;
   // The gain falls with the attack and recovers with the release.
   if (goal != duckDb) Follow(duckDb, goal, coefficients.duckRelease, coefficients.duckAttack);
-  if (duckDb != cachedDuckDb_) {
-    cachedDuckDb_ = duckDb;
-    duckGain = math.DbToGain(duckDb);
-  }
+  duckGain = duckGainFromDb_.For(duckDb, math);
 }
 
 void BandSplit::Clear() {
@@ -99,7 +100,8 @@ void BandSplit::Clear() {
 }
 
 StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
-                                      const double bandWeights[kBandChoiceCount], DelayLines& lines) {
+                                      const double bandWeights[kBandChoiceCount], int settledBand,
+                                      DelayLines& lines) {
   const double wFull = bandWeights[kBandFull];
   const double wLow = bandWeights[kBandLow];
   const double wMid = bandWeights[kBandMid];
@@ -111,8 +113,8 @@ StereoVector BandSplit::SplitAndWrite(StereoVector x, StereoVector feedback,
   const StereoVector low = lo, mid = hi - lo, high = x - hi;
   const StereoVector third = feedback / StereoVector::Both(3.0);
   // The whole input chorused: every other weight is exactly 0 and the bands are finite, so the
-  // weighted sums below reduce to these, bit for bit, and nothing remains.
-  if (wFull == 1.0 && wLow == 0.0 && wMid == 0.0 && wHigh == 0.0 && wSide == 0.0 && wMidOnly == 0.0) {
+  // weighted sums below come to these same values, and nothing remains.
+  if (settledBand == kBandFull) {
     WriteLines(lines, x + feedback, third + low, third + mid, third + high);
     return StereoVector();
   }

@@ -43,7 +43,7 @@ inline double ReadInputSample(const float* channel, int n) {
 }
 
 // The routed and trimmed input: each route's value clamped, weighted by the smoothed routing.
-StereoVector RouteInput(StereoVector raw, const double routeWeights[kInputRouteCount], double inputGain);
+StereoVector RouteInput(StereoVector raw, const ModeWeights& weights, double inputGain);
 
 class Detector {
  public:
@@ -52,14 +52,13 @@ class Detector {
     double envelopeRelease = 0.001;
     double duckAttack = 0.001;
     double duckRelease = 0.001;
-    double sidechainTrim = 1.0;
   };
 
   void Clear();
   // One sample: the follower on the routed input (or the sidechain when it is the external
-  // detector), then the effective depth and rate and the ducking gain.
-  void Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent, const ParamSmoother& params,
-           const TransportState& transport, const EngineMath& math);
+  // detector) times the trim as a gain, then the effective depth and rate and the ducking gain.
+  void Run(StereoVector routed, StereoVector sidechain, bool sidechainPresent, double trim,
+           const ParamSmoother& params, const TransportState& transport, const EngineMath& math);
 
   Coefficients coefficients;
   double envelopeLevel = 0.0;
@@ -73,7 +72,7 @@ class Detector {
   double peakState_ = 0.0;
   double cachedLevel_ = -1.0;  // the level whose decibels are in cachedLevelDb_
   double cachedLevelDb_ = -120.0;
-  double cachedDuckDb_ = 0.0;  // the ducking level whose gain is in duckGain
+  DbGain duckGainFromDb_;
 };
 
 class BandSplit {
@@ -81,8 +80,9 @@ class BandSplit {
   void Clear();
   // Splits the routed input into the part that is chorused, written with the feedback into the
   // main, band and companded lines, and the remainder, returned, that rejoins after the wet path.
+  // `settledBand`: as ModeWeights reports it.
   StereoVector SplitAndWrite(StereoVector x, StereoVector feedback,
-                             const double bandWeights[kBandChoiceCount], DelayLines& lines);
+                             const double bandWeights[kBandChoiceCount], int settledBand, DelayLines& lines);
 
   OnePole lowSplit;
   OnePole highSplit;

@@ -6,6 +6,7 @@
 // below always goes the same way. Pure values; any thread.
 
 #include <cmath>
+#include <limits>
 
 #include "core/math_constants.h"
 #include "effect/fast_math.h"
@@ -20,6 +21,11 @@ class EngineMath {
   explicit EngineMath(MathPath path) : reference_(path == MathPath::kReference) {}
 
   bool IsReference() const { return reference_; }
+  // Whether the engine may reuse what it worked out before (a value whose inputs have not moved, a
+  // settled weight) or pass over a stage that would change no output bit. The reference path never
+  // does: it works everything out on every sample, so a test that holds the fast path to it also
+  // catches a shortcut that is not exact.
+  bool TakesShortcuts() const { return !reference_; }
 
   // sin(2π·turns).
   double SinTurns(double turns) const {
@@ -63,6 +69,23 @@ class EngineMath {
 
  private:
   bool reference_;
+};
+
+// A gain worked out from decibels again only when the decibels move (on every call on the reference
+// path), for the gains that follow a gliding control on every sample.
+class DbGain {
+ public:
+  double For(double db, const EngineMath& math) {
+    if (db != db_ || !math.TakesShortcuts()) {
+      db_ = db;
+      gain_ = math.DbToGain(db);
+    }
+    return gain_;
+  }
+
+ private:
+  double db_ = std::numeric_limits<double>::quiet_NaN();
+  double gain_ = 0.0;
 };
 
 }  // namespace halcyra

@@ -6,11 +6,13 @@
 namespace halcyra {
 namespace {
 
-// Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out.
+// Σ weight × source(k) over the weights that are not 0; only the sources in use are worked out,
+// and with one choice settled only its weight is looked at.
 template <int kCount, typename Source>
-StereoVector WeightedMix(const double (&weights)[kCount], Source source) {
+StereoVector WeightedMix(const double (&weights)[kCount], int settled, Source source) {
   StereoVector sum;
-  for (int k = 0; k < kCount; ++k) {
+  const int first = settled >= 0 ? settled : 0, end = settled >= 0 ? settled + 1 : kCount;
+  for (int k = first; k < end; ++k) {
     if (weights[k] == 0.0) continue;
     sum += weights[k] * source(k);
   }
@@ -27,31 +29,22 @@ float ToOutputSample(double x) {
 void OutputStage::Clear() {
   monoBass.Clear();
   dcFilter.Clear();
-  monoBassRunning_ = true;
-  dcRunning_ = true;
 }
-
-void OutputStage::ParamsChanged(const ParamSmoother& params) { wetShare_ = params.Value(kParamMix) / 100.0; }
 
 StereoVector OutputStage::ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params) {
   const double m = (wet.Left() + wet.Right()) / 2.0;
   double s = (wet.Left() - wet.Right()) / 2.0;
-  const double amount = params.Value(kParamMonoBass) * 0.01;
-  // With no mono bass the filtered side is multiplied by 0: the filter rests until it is needed.
-  if (amount != 0.0) {
-    if (!monoBassRunning_) monoBass.Clear();
-    monoBassRunning_ = true;
-    const double sideBass = monoBass.Run(StereoVector::Both(s)).Left();
-    s = s - amount * sideBass;
-  } else {
-    monoBassRunning_ = false;
-  }
+  // The filter runs also while the amount is 0, so turning the mono bass up finds it settled; at 0
+  // it takes nothing from the side, and the side does not wait for it.
+  const double sideBass = monoBass.Run(StereoVector::Both(s)).Left();
+  const float amount = params.Value(kParamMonoBass);
+  if (amount != 0.0f) s = s - amount * 0.01 * sideBass;
   s = s * params.Value(kParamWidth) * 0.01;
   return {m + s, m - s};
 }
 
 OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, StereoVector raw,
-                                    StereoVector sidechain, const ModeWeights& weights,
+                                    StereoVector trimmedSidechain, const ModeWeights& weights,
                                     const ParamSmoother& params) {
   const StereoVector widened = ApplyWidthAndMonoBass(wet, params);
   const double wSide = weights.band[kBandSideOnly];
@@ -61,9 +54,9 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
   frame.wetOut =
       wMidOnly * MidOf(widened) + StereoVector(wSide, -wSide) * SideOf(widened) + rest * widened + remainder;
 
-  const double mix = wetShare_;
+  const double mix = params.Value(kParamMix) / 100.0;
   const StereoVector y = (1.0 - mix) * weights.dryPolarity * raw + mix * frame.wetOut;
-  const StereoVector routed = WeightedMix(weights.outputRoute, [y](int route) {
+  const StereoVector routed = WeightedMix(weights.outputRoute, weights.settledOutputRoute, [y](int route) {
     switch (route) {
       case 1:  // Mono Sum
       case 2:  // Mid
@@ -81,7 +74,7 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
       routed * StereoVector(1.0 - std::max(balance, 0.0) / 100.0, 1.0 + std::min(balance, 0.0) / 100.0);
 
   const StereoVector wetOut = frame.wetOut;
-  StereoVector m = WeightedMix(weights.monitor, [&](int source) {
+  StereoVector m = WeightedMix(weights.monitor, weights.settledMonitor, [&](int source) {
     switch (source) {
       case 1:  // Raw Dry
         return raw;
@@ -95,18 +88,15 @@ OutputStage::Frame OutputStage::Run(StereoVector wet, StereoVector remainder, St
       case 6:  // Side
         return SideOf(out);
       case 7:  // External
-        return sidechain * sidechainTrim;
+        return trimmedSidechain;
       default:  // Output
         return out;
     }
   });
-  if (weights.dc != 0.0) {
-    if (!dcRunning_) dcFilter.Clear();
-    dcRunning_ = true;
-    m -= weights.dc * dcFilter.Run(m);
-  } else {
-    dcRunning_ = false;
-  }
+  // Like the mono bass, the DC filter runs while it is off: switched on, it removes the offset in
+  // the 5 ms of its crossfade.
+  const StereoVector dc = dcFilter.Run(m);
+  if (weights.dc != 0.0) m -= weights.dc * dc;
   m *= StereoVector::Both(outputGain);
   frame.output = weights.bypass * raw + (1.0 - weights.bypass) * m;
   return frame;

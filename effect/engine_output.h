@@ -19,22 +19,16 @@ class OutputStage {
   };
 
   void Clear();
-  // The mix factor follows the parameters: called when a smoothed value changed.
-  void ParamsChanged(const ParamSmoother& params);
-  Frame Run(StereoVector wet, StereoVector remainder, StereoVector raw, StereoVector sidechain,
+  // `trimmedSidechain`: the side-chain times its trim, what the External monitor plays.
+  Frame Run(StereoVector wet, StereoVector remainder, StereoVector raw, StereoVector trimmedSidechain,
             const ModeWeights& weights, const ParamSmoother& params);
 
   OnePole monoBass;  // on the side signal only
   OnePole dcFilter;
   double outputGain = 1.0;
-  double sidechainTrim = 1.0;
 
  private:
   StereoVector ApplyWidthAndMonoBass(StereoVector wet, const ParamSmoother& params);
-  // Filters that rest while their amount is exactly 0 and restart empty.
-  double wetShare_ = 0.35;  // mix / 100
-  bool monoBassRunning_ = true;
-  bool dcRunning_ = true;
 };
 
 // The largest float magnitude: output samples are clamped to it, and non-finite ones are 0.

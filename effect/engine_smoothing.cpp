@@ -126,6 +126,11 @@ void ModeWeights::Snap(const ParamSmoother& params, bool bypassRequest) {
   SetOneHot(inputRoute, kInputRouteCount, g.inputRoute);
   SetOneHot(outputRoute, kOutputRouteCount, g.outputRoute);
   SetOneHot(monitor, kMonitorCount, g.monitor);
+  settledWave = reportSettled_ ? g.wave : -1;
+  settledBand = reportSettled_ ? g.band : -1;
+  settledInputRoute = reportSettled_ ? g.inputRoute : -1;
+  settledOutputRoute = reportSettled_ ? g.outputRoute : -1;
+  settledMonitor = reportSettled_ ? g.monitor : -1;
   for (int j = 0; j < kDiffusionStageCount; ++j) stageActive[j] = g.stages > j ? 1.0 : 0.0;
   interpolation = g.interpolation;
   bypass = g.bypass;
@@ -140,12 +145,18 @@ void ModeWeights::Snap(const ParamSmoother& params, bool bypassRequest) {
 void ModeWeights::Step(const ParamSmoother& params, bool bypassRequest, double coef5ms, double coef3ms) {
   if (settled_) return;
   const Goals g = GoalsFor(params, bypassRequest);
+  // A settled vector's choice is reported; one still moving reports -1.
+  auto step = [this](double* weights, int count, int goal, double coef, bool& allSettled) {
+    const bool vectorSettled = StepOneHot(weights, count, goal, coef);
+    allSettled = allSettled && vectorSettled;
+    return vectorSettled && reportSettled_ ? goal : -1;
+  };
   bool settled = StepOneHot(structure, kStructureCount, g.structure, coef5ms);
-  settled = StepOneHot(wave, kWaveShapeCount, g.wave, coef5ms) && settled;
-  settled = StepOneHot(band, kBandChoiceCount, g.band, coef5ms) && settled;
-  settled = StepOneHot(inputRoute, kInputRouteCount, g.inputRoute, coef5ms) && settled;
-  settled = StepOneHot(outputRoute, kOutputRouteCount, g.outputRoute, coef5ms) && settled;
-  settled = StepOneHot(monitor, kMonitorCount, g.monitor, coef5ms) && settled;
+  settledWave = step(wave, kWaveShapeCount, g.wave, coef5ms, settled);
+  settledBand = step(band, kBandChoiceCount, g.band, coef5ms, settled);
+  settledInputRoute = step(inputRoute, kInputRouteCount, g.inputRoute, coef5ms, settled);
+  settledOutputRoute = step(outputRoute, kOutputRouteCount, g.outputRoute, coef5ms, settled);
+  settledMonitor = step(monitor, kMonitorCount, g.monitor, coef5ms, settled);
   for (int j = 0; j < kDiffusionStageCount; ++j)
     settled = StepSingle(stageActive[j], g.stages > j ? 1.0 : 0.0, coef5ms) && settled;
   settled = StepSingle(interpolation, g.interpolation, coef5ms) && settled;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "effect/diffusion_chain.h"
 #include "effect/modulation.h"
 #include "effect/param_table.h"
 #include "effect/voice_state.h"
@@ -17,12 +18,12 @@ namespace halcyra {
 constexpr double kSnapEpsilon = 1e-12;
 // A structure at or below this weight is silent and skipped.
 constexpr double kSilentWeight = 1e-12;
+constexpr int kNoSettledChoice = -1;
 
 constexpr int kBandChoiceCount = 6;
 constexpr int kInputRouteCount = 5;
 constexpr int kOutputRouteCount = 5;
 constexpr int kMonitorCount = 8;
-constexpr int kDiffusionStageCount = 6;
 
 enum ProcessBand : int { kBandFull = 0, kBandLow, kBandMid, kBandHigh, kBandSideOnly, kBandMidOnly };
 
@@ -65,6 +66,10 @@ class ParamSmoother {
 
 class ModeWeights {
  public:
+  // `reportSettled`: whether the settled choices below are reported (the reference path, which
+  // takes no shortcut, leaves them at -1).
+  explicit ModeWeights(bool reportSettled = true) : reportSettled_(reportSettled) {}
+
   // Every weight one-hot on (or equal to) its goal; `bypassRequest` is the Process argument.
   void Snap(const ParamSmoother& params, bool bypassRequest);
   // One 5 ms (bypass 3 ms) step toward the goals. A settled set stays untouched until
@@ -89,12 +94,20 @@ class ModeWeights {
   // The structures above the silent weight, in order.
   int activeStructures[kStructureCount] = {};
   int activeStructureCount = 0;
+  // The choice whose weight is exactly 1 with every other exactly 0, or kNoSettledChoice while they
+  // cross-fade: a weighted sum over a settled vector need look at that choice alone.
+  int settledWave = kNoSettledChoice;
+  int settledBand = kNoSettledChoice;
+  int settledInputRoute = kNoSettledChoice;
+  int settledOutputRoute = kNoSettledChoice;
+  int settledMonitor = kNoSettledChoice;
 
  private:
   struct Goals;
   Goals GoalsFor(const ParamSmoother& params, bool bypassRequest) const;
   void ListActiveStructures();
 
+  bool reportSettled_;
   bool settled_ = false;
 };
 

@@ -22,9 +22,8 @@ VoiceStage::VoiceStage(MathPath math) : math_(math) {
   lanes_.panGainRight = panGainRight_;
   for (int v = 0; v < kVoiceCount; ++v) {
     humanizeSeed_[v] = HashUnit(v, kHumanizeSeed);
-    cachedLevelDb_[v] = std::numeric_limits<double>::quiet_NaN();
     cachedRampCents_[v] = std::numeric_limits<double>::quiet_NaN();
-    cachedRampWindow_[v] = std::numeric_limits<double>::quiet_NaN();
+    cachedRampWindowSamples_[v] = std::numeric_limits<double>::quiet_NaN();
   }
 }
 
@@ -96,9 +95,11 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
   const double spread = p.Value(kParamSpread);
   const double humanize = p.Value(kParamHumanize);
   const double detune = p.Value(kParamDetune);
-  const double window = IsStructure(p.Stepped(kParamModel), Structure::kMicroPitch)
-                            ? MicroPitchWindowSeconds(p.Value(kParamBaseDelay))
-                            : kDetuneWindowSeconds;
+  const double windowSeconds = IsStructure(p.Stepped(kParamModel), Structure::kMicroPitch)
+                                   ? MicroPitchWindowSeconds(p.Value(kParamBaseDelay))
+                                   : kDetuneWindowSeconds;
+  const double windowSamples = windowSeconds * in.sampleRate;
+  const bool reuse = in.math.TakesShortcuts();
   double activeBefore = 0.0;
   double gainSum = 0.0;
   lanes_.soundingCount = 0;
@@ -115,21 +116,18 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     }
     activeBefore += state_.active[v];
     state_.levelDb[v] = tiltDb + p.Value(VoiceParamIndex(v, kVoiceLevel));
-    if (state_.levelDb[v] != cachedLevelDb_[v]) {
-      cachedLevelDb_[v] = state_.levelDb[v];
-      levelGain_[v] = in.math.DbToGain(state_.levelDb[v]);
-    }
-    state_.gain[v] = levelGain_[v] * state_.active[v] * normalisation;
+    state_.gain[v] = levelGain_[v].For(state_.levelDb[v], in.math) * state_.active[v] * normalisation;
     gainSum += std::fabs(state_.gain[v]);
     rateFactor_[v] = 1.0 + humanizeSeed_[v] * kHumanizePerPercent * humanize;
     centerMs_[v] =
         static_cast<double>(p.Value(kParamBaseDelay)) + p.Value(VoiceParamIndex(v, kVoiceDelayOffset));
     phaseOffsetTurns_[v] = p.Value(VoiceParamIndex(v, kVoicePhaseOffset)) / 360.0;
     detuneCents_[v] = detune + p.Value(VoiceParamIndex(v, kVoiceDetuneOffset));
-    if (detuneCents_[v] != cachedRampCents_[v] || window != cachedRampWindow_[v]) {
+    // Keyed on both inputs of the formula: the window in samples carries the rate.
+    if (!reuse || detuneCents_[v] != cachedRampCents_[v] || windowSamples != cachedRampWindowSamples_[v]) {
       cachedRampCents_[v] = detuneCents_[v];
-      cachedRampWindow_[v] = window;
-      rampStep_[v] = PitchRampRate(in.math.CentsToRatio(detuneCents_[v]), window * in.sampleRate);
+      cachedRampWindowSamples_[v] = windowSamples;
+      rampStep_[v] = PitchRampRate(in.math.CentsToRatio(detuneCents_[v]), windowSamples);
     }
     rampsMoving_ = rampsMoving_ || rampStep_[v] != 0.0;
     depthScalePercent_[v] = p.Value(VoiceParamIndex(v, kVoiceDepthScale));
@@ -141,6 +139,11 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
     }
   }
   gainSum_ = gainSum;
+  // With every ramp still, the update leaves each ramp where one Frac puts it (a ramp can have
+  // rounded up to exactly 1): taking that one step here makes skipping the updates exact.
+  if (!rampsMoving_) {
+    for (int v = 0; v < kVoiceCount; v += 2) Frac(StereoVector::Load(state_.ramp + v)).Store(state_.ramp + v);
+  }
   cycleStepRateHz_ = -1.0;
   lanes_.stereoPhase = p.Value(kParamStereoPhase) / 360.0;
   lanes_.phaseTurn = p.Value(kParamPhase) / 360.0;
@@ -150,8 +153,10 @@ void VoiceStage::RefreshLayout(const Inputs& in) {
 }
 
 void VoiceStage::AdvanceModulation(const Inputs& in) {
-  // The steps change only with the rate, which the envelope or the tempo may move.
-  if (in.effectiveRateHz != cycleStepRateHz_) {
+  const bool shortcuts = in.math.TakesShortcuts();
+  // The steps change only with the rate, which the envelope or the tempo may move, and with the
+  // layout, whose refresh drops them.
+  if (in.effectiveRateHz != cycleStepRateHz_ || !shortcuts) {
     const ParamSmoother& p = in.params;
     for (int v = 0; v < kVoiceCount; ++v) {
       state_.rate[v] = rateFactor_[v] * in.effectiveRateHz * p.Value(VoiceParamIndex(v, kVoiceRateRatio));
@@ -162,14 +167,14 @@ void VoiceStage::AdvanceModulation(const Inputs& in) {
   for (int v = 0; v < kVoiceCount; v += 2) {
     (StereoVector::Load(state_.cycles + v) + StereoVector::Load(cycleStep_ + v)).Store(state_.cycles + v);
   }
-  if (rampsMoving_) {
+  // A ramp that does not move stays where it is: it is in [0, 1), where Frac changes nothing.
+  if (rampsMoving_ || !shortcuts) {
     for (int v = 0; v < kVoiceCount; v += 2) {
       const StereoVector step = StereoVector::Load(rampStep_ + v);
-      const StereoVector ramp = StereoVector::Load(state_.ramp + v);
-      Select(step != StereoVector(), Frac(ramp + step), ramp).Store(state_.ramp + v);
+      Frac(StereoVector::Load(state_.ramp + v) + step).Store(state_.ramp + v);
     }
   }
-  if (offsetsGliding_) {
+  if (offsetsGliding_ || !shortcuts) {
     bool gliding = false;
     for (int v = 0; v < kVoiceCount; ++v) {
       StepToward(state_.cycleOffset[v], 0.0, in.coef5ms);
@@ -216,7 +221,6 @@ VoiceStage::Sums VoiceStage::Render(const Inputs& in) {
   lanes.driftSine = in.weights.structure[static_cast<int>(Structure::kVintageEnsemble)] > kSilentWeight
                         ? in.math.SinTurns(in.driftPhase)
                         : 0.0;
-  lanes.feedbackActive = in.feedbackActive;
   const VoiceLaneSums lanesSums = render_(lanes);
   return {lanesSums.wet, lanesSums.taps, gainSum_};
 }

@@ -31,7 +31,6 @@ class VoiceStage {
     double effectiveDepthMs;
     double effectiveRateHz;
     double driftPhase;
-    bool feedbackActive;  // the taps are read only while the feedback can return them
   };
   struct Sums {
     StereoVector wet;
@@ -84,10 +83,9 @@ class VoiceStage {
   double rampStep_[kVoiceCount] = {};
   double cycleStep_[kVoiceCount] = {};  // rate / fs, for the rate it was worked out at
   double cycleStepRateHz_ = -1.0;
-  double levelGain_[kVoiceCount] = {};
-  double cachedLevelDb_[kVoiceCount];
+  DbGain levelGain_[kVoiceCount];
   double cachedRampCents_[kVoiceCount];
-  double cachedRampWindow_[kVoiceCount];
+  double cachedRampWindowSamples_[kVoiceCount];
   double gainSum_ = 0.0;
   // What the lanes read: the layout above, the sounding voices in order, and the per-sample values.
   VoiceLaneInputs lanes_;

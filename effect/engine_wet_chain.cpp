@@ -9,30 +9,27 @@ constexpr double kBbdSaturation = 1.6;
 constexpr double kEnsembleSaturation = 1.25;
 constexpr double kDriveThreshold = 1.000001;  // below this the drive is the identity
 constexpr double kDiffusedChorusAmount = 0.45;
-constexpr double kAllpassGain = 0.55;
 
 }  // namespace
 
-bool WetChain::Resize(double sampleRate) {
-  bool allocated = true;
-  for (int ch = 0; ch < 2; ++ch) {
-    for (int j = 0; j < kDiffusionStageCount; ++j) {
-      allocated = stages_[ch][j].Resize(DiffusionStage::DelayFor(j, ch == 1, sampleRate)) && allocated;
-    }
-  }
-  return allocated;
-}
+bool WetChain::Resize(double sampleRate) { return diffusion_.Resize(sampleRate); }
 
 void WetChain::Clear() {
-  for (auto& channel : stages_) {
-    for (DiffusionStage& stage : channel) stage.Clear();
-  }
-  for (bool& running : stageRunning_) running = true;
+  diffusion_.Clear();
   bbdLowPass.Clear();
   ensembleLowPass.Clear();
   highPass.Clear();
   lowPass.Clear();
   toneShelf.Clear();
+}
+
+// The amount is exactly 0 on every sample of the block when the diffusion control is 0 and not
+// gliding, and Diffused Chorus neither sounds nor is chosen (its weight then stays 0).
+void WetChain::BeginBlock(const ParamSmoother& params, const ModeWeights& weights, const EngineMath& math) {
+  constexpr int kDiffused = static_cast<int>(Structure::kDiffusedChorus);
+  diffusionOut_ = math.TakesShortcuts() && params.Value(kParamDiffusion) == 0.0f &&
+                  params.Targets()[kParamDiffusion] == 0.0f && weights.structure[kDiffused] == 0.0 &&
+                  static_cast<int>(params.Targets()[kParamModel]) != kDiffused;
 }
 
 StereoVector WetChain::Run(StereoVector w, const ModeWeights& weights, const ParamSmoother& params,
@@ -53,62 +50,29 @@ StereoVector WetChain::Run(StereoVector w, const ModeWeights& weights, const Par
   x -= highPass.Run(x);
   x = lowPass.Run(x);
   // At 0 dB with its state run out the shelf passes its input exactly.
-  if (!toneShelf.IsIdentity()) x = toneShelf.Run(x);
+  if (!toneShelf.IsIdentity() || !math.TakesShortcuts()) x = toneShelf.Run(x);
   const double amount =
       std::max(params.Value(kParamDiffusion) * 0.01,
                kDiffusedChorusAmount * weights.structure[static_cast<int>(Structure::kDiffusedChorus)]);
-  x = Diffuse(x, amount, weights.stageActive);
+  x = diffusionOut_ ? diffusion_.Hold(x) : diffusion_.Run(x, amount, weights.stageActive);
   return x * duckGain * weights.wetPolarity;
-}
-
-// Each stage mixes in amount × stageActive of its allpass. A stage whose share is exactly 0 leaves
-// x unchanged, so it is not run; its buffer is emptied when its share returns, as a stage that is
-// switched in starts from silence.
-StereoVector WetChain::Diffuse(StereoVector x, double amount,
-                               const double stageActive[kDiffusionStageCount]) {
-  for (int j = 0; j < kDiffusionStageCount; ++j) {
-    if (amount == 0.0 || stageActive[j] == 0.0) {
-      stageRunning_[j] = false;
-      continue;
-    }
-    DiffusionStage& left = stages_[0][j];
-    DiffusionStage& right = stages_[1][j];
-    if (!stageRunning_[j]) {
-      left.Clear();
-      right.Clear();
-      stageRunning_[j] = true;
-    }
-    const StereoVector y = StereoVector(left.Delayed(), right.Delayed()) - kAllpassGain * x;
-    const StereoVector stored = FlushTiny(x + kAllpassGain * y);
-    left.Write(stored.Left());
-    right.Write(stored.Right());
-    x += amount * (y - x) * stageActive[j];
-  }
-  return x;
 }
 
 void FeedbackPath::Clear() {
   highPass.Clear();
   lowPass.Clear();
   state_ = StereoVector();
-  running_ = true;
 }
 
 void FeedbackPath::Run(StereoVector taps, double voiceGainSum, double interpolationWeight,
                        const ParamSmoother& params) {
-  if (!Active(params)) {
-    state_ = StereoVector();
-    running_ = false;
-    return;
-  }
-  if (!running_) {
-    highPass.Clear();
-    lowPass.Clear();
-    running_ = true;
-  }
-  const double norm = (1.0 + 0.25 * interpolationWeight) * 2.0 * std::max(voiceGainSum, 1.0);
   const double polarity = params.Stepped(kParamFeedbackPolarity) != 0 ? -1.0 : 1.0;
-  const double gain = polarity * params.Value(kParamFeedback) * 0.01 / norm;
+  const double amount = params.Value(kParamFeedback);
+  // At 0 the gain is a zero of the polarity's sign whatever the normaliser.
+  const double gain = amount == 0.0
+                          ? polarity * 0.0
+                          : polarity * amount * 0.01 /
+                                ((1.0 + 0.25 * interpolationWeight) * 2.0 * std::max(voiceGainSum, 1.0));
   const double xf = params.Value(kParamCrossFeed) * 0.01;
   const StereoVector source = taps.Swapped() * xf + taps * (1.0 - xf);
   const StereoVector hp = source - highPass.Run(source);

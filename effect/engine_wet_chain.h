@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "effect/diffusion_stage.h"
+#include "effect/diffusion_chain.h"
 #include "effect/engine_filters.h"
 #include "effect/engine_math.h"
 #include "effect/engine_smoothing.h"
@@ -16,10 +16,13 @@ namespace halcyra {
 
 class WetChain {
  public:
-  // Allocates the diffusion buffers for a rate (Set-up). False when memory could not be had.
+  // Allocates the diffusion rings for a rate (Set-up). False when memory could not be had.
   bool Resize(double sampleRate);
   void Clear();
 
+  // Before a block's samples: whether the diffusion stays out of the signal for all of it, which
+  // lets the stages run after the block instead of sample by sample.
+  void BeginBlock(const ParamSmoother& params, const ModeWeights& weights, const EngineMath& math);
   // One sample of the cross-blended voice sum through the chain.
   StereoVector Run(StereoVector w, const ModeWeights& weights, const ParamSmoother& params, double duckGain,
                    const EngineMath& math);
@@ -33,21 +36,16 @@ class WetChain {
   double driveNorm = 1.0;  // 1 / tanh(driveGain)
 
  private:
-  StereoVector Diffuse(StereoVector x, double amount, const double stageActive[kDiffusionStageCount]);
-
-  DiffusionStage stages_[2][kDiffusionStageCount];
-  // A stage mixed in with weight 0 is not run; it starts empty when it is mixed in again.
-  bool stageRunning_[kDiffusionStageCount] = {};
+  DiffusionChain diffusion_;
+  bool diffusionOut_ = false;
 };
 
 class FeedbackPath {
  public:
   void Clear();
-  // The filtered, scaled taps: what the lines receive with the next sample's input. While the
-  // feedback amount is exactly 0 nothing returns and the filters rest; they restart empty.
+  // The filtered, scaled taps: what the lines receive with the next sample's input. The filters
+  // run on every sample, so a loop turned up from 0 returns what they have been hearing.
   void Run(StereoVector taps, double voiceGainSum, double interpolationWeight, const ParamSmoother& params);
-  // Whether the voices need to read taps this sample.
-  static bool Active(const ParamSmoother& params) { return params.Value(kParamFeedback) != 0.0f; }
 
   StereoVector State() const { return state_; }
 
@@ -56,7 +54,6 @@ class FeedbackPath {
 
  private:
   StereoVector state_;
-  bool running_ = false;
 };
 
 class NoiseSource {

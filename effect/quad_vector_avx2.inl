@@ -68,13 +68,11 @@ HALCYRA_INLINE Quad TwoPowOfRounded(Quad withMagic) {
   const __m256i biased = _mm256_add_epi64(_mm256_castpd_si256(withMagic.v), _mm256_set1_epi64x(1023));
   return Quad(_mm256_castsi256_pd(_mm256_slli_epi64(biased, 52)));
 }
-// Toward zero, exactly, for |x| < 2^31, and the four whole parts as integers.
+// Toward zero, exactly, for |x| < 2^31, and the four whole parts as 32-bit integers in lane order.
 HALCYRA_INLINE Quad TruncateSmall(Quad x) {
   return Quad(_mm256_round_pd(x.v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
 }
-HALCYRA_INLINE void TruncateToInts(Quad x, int32_t whole[4]) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(whole), _mm256_cvttpd_epi32(x.v));
-}
+HALCYRA_INLINE __m128i WholeParts(Quad x) { return _mm256_cvttpd_epi32(x.v); }
 // The two voices' lanes added: (a left + b left, a right + b right).
 HALCYRA_INLINE StereoVector SumVoices(Quad x) {
   return StereoVector(_mm_add_pd(_mm256_castpd256_pd128(x.v), _mm256_extractf128_pd(x.v, 1)));

@@ -79,9 +79,8 @@ HALCYRA_INLINE Quad TwoPowOfRounded(Quad withMagic) {
 HALCYRA_INLINE Quad TruncateSmall(Quad x) {
   return {halcyra::TruncateSmall(x.first), halcyra::TruncateSmall(x.second)};
 }
-HALCYRA_INLINE void TruncateToInts(Quad x, int32_t whole[4]) {
-  halcyra::TruncateToInts(x.first, whole[0], whole[1]);
-  halcyra::TruncateToInts(x.second, whole[2], whole[3]);
+HALCYRA_INLINE __m128i WholeParts(Quad x) {
+  return _mm_unpacklo_epi64(_mm_cvttpd_epi32(x.first.v), _mm_cvttpd_epi32(x.second.v));
 }
 // The two voices' lanes added: (a left + b left, a right + b right).
 HALCYRA_INLINE StereoVector SumVoices(Quad x) { return x.first + x.second; }

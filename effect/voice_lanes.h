@@ -40,8 +40,7 @@ struct VoiceLaneInputs {
   // Per sample.
   double effectiveDepthMs = 0.0;
   double driftPhase = 0.0;
-  double driftSine = 0.0;       // sin 2π·drift phase, while Vintage Ensemble sounds
-  bool feedbackActive = false;  // the taps are read only while the feedback can return them
+  double driftSine = 0.0;  // sin 2π·drift phase, while Vintage Ensemble sounds
 };
 
 struct VoiceLaneSums {

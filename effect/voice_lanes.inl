@@ -103,10 +103,11 @@ HALCYRA_INLINE Quad WaveValue(WaveShape shape, Quad g, Quad p, Quad cycle, const
 }
 
 // The selectable wave: Σ weight × shape over the shapes whose weight is above 0, at a phase in cycles
-// (non-finite phases count as 0); skew in percent (-90 to 90) moves the waveform's midpoint.
+// (non-finite phases count as 0); skew in percent (-90 to 90) moves the waveform's midpoint. With one
+// shape settled (`settled` >= 0) only its weight is looked at.
 template <class Math>
 HALCYRA_INLINE Quad WaveMix(Quad phase, const int seeds[4], double skew,
-                            const double weights[kWaveShapeCount]) {
+                            const double weights[kWaveShapeCount], int settled) {
   phase = KeepWhere(Abs(phase) < Quad::Both(std::numeric_limits<double>::infinity()), phase);
   const Quad cycle = Floor(phase);
   const Quad p = phase - cycle;
@@ -117,7 +118,8 @@ HALCYRA_INLINE Quad WaveMix(Quad phase, const int seeds[4], double skew,
     g = Select(p < Quad::Both(s), p * 0.5 / Quad::Both(s), 0.5 + (p - s) * 0.5 / Quad::Both(1.0 - s));
   }
   Quad sum;
-  for (int w = 0; w < kWaveShapeCount; ++w) {
+  const int first = settled >= 0 ? settled : 0, end = settled >= 0 ? settled + 1 : kWaveShapeCount;
+  for (int w = first; w < end; ++w) {
     if (!(weights[w] > 0.0)) continue;
     sum += weights[w] * WaveValue<Math>(static_cast<WaveShape>(w), g, p, cycle, seeds);
   }
@@ -135,6 +137,19 @@ HALCYRA_INLINE Quad ClampedDelayLanes(Quad delayMs, double sampleRate) {
   return ClampedReadLanes(delayMs * 0.001 * sampleRate, sampleRate);
 }
 
+// Where each lane's run of four neighbours starts in its line, oldest first: the oldest is the
+// whole delay plus 3 writes ago, wrapped into the line. False while some lane's oldest neighbour
+// lies beyond what has been written since the last clear. Lines are far shorter than 2^31.
+HALCYRA_INLINE bool RunStarts(__m128i whole, std::size_t writeIndex, std::size_t filled, std::size_t size,
+                              int32_t starts[4]) {
+  const __m128i ago = _mm_add_epi32(whole, _mm_set1_epi32(3));
+  const __m128i write = _mm_set1_epi32(static_cast<int32_t>(writeIndex));
+  const __m128i wrap = _mm_and_si128(_mm_cmpgt_epi32(ago, write), _mm_set1_epi32(static_cast<int32_t>(size)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(starts), _mm_add_epi32(_mm_sub_epi32(write, ago), wrap));
+  const __m128i unwritten = _mm_cmpgt_epi32(ago, _mm_set1_epi32(static_cast<int32_t>(filled)));
+  return _mm_movemask_epi8(unwritten) == 0;
+}
+
 // A pair of lines read at four fractional delays in samples, each clamped to [2, size - 4]: lanes 0
 // and 2 read the left line, 1 and 3 the right. (1 - cubicWeight) × the linear reading + cubicWeight ×
 // the four-point Catmull-Rom one; taps not written since the last clear read as 0.
@@ -145,28 +160,25 @@ HALCYRA_INLINE Quad ReadLines(const DelayLine (&lines)[2], Quad delay, double cu
   // every lane inside its line even if they ever differed.
   const Quad maximum = Quad::Both(std::min(left.MaxDelaySamples(), right.MaxDelaySamples()));
   const Quad clamped = Min(Max(Quad::Both(DelayLine::kMinDelaySamples), delay), maximum);
-  int32_t whole[4];
-  TruncateToInts(clamped, whole);
+  const __m128i whole = WholeParts(clamped);
   const Quad t = clamped - TruncateSmall(clamped);
-  // The oldest of each lane's four neighbours, in writes ago.
-  const std::size_t ago[4] = {static_cast<std::size_t>(whole[0]) + 3, static_cast<std::size_t>(whole[1]) + 3,
-                              static_cast<std::size_t>(whole[2]) + 3, static_cast<std::size_t>(whole[3]) + 3};
   const std::size_t writeIndex = left.WriteIndex(), filled = left.Filled(), size = left.Size();
   const bool inStep = right.WriteIndex() == writeIndex && right.Filled() == filled && right.Size() == size;
-  const std::size_t longest = std::max(std::max(ago[0], ago[1]), std::max(ago[2], ago[3]));
+  int32_t starts[4];
   Quad older, x1, x0, newer;
-  if (inStep && longest <= filled) {
+  if (inStep && RunStarts(whole, writeIndex, filled, size, starts)) {
     // Steady state: each lane's neighbours lie in one unbroken run of its line.
-    auto run = [writeIndex, size](const DelayLine& line, std::size_t writesAgo) {
-      return line.Data() + DelayLine::PositionWritesAgo(writeIndex, size, writesAgo);
-    };
-    const double* runs[4] = {run(left, ago[0]), run(right, ago[1]), run(left, ago[2]), run(right, ago[3])};
+    const double* runs[4] = {left.Data() + starts[0], right.Data() + starts[1], left.Data() + starts[2],
+                             right.Data() + starts[3]};
     GatherRuns(runs, older, x1, x0, newer);
   } else {
+    int32_t wholeParts[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(wholeParts), whole);
     const DelayLine* laneLines[4] = {&left, &right, &left, &right};
     double o[4], a[4], b[4], n[4];
     for (int lane = 0; lane < 4; ++lane) {
-      const DelayLine::Neighbours k = laneLines[lane]->NeighboursAt(static_cast<std::size_t>(whole[lane]));
+      const DelayLine::Neighbours k =
+          laneLines[lane]->NeighboursAt(static_cast<std::size_t>(wholeParts[lane]));
       o[lane] = k.older;
       a[lane] = k.x1;
       b[lane] = k.x0;
@@ -228,8 +240,8 @@ class VoicePairRender {
   HALCYRA_INLINE Quad BaseWave() {
     if (!baseWaveReady_) {
       const int seeds[4] = {3 * a_ + 1, 3 * a_ + 2, 3 * b_ + 1, 3 * b_ + 2};
-      baseWave_ =
-          WaveMix<Math>(phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds, in_.skew, in_.weights->wave);
+      baseWave_ = WaveMix<Math>(phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds, in_.skew,
+                                in_.weights->wave, in_.weights->settledWave);
       baseWaveReady_ = true;
     }
     return baseWave_;
@@ -250,7 +262,7 @@ class VoicePairRender {
         const int seeds[4] = {5 * a_, 5 * a_ + 1, 5 * b_, 5 * b_ + 1};
         m = WaveMix<Math>(
             Quad::Channels(1.0, kDualStereoRightRate) * phase_ + Quad::Channels(0.0, in_.stereoPhase), seeds,
-            in_.skew, in_.weights->wave);
+            in_.skew, in_.weights->wave, in_.weights->settledWave);
         break;
       }
       case Structure::kDimension:
@@ -392,7 +404,10 @@ template <class Math>
 VoiceLaneSums RenderVoiceLanes(const VoiceLaneInputs& in) {
   const ModeWeights& weights = *in.weights;
   VoiceState& state = *in.state;
-  Quad wet, taps;
+  Quad wet;
+  // The feedback taps of each pair, read once every wet read is under way.
+  Quad tapDelays[kVoiceCount / 2], tapGains[kVoiceCount / 2];
+  int pairs = 0;
   for (int i = 0; i < in.soundingCount; i += 2) {
     const int a = in.sounding[i];
     const bool pair = i + 1 < in.soundingCount;
@@ -416,11 +431,13 @@ VoiceLaneSums RenderVoiceLanes(const VoiceLaneInputs& in) {
     // The copy of an odd last voice is muted.
     const Quad gains = Quad::Voices(state.gain[a], pair ? state.gain[b] : 0.0);
     wet += samples * gains * panGains;
-    // The feedback reads the plain main lines at the voice's mean delay, whatever the structure.
-    if (in.feedbackActive) {
-      const Quad d = ClampedDelayLanes(meanDelayMs, in.sampleRate);
-      taps += panGains * gains * ReadLines((*in.lines)[kMainLine], d, weights.interpolation);
-    }
+    // The feedback reads the plain main lines at the voice's mean delay, whatever the structure;
+    // its filters hear the taps even while the loop returns nothing.
+    tapDelays[pairs] = ClampedDelayLanes(meanDelayMs, in.sampleRate);
+    tapGains[pairs++] = panGains * gains;
   }
+  Quad taps;
+  for (int k = 0; k < pairs; ++k)
+    taps += tapGains[k] * ReadLines((*in.lines)[kMainLine], tapDelays[k], weights.interpolation);
   return {SumVoices(wet), SumVoices(taps)};
 }

@@ -12,5 +12,5 @@ void ClampDelays(const double delaysMs[4], double sampleRate, double out[4]) {
 
 void WaveMixFast(const double phases[4], const int seeds[4], double skewPercent,
                  const double weights[kWaveShapeCount], double out[4]) {
-  WaveMix<FastLaneMath>(Quad::Load(phases), seeds, skewPercent, weights).Store(out);
+  WaveMix<FastLaneMath>(Quad::Load(phases), seeds, skewPercent, weights, kNoSettledChoice).Store(out);
 }

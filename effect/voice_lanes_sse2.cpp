@@ -29,7 +29,7 @@ void Evaluate(LaneFunction function, const double in[4], double out[4]) {
 
 void WaveMixExact(const double phases[4], const int seeds[4], double skewPercent,
                   const double weights[kWaveShapeCount], double out[4]) {
-  WaveMix<ExactLaneMath>(Quad::Load(phases), seeds, skewPercent, weights).Store(out);
+  WaveMix<ExactLaneMath>(Quad::Load(phases), seeds, skewPercent, weights, kNoSettledChoice).Store(out);
 }
 
 }  // namespace lanes_sse2

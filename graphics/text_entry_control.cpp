@@ -13,7 +13,6 @@
 namespace plugfw::gfx {
 namespace {
 
-
 // One line of printable text, at most kPasteLimit units, never half a surrogate pair.
 std::u16string OneLineForPaste(const std::u16string& text) {
   std::u16string line;
