@@ -1,7 +1,9 @@
 #include "tests/graphics/platform/font_fixtures.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace plugfw::gfx::test {
 namespace {
@@ -104,12 +106,18 @@ size_t TableRecordAt(const Bytes& bytes, size_t directoryOffset, const char* tag
 
 Bytes ReadRobotoFile(const char* fileName) {
   std::string path = std::string(HALCYRA_TEST_FONT_DIR) + "/" + fileName;
+  // Under Wine, with many test programs starting at once, an open of the font file has failed
+  // now and then though the file is there: a few tries before the file counts as missing.
+  constexpr int kAttempts = 5;
   Bytes bytes;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t chunk[65536];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
+  for (int attempt = 0; attempt < kAttempts && bytes.empty(); ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+      uint8_t chunk[65536];
+      size_t n = 0;
+      while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+      std::fclose(f);
+    }
   }
   return bytes;
 }
