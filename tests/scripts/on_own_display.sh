@@ -6,7 +6,7 @@
 # display its later programs name: a server of the shared prefix, started by a test on the
 # common display, would put this program's windows on that display's screen. So the program
 # gets a prefix of its own (unless HALCYRA_WINEPREFIX names one), whose server starts on this
-# display, stays up for the whole run and is ended afterwards.
+# display, stays up for the whole run and has ended when the script returns.
 # Wine follows a keymap that changes while it runs, but a fresh start on a new display maps
 # the keys as a US keyboard: so Wine is started first (listing the tests) and the keymap is
 # changed under it.
@@ -29,8 +29,8 @@ exec xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
   "$HALCYRA_WINE_RUN" --version >/dev/null  # makes the prefix on first use, starting no server
   "$server" -k 2>/dev/null || true           # a server left from an earlier run on another display
   "$server" -w 2>/dev/null || true
-  "$server" -p
-  trap "\"\$server\" -k 2>/dev/null || true" EXIT
+  "$server" -p10                             # lasts from the listing to the run
+  trap "\"\$server\" -w 2>/dev/null || true" EXIT  # and ends by itself, saving the prefix
   "$HALCYRA_WINE_RUN" "$1" --gtest_list_tests >/dev/null
   if [ -n "$HALCYRA_KEYBOARD" ]; then setxkbmap "$HALCYRA_KEYBOARD"; fi
   "$HALCYRA_WINE_RUN" "$@"' own-display "$@"
